@@ -1,0 +1,20 @@
+// The main program's switches.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct CommandLineOptions {
+    int userMode = 0;
+    uint32_t commandId = 0;
+    std::string shortcutPath;
+};
+
+// Reads the arguments after the program's own name: switches begin with "-" or "/", are
+// compared in lower case, and a later switch overrides an earlier command or path.
+void ParseSwitches(const std::vector<std::string>& args, CommandLineOptions& options);
+
+}  // namespace corvane

@@ -1,0 +1,78 @@
+#include "app/corvane_app.h"
+
+#include "app/command_ids.h"
+#include "app/command_line.h"
+#include "app/corvane_dlg.h"
+#include "app/res/resource.h"
+
+namespace corvane {
+
+CCorvaneApp::CCorvaneApp(platform::System& system, ShellExtensions* extensions)
+    : Application(system), extensions_(extensions) {}
+
+CCorvaneApp::~CCorvaneApp() = default;
+
+void CCorvaneApp::ParseCommandLine() {
+    CommandLineOptions options{userMode, commandId, shortcutPath};
+    ParseSwitches(system.processes.CommandLineArguments(), options);
+    userMode = options.userMode;
+    commandId = options.commandId;
+    shortcutPath = options.shortcutPath;
+}
+
+int CCorvaneApp::MessageBox(uint32_t stringId, uint32_t type, platform::WindowHandle owner) {
+    return system.windows.MessageBox(owner, system.resources.LoadString(stringId), "Corvane", type);
+}
+
+bool CCorvaneApp::InitInstance() {
+    ParseCommandLine();
+    handoverMessage = system.windows.RegisterWindowMessage(kInstanceName);
+    platform::NamedMutex mutex = system.processes.CreateMutex(kInstanceName);
+    instanceMutex = std::move(mutex.handle);
+    if (mutex.alreadyExisted) {
+        system.windows.PostMessage(platform::kBroadcastWindow, handoverMessage, commandId, 0);
+        secondInstance = 1;
+        return false;
+    }
+
+    if (userMode == 0) {
+        auto dialog = std::make_unique<CCorvaneDlg>(*this);
+        mainWindow = dialog.get();
+        dialog->DoModal();
+        mainWindow = nullptr;  // the window is gone with the modal loop
+        return false;
+    }
+
+    dialog_ = std::make_unique<CCorvaneDlg>(*this);
+    if (!dialog_->Create()) {
+        dialog_.reset();
+        return false;
+    }
+    mainWindow = dialog_.get();
+
+    if (extensions_ != nullptr && extensions_->StartExtensions(dialog_->Handle()) == 0) {
+        MessageBox(IDS_EXTENSION_START_FAILED, platform::mb::kOk, dialog_->Handle());
+    }
+    if (!shortcutPath.empty()) {
+        system.processes.ShellExecute("open", shortcutPath, "", "", platform::sw::kShowNormal);
+    }
+    return true;
+}
+
+int CCorvaneApp::ExitInstance() {
+    if (secondInstance == 0) {
+        if (extensions_ != nullptr) {
+            extensions_->EndExtensions();
+        }
+        mainWindow = nullptr;
+        dialog_.reset();
+    }
+    return Application::ExitInstance();
+}
+
+int CorvaneMain(platform::System& system, ShellExtensions* extensions) {
+    CCorvaneApp app(system, extensions);
+    return app.Main();
+}
+
+}  // namespace corvane

@@ -1,0 +1,42 @@
+// The main program's application object: command line, single instance, the two modes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/shell_extensions.h"
+#include "framework/application.h"
+
+namespace corvane {
+
+class CCorvaneDlg;
+
+class CCorvaneApp final : public framework::Application {
+public:
+    // `extensions` may be null when the program runs without the extension library.
+    CCorvaneApp(platform::System& system, ShellExtensions* extensions);
+    ~CCorvaneApp() override;
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    void ParseCommandLine();
+    int MessageBox(uint32_t stringId, uint32_t type, platform::WindowHandle owner);
+
+    int secondInstance = 0;
+    int userMode = 0;
+    std::unique_ptr<platform::KernelObject> instanceMutex;  // held for the life of the process
+    uint32_t handoverMessage = 0;
+    uint32_t commandId = 0;
+    std::string shortcutPath;
+
+private:
+    ShellExtensions* extensions_;
+    std::unique_ptr<CCorvaneDlg> dialog_;
+};
+
+// The whole run of Corvane.exe; the result is the process's exit code.
+int CorvaneMain(platform::System& system, ShellExtensions* extensions);
+
+}  // namespace corvane

@@ -1,0 +1,61 @@
+#include "app/corvane_app.h"
+#include "app/corvane_dlg.h"
+#include "app/res/resource.h"
+#include "app/settings_store.h"
+#include "platform/constants.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr platform::Hive kHive = platform::Hive::LocalMachine;
+constexpr uint32_t kRootTextChars = 260;
+
+}  // namespace
+
+int CCorvaneDlg::ExchangeSettings(int save) {
+    platform::RegistryKeyPtr probe;
+    long status = OpenForReading(system.registry, kHive, kSettingsRoot, probe);
+    if (status == platform::error::kFileNotFound) {
+        status = OpenForWriting(system.registry, kHive, kSettingsRoot, probe);
+        if (status != platform::error::kSuccess) {
+            MessageBox(IDS_REGISTRY_OPEN_FAILED, platform::mb::kOk);
+            return 0;
+        }
+    }
+    probe.reset();
+
+    // The root values in this order, in both directions.
+    const std::pair<const char*, int*> numbers[] = {
+        {"EnablePolicies", &enablePolicies},   {"EnableHideGUI", &enableHideGUI},
+        {"EnableAutoLogon", &enableAutoLogon}, {"EnableAutoRestart", &enableAutoRestart},
+        {"EnableTimers", &enableTimers},       {"EnableLumbrel", &enableLumbrel},
+        {"UserModeLogon", &userModeLogon},
+    };
+
+    if (save == 1) {
+        UpdateData(true);
+        appPath = system.processes.ModulePath();
+        platform::RegistryKeyPtr key;
+        if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) == platform::error::kSuccess) {
+            for (const auto& [name, field] : numbers) {
+                SetDWordValue(*key, name, static_cast<uint32_t>(*field));
+            }
+            SetStringValue(*key, "AppPath", appPath);
+        }
+    } else {
+        platform::RegistryKeyPtr key;
+        if (OpenForReading(system.registry, kHive, kSettingsRoot, key) == platform::error::kSuccess) {
+            for (const auto& [name, field] : numbers) {
+                ReadFlagOrNumber(*key, name, *field);
+            }
+            ReadText(*key, "CorvaneGUI", guiPage, kRootTextChars);
+            ReadText(*key, "AppPath", appPath, kRootTextChars);
+            key.reset();
+            UpdateData(false);
+        }
+    }
+    return 1;
+}
+
+}  // namespace corvane

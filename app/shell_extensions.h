@@ -1,0 +1,16 @@
+// The extension library as the main program calls it.
+#pragma once
+
+#include "platform/window_system.h"
+
+namespace corvane {
+
+class ShellExtensions {
+public:
+    virtual ~ShellExtensions() = default;
+    // Non-zero on success.
+    virtual int StartExtensions(platform::WindowHandle mainWindow) = 0;
+    virtual int EndExtensions() = 0;
+};
+
+}  // namespace corvane

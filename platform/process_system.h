@@ -1,0 +1,65 @@
+// Processes, synchronisation and the shell services the system uses.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// A kernel object handle; destroying it closes the handle.
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+};
+
+struct NamedMutex {
+    std::unique_ptr<KernelObject> handle;  // null when creation failed
+    bool alreadyExisted = false;           // the system answered error 183
+};
+
+class Process {
+public:
+    virtual ~Process() = default;
+    virtual uint32_t Id() const = 0;
+    // The exit code once the process has ended within `timeoutMs`; no value otherwise.
+    virtual std::optional<uint32_t> WaitForExit(uint32_t timeoutMs) = 0;
+    virtual bool Terminate(uint32_t exitCode) = 0;
+};
+
+class ProcessSystem {
+public:
+    virtual ~ProcessSystem() = default;
+
+    // The arguments of this process as the runtime splits its command line; [0] is the program.
+    virtual std::vector<std::string> CommandLineArguments() const = 0;
+    // Full path of the running program file (GetModuleFileNameW of the program, 260 at most).
+    virtual std::string ModulePath() const = 0;
+    virtual uint32_t CurrentProcessId() const = 0;
+
+    // CreateMutexW with default security, not initially owned.
+    virtual NamedMutex CreateMutex(std::string_view name) = 0;
+
+    // CreateProcessW of a full command line; null when it could not be started.
+    virtual std::unique_ptr<Process> StartProcess(std::string_view commandLine) = 0;
+
+    // ShellExecuteW: the instance value it returns, greater than 32 on success.
+    virtual std::intptr_t ShellExecute(std::string_view verb, std::string_view file,
+                                       std::string_view parameters, std::string_view directory,
+                                       int showCommand) = 0;
+
+    virtual void Sleep(uint32_t ms) = 0;
+};
+
+// The program's own resources: string table entries and such.
+class Resources {
+public:
+    virtual ~Resources() = default;
+    // Empty when the string does not exist.
+    virtual std::string LoadString(uint32_t id) const = 0;
+};
+
+}  // namespace platform

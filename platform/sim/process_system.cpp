@@ -1,0 +1,109 @@
+#include "platform/command_line.h"
+#include "platform/constants.h"
+#include "platform/sim/state.h"
+#include "platform/text.h"
+
+namespace sim {
+
+namespace {
+
+class SimMutexHandle final : public platform::KernelObject {
+public:
+    SimMutexHandle(World::State& state, std::string name) : state_(state), name_(std::move(name)) {
+        ++state_.mutexes[name_];
+    }
+    ~SimMutexHandle() override {
+        if (--state_.mutexes[name_] == 0) {
+            state_.mutexes.erase(name_);
+        }
+    }
+
+private:
+    World::State& state_;
+    std::string name_;
+};
+
+class SimProcess final : public platform::Process {
+public:
+    SimProcess(World::State& state, sim::Process& process) : state_(state), process_(process) {}
+
+    uint32_t Id() const override { return process_.id; }
+
+    std::optional<uint32_t> WaitForExit(uint32_t timeoutMs) override {
+        const std::optional<uint64_t> deadline =
+            timeoutMs == 0xFFFFFFFF ? std::nullopt : std::optional<uint64_t>(state_.now + timeoutMs);
+        if (!state_.Block([this] { return process_.exited; }, deadline)) {
+            return std::nullopt;
+        }
+        return process_.exitCode;
+    }
+
+    bool Terminate(uint32_t exitCode) override {
+        if (!process_.exited) {
+            process_.exitCode = exitCode;
+            process_.mainThread->killed = true;
+        }
+        return true;
+    }
+
+private:
+    World::State& state_;
+    sim::Process& process_;
+};
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> SimProcessSystem::CommandLineArguments() const { return process_.args; }
+
+std::string SimProcessSystem::ModulePath() const { return process_.image; }
+
+uint32_t SimProcessSystem::CurrentProcessId() const { return process_.id; }
+
+platform::NamedMutex SimProcessSystem::CreateMutex(std::string_view name) {
+    platform::NamedMutex result;
+    const std::string key(name);
+    result.alreadyExisted = state_.mutexes.count(key) > 0;
+    result.handle = std::make_unique<SimMutexHandle>(state_, key);
+    state_.Current().lastError = result.alreadyExisted ? platform::error::kAlreadyExists : 0;
+    return result;
+}
+
+std::unique_ptr<platform::Process> SimProcessSystem::StartProcess(std::string_view commandLine) {
+    std::vector<std::string> args = platform::SplitCommandLine(commandLine);
+    if (args.empty()) {
+        state_.Current().lastError = platform::error::kInvalidParameter;
+        return nullptr;
+    }
+    for (const Program& program : state_.programs) {
+        const bool byPath = platform::EqualsIgnoreAsciiCase(program.imagePath, args[0]);
+        const bool byName = args[0].find('\\') == std::string::npos &&
+                            platform::EqualsIgnoreAsciiCase(FileName(program.imagePath), args[0]);
+        if (byPath || byName) {
+            sim::Process& process =
+                state_.NewProcess(program.imagePath, std::move(args), program.main, program.resources);
+            state_.StartThread(*process.mainThread);
+            return std::make_unique<SimProcess>(state_, process);
+        }
+    }
+    state_.Current().lastError = platform::error::kFileNotFound;
+    return nullptr;
+}
+
+std::intptr_t SimProcessSystem::ShellExecute(std::string_view verb, std::string_view file,
+                                             std::string_view parameters,
+                                             std::string_view directory, int showCommand) {
+    state_.shellExecutes.push_back({process_.id, std::string(verb), std::string(file),
+                                    std::string(parameters), std::string(directory), showCommand});
+    return state_.shellExecuteResult;
+}
+
+void SimProcessSystem::Sleep(uint32_t ms) {
+    state_.Block([] { return false; }, state_.now + ms);
+}
+
+}  // namespace sim

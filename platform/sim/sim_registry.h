@@ -1,0 +1,38 @@
+// The sim's registry: a tree of keys whose access rights a test can restrict.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/registry.h"
+
+namespace sim {
+
+class SimRegistry final : public platform::Registry {
+public:
+    SimRegistry();
+    ~SimRegistry() override;
+
+    long OpenKey(platform::Hive hive, std::string_view path, uint32_t access,
+                 platform::RegistryKeyPtr& out) override;
+    long CreateKey(platform::Hive hive, std::string_view path, uint32_t access,
+                   platform::RegistryKeyPtr& out) override;
+
+    // Opening or creating the key with any of these rights fails with 5 from now on; creating
+    // a sub-key under it fails when KEY_CREATE_SUB_KEY is among them. The key is created first.
+    void DenyAccess(platform::Hive hive, std::string_view path, uint32_t rights);
+    // Keys opened and not yet closed: a test's check that every path closes what it opens.
+    int OpenKeyCount() const;
+
+    struct Node;
+
+private:
+    long Open(platform::Hive hive, std::string_view path, uint32_t access, bool create,
+              platform::RegistryKeyPtr& out);
+
+    std::shared_ptr<Node> roots_[4];
+    std::shared_ptr<int> openKeys_;
+};
+
+}  // namespace sim

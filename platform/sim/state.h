@@ -1,0 +1,218 @@
+// The sim's shared state and the views each simulated process has of it. Internal to the sim.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/resources.h"
+#include "platform/sim/world.h"
+
+namespace sim {
+
+struct Thread;
+struct Process;
+
+struct Window {
+    platform::WindowHandle handle;
+    std::string className;
+    std::string title;
+    uint32_t style;
+    bool visible;
+    bool enabled;
+    platform::WindowHandle parent;
+    platform::WindowHandle owner;
+    Thread* thread;
+    platform::WindowHandler* handler;
+    uint32_t iconId = 0;
+    std::vector<std::pair<uint32_t, std::string>> systemMenu;  // 0 for a separator
+};
+
+struct Timer {
+    platform::WindowHandle window;
+    std::uintptr_t id;
+    uint32_t interval;
+    uint64_t due;
+    Thread* thread;
+};
+
+struct Thread {
+    uint32_t id = 0;
+    Process* process = nullptr;
+    std::deque<platform::Message> queue;
+    bool quitPosted = false;
+    int quitCode = 0;
+    long lastError = 0;
+
+    // Scheduling: a thread that is not running waits for `ready` or its deadline.
+    bool started = false;
+    bool waiting = false;
+    bool finished = false;
+    bool killed = false;
+    std::function<bool()> ready;
+    std::optional<uint64_t> deadline;
+    std::thread os;
+};
+
+class SimWindowSystem;
+class SimProcessSystem;
+
+struct Process {
+    uint32_t id = 0;
+    std::string image;
+    std::vector<std::string> args;
+    ProgramMain main;
+    std::shared_ptr<const platform::Resources> resources;
+    bool exited = false;
+    uint32_t exitCode = 259;  // STILL_ACTIVE
+    Thread* mainThread = nullptr;
+    std::unique_ptr<SimWindowSystem> windows;
+    std::unique_ptr<SimProcessSystem> processes;
+    std::unique_ptr<platform::System> system;
+};
+
+struct Program {
+    std::string imagePath;
+    ProgramMain main;
+    std::shared_ptr<const Resources> resources;
+};
+
+struct World::State {
+    // Only the baton holder touches anything below `running`.
+    std::mutex batonMutex;
+    std::condition_variable batonPassed;
+    uint32_t running = 0;
+
+    uint64_t now = 0;
+    SimRegistry registry;
+    std::vector<std::unique_ptr<Process>> processes;
+    std::vector<std::unique_ptr<Thread>> threads;
+    std::map<platform::WindowHandle, Window> windows;
+    std::vector<platform::WindowHandle> zOrder;  // top-level and child windows in creation order
+    std::vector<Timer> timers;
+    std::map<std::string, uint32_t> atoms;        // registered messages, by folded name
+    std::map<std::string, int> mutexes;           // named mutexes and their handle counts
+    std::vector<Program> programs;
+    std::deque<int> messageBoxAnswers;
+    std::vector<MessageBoxRecord> messageBoxes;
+    std::intptr_t shellExecuteResult = 42;
+    std::vector<ShellExecuteRecord> shellExecutes;
+    uint32_t nextWindow = 0x20000;
+    uint32_t nextProcessId = 0x100;
+    uint32_t nextThreadId = 1;
+
+    Thread& Current();
+    Thread* FindThread(uint32_t id);
+    Window* FindWindow(platform::WindowHandle handle);
+
+    Process& NewProcess(std::string image, std::vector<std::string> args, ProgramMain main,
+                        std::shared_ptr<const platform::Resources> resources);
+    void StartThread(Thread& thread);
+    // Blocks the running thread until `ready` holds or the deadline passes; true when ready.
+    bool Block(std::function<bool()> ready, std::optional<uint64_t> deadline);
+    void EndProcess(Process& process, uint32_t exitCode);
+
+    bool TimerDue(const Thread& thread) const;
+
+private:
+    Thread* PickNext(Thread& self);
+    void HandOver(Thread& self, Thread& next, bool selfEnds);
+    void RunThread(Thread& thread);
+};
+
+class SimWindowSystem final : public platform::WindowSystem {
+public:
+    SimWindowSystem(World::State& state, Process& process) : state_(state), process_(process) {}
+
+    uint32_t RegisterWindowMessage(std::string_view name) override;
+    platform::WindowHandle CreateWindow(const platform::WindowSpec& spec,
+                                        platform::WindowHandler* handler) override;
+    platform::WindowHandle CreateDialog(uint32_t templateId, platform::WindowHandle owner,
+                                        platform::WindowHandler* handler) override;
+    bool DestroyWindow(platform::WindowHandle window) override;
+    bool IsWindow(platform::WindowHandle window) const override;
+    bool IsWindowVisible(platform::WindowHandle window) const override;
+    bool ShowWindow(platform::WindowHandle window, int showCommand) override;
+    bool EnableWindow(platform::WindowHandle window, bool enable) override;
+    bool SetWindowPos(platform::WindowHandle window, platform::WindowHandle insertAfter, int x,
+                      int y, int cx, int cy, uint32_t flags) override;
+    std::string GetWindowText(platform::WindowHandle window) const override;
+    bool SetWindowText(platform::WindowHandle window, std::string_view text) override;
+    std::string GetClassName(platform::WindowHandle window) const override;
+    uint32_t GetWindowProcessId(platform::WindowHandle window) const override;
+    platform::WindowHandle FindWindow(const std::optional<std::string>& className,
+                                      const std::optional<std::string>& title) const override;
+    platform::WindowHandle FindWindowEx(platform::WindowHandle parent, platform::WindowHandle after,
+                                        const std::optional<std::string>& className,
+                                        const std::optional<std::string>& title) const override;
+    std::vector<platform::WindowHandle> EnumTopLevelWindows() const override;
+    bool PostMessage(platform::WindowHandle window, uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) override;
+    bool PostThreadMessage(uint32_t threadId, uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
+    void PostQuitMessage(int exitCode) override;
+    std::optional<std::intptr_t> SendMessageTimeout(platform::WindowHandle window, uint32_t message,
+                                                    std::uintptr_t wParam, std::intptr_t lParam,
+                                                    uint32_t timeoutMs) override;
+    int GetMessage(platform::Message& message) override;
+    bool PeekMessage(platform::Message& message, bool remove) override;
+    void TranslateMessage(const platform::Message& message) override;
+    std::intptr_t DispatchMessage(const platform::Message& message) override;
+    bool IsDialogMessage(platform::WindowHandle dialog, platform::Message& message) override;
+    std::intptr_t DefaultHandling(platform::WindowHandle window, uint32_t message,
+                                  std::uintptr_t wParam, std::intptr_t lParam) override;
+    uint32_t GetCurrentThreadId() const override;
+    long GetLastError() const override;
+    std::uintptr_t SetTimer(platform::WindowHandle window, std::uintptr_t id, uint32_t ms) override;
+    bool KillTimer(platform::WindowHandle window, std::uintptr_t id) override;
+    int MessageBox(platform::WindowHandle owner, std::string_view text, std::string_view caption,
+                   uint32_t type) override;
+    bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
+    bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
+                              std::string_view text) override;
+
+    // Destroys every window of the process, as Windows does when it ends.
+    void DestroyAll();
+
+private:
+    std::optional<std::intptr_t> Send(Window& window, uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam);
+    bool ChangeVisibility(Window& window, uint32_t flags);
+    bool Fail(long error) const;
+    bool TakeMessage(platform::Message& message, bool remove);
+
+    World::State& state_;
+    Process& process_;
+};
+
+class SimProcessSystem final : public platform::ProcessSystem {
+public:
+    SimProcessSystem(World::State& state, Process& process) : state_(state), process_(process) {}
+
+    std::vector<std::string> CommandLineArguments() const override;
+    std::string ModulePath() const override;
+    uint32_t CurrentProcessId() const override;
+    platform::NamedMutex CreateMutex(std::string_view name) override;
+    std::unique_ptr<platform::Process> StartProcess(std::string_view commandLine) override;
+    std::intptr_t ShellExecute(std::string_view verb, std::string_view file,
+                               std::string_view parameters, std::string_view directory,
+                               int showCommand) override;
+    void Sleep(uint32_t ms) override;
+
+private:
+    World::State& state_;
+    Process& process_;
+};
+
+class EmptyResources final : public platform::Resources {
+public:
+    std::string LoadString(uint32_t) const override { return {}; }
+};
+
+}  // namespace sim

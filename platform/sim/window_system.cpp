@@ -1,0 +1,474 @@
+#include <algorithm>
+
+#include "platform/constants.h"
+#include "platform/sim/state.h"
+#include "platform/text.h"
+
+namespace sim {
+
+using platform::WindowHandle;
+namespace wm = platform::wm;
+
+namespace {
+
+bool Matches(const Window& w, const std::optional<std::string>& className,
+             const std::optional<std::string>& title) {
+    return (!className || platform::EqualsIgnoreAsciiCase(w.className, *className)) &&
+           (!title || w.title == *title);
+}
+
+}  // namespace
+
+bool SimWindowSystem::Fail(long error) const {
+    state_.Current().lastError = error;
+    return false;
+}
+
+uint32_t SimWindowSystem::RegisterWindowMessage(std::string_view name) {
+    const std::string key = platform::AsciiLower(name);
+    auto [it, inserted] = state_.atoms.emplace(key, 0);
+    if (inserted) {
+        it->second = 0xC000 + static_cast<uint32_t>(state_.atoms.size()) - 1;
+    }
+    return it->second;
+}
+
+WindowHandle SimWindowSystem::CreateWindow(const platform::WindowSpec& spec,
+                                           platform::WindowHandler* handler) {
+    const bool child = (spec.style & platform::ws::kChild) != 0;
+    if (spec.parent != WindowHandle::Null && !state_.FindWindow(spec.parent)) {
+        Fail(platform::error::kInvalidWindowHandle);
+        return WindowHandle::Null;
+    }
+    const auto handle = static_cast<WindowHandle>(state_.nextWindow);
+    state_.nextWindow += 2;
+    Window window{handle,
+                  spec.className,
+                  spec.title,
+                  spec.style & ~platform::ws::kVisible,
+                  false,
+                  true,
+                  child ? spec.parent : WindowHandle::Null,
+                  child ? WindowHandle::Null : spec.parent,
+                  &state_.Current(),
+                  handler,
+                  0,
+                  {}};
+    state_.windows.emplace(handle, window);
+    state_.zOrder.push_back(handle);
+    Send(state_.windows.at(handle), wm::kCreate, 0, 0);
+    if (spec.style & platform::ws::kVisible) {
+        ShowWindow(handle, platform::sw::kShow);
+    }
+    return handle;
+}
+
+WindowHandle SimWindowSystem::CreateDialog(uint32_t templateId, WindowHandle owner,
+                                           platform::WindowHandler* handler) {
+    const auto* resources = dynamic_cast<const Resources*>(process_.resources.get());
+    const auto dialog = resources ? resources->FindDialog(templateId) : std::nullopt;
+    if (!dialog) {
+        Fail(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+        return WindowHandle::Null;
+    }
+    platform::WindowSpec spec{"#32770", dialog->caption, dialog->style & ~platform::ws::kVisible,
+                              owner};
+    const WindowHandle handle = CreateWindow(spec, handler);
+    if (handle == WindowHandle::Null) {
+        return handle;
+    }
+    if (Window* w = state_.FindWindow(handle)) {
+        Send(*w, wm::kInitDialog, 0, 0);
+    }
+    if ((dialog->style & platform::ws::kVisible) && state_.FindWindow(handle)) {
+        ShowWindow(handle, platform::sw::kShowNormal);
+    }
+    return state_.FindWindow(handle) ? handle : WindowHandle::Null;
+}
+
+bool SimWindowSystem::DestroyWindow(WindowHandle handle) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    if (window->visible) {
+        ChangeVisibility(*window, platform::swp::kHideWindow | platform::swp::kNoMove |
+                                      platform::swp::kNoSize);
+    }
+    // Owned and child windows go first, as on Windows.
+    std::vector<WindowHandle> dependents;
+    for (const WindowHandle other : state_.zOrder) {
+        const Window& w = state_.windows.at(other);
+        if (w.parent == handle || w.owner == handle) {
+            dependents.push_back(other);
+        }
+    }
+    for (const WindowHandle dependent : dependents) {
+        DestroyWindow(dependent);
+    }
+    if ((window = state_.FindWindow(handle)) == nullptr) {
+        return true;
+    }
+    Send(*window, wm::kDestroy, 0, 0);
+    std::erase_if(state_.timers, [&](const Timer& t) { return t.window == handle; });
+    std::erase(state_.zOrder, handle);
+    state_.windows.erase(handle);
+    return true;
+}
+
+void SimWindowSystem::DestroyAll() {
+    std::vector<WindowHandle> own;
+    for (const WindowHandle handle : state_.zOrder) {
+        if (state_.windows.at(handle).thread->process == &process_) {
+            own.push_back(handle);
+        }
+    }
+    for (const WindowHandle handle : own) {
+        if (Window* w = state_.FindWindow(handle)) {
+            w->handler = nullptr;  // the process's objects are gone
+            std::erase(state_.zOrder, handle);
+            std::erase_if(state_.timers, [&](const Timer& t) { return t.window == handle; });
+            state_.windows.erase(handle);
+        }
+    }
+}
+
+bool SimWindowSystem::IsWindow(WindowHandle window) const {
+    return state_.FindWindow(window) != nullptr;
+}
+
+bool SimWindowSystem::IsWindowVisible(WindowHandle handle) const {
+    // Visible only when the window and all its parents are.
+    for (const Window* w = state_.FindWindow(handle); w; w = state_.FindWindow(w->parent)) {
+        if (!w->visible) {
+            return false;
+        }
+        if (w->parent == WindowHandle::Null) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SimWindowSystem::ChangeVisibility(Window& window, uint32_t flags) {
+    const WindowHandle handle = window.handle;
+    platform::WindowPos pos{handle, WindowHandle::Null, 0, 0, 0, 0, flags};
+    Send(window, wm::kWindowPosChanging, 0, reinterpret_cast<std::intptr_t>(&pos));
+    Window* w = state_.FindWindow(handle);
+    if (!w) {
+        return false;
+    }
+    if (pos.flags & platform::swp::kShowWindow) {
+        w->visible = true;
+    } else if (pos.flags & platform::swp::kHideWindow) {
+        w->visible = false;
+    }
+    return true;
+}
+
+bool SimWindowSystem::ShowWindow(WindowHandle handle, int showCommand) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    const bool wasVisible = window->visible;
+    const bool show = showCommand != platform::sw::kHide;
+    if (show != wasVisible) {
+        Send(*window, wm::kShowWindow, show, 0);
+        if ((window = state_.FindWindow(handle)) != nullptr) {
+            ChangeVisibility(*window, platform::swp::kNoMove | platform::swp::kNoSize |
+                                          (show ? platform::swp::kShowWindow
+                                                : platform::swp::kHideWindow));
+        }
+    }
+    return wasVisible;
+}
+
+bool SimWindowSystem::EnableWindow(WindowHandle handle, bool enable) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return false;
+    }
+    const bool wasDisabled = !window->enabled;
+    window->enabled = enable;
+    return wasDisabled;
+}
+
+bool SimWindowSystem::SetWindowPos(WindowHandle handle, WindowHandle, int, int, int, int,
+                                   uint32_t flags) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    return ChangeVisibility(*window, flags);
+}
+
+std::string SimWindowSystem::GetWindowText(WindowHandle handle) const {
+    const Window* window = state_.FindWindow(handle);
+    return window ? window->title : std::string();
+}
+
+bool SimWindowSystem::SetWindowText(WindowHandle handle, std::string_view text) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    window->title = std::string(text);
+    return true;
+}
+
+std::string SimWindowSystem::GetClassName(WindowHandle handle) const {
+    const Window* window = state_.FindWindow(handle);
+    return window ? window->className : std::string();
+}
+
+uint32_t SimWindowSystem::GetWindowProcessId(WindowHandle handle) const {
+    const Window* window = state_.FindWindow(handle);
+    return window ? window->thread->process->id : 0;
+}
+
+WindowHandle SimWindowSystem::FindWindow(const std::optional<std::string>& className,
+                                         const std::optional<std::string>& title) const {
+    return FindWindowEx(WindowHandle::Null, WindowHandle::Null, className, title);
+}
+
+WindowHandle SimWindowSystem::FindWindowEx(WindowHandle parent, WindowHandle after,
+                                           const std::optional<std::string>& className,
+                                           const std::optional<std::string>& title) const {
+    bool passed = after == WindowHandle::Null;
+    for (const WindowHandle handle : state_.zOrder) {
+        const Window& w = state_.windows.at(handle);
+        if (w.parent != parent) {
+            continue;
+        }
+        if (!passed) {
+            passed = handle == after;
+            continue;
+        }
+        if (Matches(w, className, title)) {
+            return handle;
+        }
+    }
+    return WindowHandle::Null;
+}
+
+std::vector<WindowHandle> SimWindowSystem::EnumTopLevelWindows() const {
+    std::vector<WindowHandle> out;
+    for (const WindowHandle handle : state_.zOrder) {
+        if (state_.windows.at(handle).parent == WindowHandle::Null) {
+            out.push_back(handle);
+        }
+    }
+    return out;
+}
+
+bool SimWindowSystem::PostMessage(WindowHandle handle, uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+    const auto time = static_cast<uint32_t>(state_.now);
+    if (handle == platform::kBroadcastWindow) {
+        for (const WindowHandle top : EnumTopLevelWindows()) {
+            state_.windows.at(top).thread->queue.push_back({top, message, wParam, lParam, time});
+        }
+        return true;
+    }
+    if (handle == WindowHandle::Null) {
+        return PostThreadMessage(GetCurrentThreadId(), message, wParam, lParam);
+    }
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    window->thread->queue.push_back({handle, message, wParam, lParam, time});
+    return true;
+}
+
+bool SimWindowSystem::PostThreadMessage(uint32_t threadId, uint32_t message,
+                                        std::uintptr_t wParam, std::intptr_t lParam) {
+    Thread* thread = state_.FindThread(threadId);
+    if (!thread || thread->finished) {
+        return Fail(platform::error::kInvalidThreadId);
+    }
+    thread->queue.push_back(
+        {WindowHandle::Null, message, wParam, lParam, static_cast<uint32_t>(state_.now)});
+    return true;
+}
+
+void SimWindowSystem::PostQuitMessage(int exitCode) {
+    Thread& self = state_.Current();
+    self.quitPosted = true;
+    self.quitCode = exitCode;
+}
+
+std::optional<std::intptr_t> SimWindowSystem::Send(Window& window, uint32_t message,
+                                                   std::uintptr_t wParam, std::intptr_t lParam) {
+    platform::WindowHandler* handler = window.handler;
+    const WindowHandle handle = window.handle;
+    std::optional<std::intptr_t> result;
+    if (handler) {
+        result = handler->OnWindowMessage(handle, message, wParam, lParam);
+    }
+    if (!result && state_.FindWindow(handle)) {
+        result = DefaultHandling(handle, message, wParam, lParam);
+    }
+    return result;
+}
+
+std::optional<std::intptr_t> SimWindowSystem::SendMessageTimeout(WindowHandle handle,
+                                                                 uint32_t message,
+                                                                 std::uintptr_t wParam,
+                                                                 std::intptr_t lParam, uint32_t) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        Fail(platform::error::kInvalidWindowHandle);
+        return std::nullopt;
+    }
+    return Send(*window, message, wParam, lParam);
+}
+
+bool SimWindowSystem::TakeMessage(platform::Message& message, bool remove) {
+    Thread& self = state_.Current();
+    // Posted messages first, then the quit message, then timers, as Windows orders them.
+    if (!self.queue.empty()) {
+        message = self.queue.front();
+        if (remove) {
+            self.queue.pop_front();
+        }
+        return true;
+    }
+    if (self.quitPosted) {
+        message = {WindowHandle::Null, wm::kQuit, static_cast<std::uintptr_t>(self.quitCode), 0,
+                   static_cast<uint32_t>(state_.now)};
+        if (remove) {
+            self.quitPosted = false;
+        }
+        return true;
+    }
+    for (Timer& timer : state_.timers) {
+        if (timer.thread == &self && timer.due <= state_.now) {
+            message = {timer.window, wm::kTimer, timer.id, 0, static_cast<uint32_t>(state_.now)};
+            if (remove) {
+                timer.due = state_.now + timer.interval;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+int SimWindowSystem::GetMessage(platform::Message& message) {
+    Thread& self = state_.Current();
+    const bool ready = state_.Block(
+        [&] { return !self.queue.empty() || self.quitPosted || state_.TimerDue(self); },
+        std::nullopt);
+    if (!ready) {
+        Fail(platform::error::kTimeout);  // nothing can ever arrive: the sim is deadlocked
+        return -1;
+    }
+    TakeMessage(message, true);
+    return message.message == wm::kQuit ? 0 : 1;
+}
+
+bool SimWindowSystem::PeekMessage(platform::Message& message, bool remove) {
+    return TakeMessage(message, remove);
+}
+
+void SimWindowSystem::TranslateMessage(const platform::Message&) {}
+
+std::intptr_t SimWindowSystem::DispatchMessage(const platform::Message& message) {
+    Window* window = state_.FindWindow(message.window);
+    if (!window || window->thread != &state_.Current()) {
+        return 0;
+    }
+    return Send(*window, message.message, message.wParam, message.lParam).value_or(0);
+}
+
+bool SimWindowSystem::IsDialogMessage(WindowHandle, platform::Message&) { return false; }
+
+std::intptr_t SimWindowSystem::DefaultHandling(WindowHandle handle, uint32_t message,
+                                               std::uintptr_t, std::intptr_t) {
+    switch (message) {
+        case wm::kQueryEndSession:
+            return 1;
+        case wm::kClose:
+            // A dialog's close box is its Cancel button.
+            if (Window* window = state_.FindWindow(handle); window && window->className == "#32770") {
+                Send(*window, wm::kCommand, platform::id::kCancel, 0);
+            } else {
+                DestroyWindow(handle);
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+uint32_t SimWindowSystem::GetCurrentThreadId() const { return state_.Current().id; }
+
+long SimWindowSystem::GetLastError() const { return state_.Current().lastError; }
+
+std::uintptr_t SimWindowSystem::SetTimer(WindowHandle handle, std::uintptr_t id, uint32_t ms) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        Fail(platform::error::kInvalidWindowHandle);
+        return 0;
+    }
+    const uint32_t interval = std::max<uint32_t>(ms, 10);  // USER_TIMER_MINIMUM
+    for (Timer& timer : state_.timers) {
+        if (timer.window == handle && timer.id == id) {
+            timer.interval = interval;
+            timer.due = state_.now + interval;
+            return id;
+        }
+    }
+    state_.timers.push_back({handle, id, interval, state_.now + interval, window->thread});
+    return id;
+}
+
+bool SimWindowSystem::KillTimer(WindowHandle handle, std::uintptr_t id) {
+    const size_t removed = std::erase_if(
+        state_.timers, [&](const Timer& t) { return t.window == handle && t.id == id; });
+    return removed > 0 || Fail(platform::error::kInvalidParameter);
+}
+
+int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text,
+                                std::string_view caption, uint32_t type) {
+    int answer = 0;
+    if (!state_.messageBoxAnswers.empty()) {
+        answer = state_.messageBoxAnswers.front();
+        state_.messageBoxAnswers.pop_front();
+    } else {
+        switch (type & platform::mb::kTypeMask) {
+            case platform::mb::kYesNoCancel:
+            case platform::mb::kYesNo:
+                answer = platform::id::kYes;
+                break;
+            default:
+                answer = platform::id::kOk;
+        }
+    }
+    state_.messageBoxes.push_back(
+        {process_.id, owner, std::string(text), std::string(caption), type, answer});
+    return answer;
+}
+
+bool SimWindowSystem::SetWindowIcon(WindowHandle handle, uint32_t iconId) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    window->iconId = iconId;
+    return true;
+}
+
+bool SimWindowSystem::AppendSystemMenuItem(WindowHandle handle, uint32_t commandId,
+                                           std::string_view text) {
+    Window* window = state_.FindWindow(handle);
+    if (!window) {
+        return Fail(platform::error::kInvalidWindowHandle);
+    }
+    window->systemMenu.emplace_back(0, std::string());
+    window->systemMenu.emplace_back(commandId, std::string(text));
+    return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,99 @@
+// A model of Windows that lives in memory, for fast deterministic tests.
+//
+// Every simulated process runs its program on a thread of its own, but only one simulated
+// thread runs at a time: the baton passes only where Windows code would block (waiting for a
+// message, a process or a sleep), to the first thread, by id, that can go on. When none can,
+// the virtual clock jumps to the next timer or deadline. The same test thus gives the same
+// result every time, and the code under test can block just as it does on Windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+#include "platform/sim/sim_registry.h"
+
+namespace sim {
+
+class Resources;
+
+// Thrown inside a simulated process that is being terminated, to unwind its stack.
+struct ProcessKilled {};
+
+using ProgramMain = std::function<int(platform::System&)>;
+
+struct MessageBoxRecord {
+    uint32_t processId;
+    platform::WindowHandle owner;
+    std::string text;
+    std::string caption;
+    uint32_t type;
+    int answer;
+};
+
+struct ShellExecuteRecord {
+    uint32_t processId;
+    std::string verb;
+    std::string file;
+    std::string parameters;
+    std::string directory;
+    int showCommand;
+};
+
+struct WindowInfo {
+    platform::WindowHandle handle;
+    std::string className;
+    std::string title;
+    uint32_t style;
+    bool visible;
+    bool enabled;
+    platform::WindowHandle parent;
+    platform::WindowHandle owner;
+    uint32_t processId;
+    uint32_t threadId;
+    uint32_t iconId;
+    std::vector<std::pair<uint32_t, std::string>> systemMenu;
+};
+
+class World {
+public:
+    // The calling thread becomes the driver: the main thread of a process "driver.exe".
+    World();
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    platform::System& Driver();
+    SimRegistry& Registry();
+
+    // A program that StartProcess can run, found by its full path or by its file name.
+    void RegisterProgram(const std::string& imagePath, ProgramMain main,
+                         std::shared_ptr<const Resources> resources = nullptr);
+
+    // The virtual clock, in milliseconds.
+    uint64_t Now() const;
+    // The driver waits this long; the other processes run meanwhile.
+    void RunFor(uint32_t ms);
+
+    // Answers for the next message boxes, in order; without one a box answers its first button.
+    void ScriptMessageBoxAnswer(int answer);
+    const std::vector<MessageBoxRecord>& MessageBoxes() const;
+    void SetShellExecuteResult(std::intptr_t result);
+    const std::vector<ShellExecuteRecord>& ShellExecutes() const;
+
+    std::vector<WindowInfo> Windows() const;
+    std::optional<WindowInfo> FindWindowInfo(const std::string& className,
+                                             const std::string& title) const;
+    bool ProcessRunning(uint32_t processId) const;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace sim

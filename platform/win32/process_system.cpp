@@ -1,0 +1,120 @@
+#include "platform/win32/process_system.h"
+
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/windows_api.h"
+#include "platform/win32/wide.h"
+
+namespace platform::win32 {
+
+namespace {
+
+class HandleObject final : public KernelObject {
+public:
+    explicit HandleObject(UniqueHandle handle) : handle_(std::move(handle)) {}
+
+private:
+    UniqueHandle handle_;
+};
+
+class Win32Process final : public Process {
+public:
+    Win32Process(UniqueHandle process, uint32_t id) : process_(std::move(process)), id_(id) {}
+
+    uint32_t Id() const override { return id_; }
+
+    std::optional<uint32_t> WaitForExit(uint32_t timeoutMs) override {
+        if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
+            return std::nullopt;
+        }
+        DWORD code = 0;
+        if (!GetExitCodeProcess(process_.get(), &code)) {
+            return std::nullopt;
+        }
+        return code;
+    }
+
+    bool Terminate(uint32_t exitCode) override {
+        return TerminateProcess(process_.get(), exitCode);
+    }
+
+private:
+    UniqueHandle process_;
+    uint32_t id_;
+};
+
+}  // namespace
+
+std::vector<std::string> Win32ProcessSystem::CommandLineArguments() const {
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (argv == nullptr) {
+        return args;
+    }
+    for (int i = 0; i < count; ++i) {
+        args.push_back(Narrow(argv[i]));
+    }
+    LocalFree(argv);
+    return args;
+}
+
+std::string Win32ProcessSystem::ModulePath() const {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Narrow(std::wstring_view(path, length));
+}
+
+uint32_t Win32ProcessSystem::CurrentProcessId() const { return GetCurrentProcessId(); }
+
+NamedMutex Win32ProcessSystem::CreateMutex(std::string_view name) {
+    NamedMutex result;
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
+    result.alreadyExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (mutex) {
+        result.handle = std::make_unique<HandleObject>(std::move(mutex));
+    }
+    return result;
+}
+
+std::unique_ptr<Process> Win32ProcessSystem::StartProcess(std::string_view commandLine) {
+    std::wstring line = Wide(commandLine);  // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return nullptr;
+    }
+    UniqueHandle thread(info.hThread);
+    return std::make_unique<Win32Process>(UniqueHandle(info.hProcess), info.dwProcessId);
+}
+
+std::intptr_t Win32ProcessSystem::ShellExecute(std::string_view verb, std::string_view file,
+                                               std::string_view parameters,
+                                               std::string_view directory, int showCommand) {
+    const std::wstring wideVerb = Wide(verb);
+    const std::wstring wideFile = Wide(file);
+    const std::wstring wideParameters = Wide(parameters);
+    const std::wstring wideDirectory = Wide(directory);
+    const HINSTANCE result = ShellExecuteW(
+        nullptr, wideVerb.empty() ? nullptr : wideVerb.c_str(), wideFile.c_str(),
+        wideParameters.empty() ? nullptr : wideParameters.c_str(),
+        wideDirectory.empty() ? nullptr : wideDirectory.c_str(), showCommand);
+    return reinterpret_cast<std::intptr_t>(result);
+}
+
+void Win32ProcessSystem::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+std::string Win32Resources::LoadString(uint32_t id) const {
+    // With a zero length LoadStringW hands out a pointer into the resource itself.
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(static_cast<HINSTANCE>(module_), id,
+                                   reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) {
+        return {};
+    }
+    return Narrow(std::wstring_view(text, static_cast<size_t>(length)));
+}
+
+}  // namespace platform::win32

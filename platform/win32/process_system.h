@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/process_system.h"
+
+namespace platform::win32 {
+
+class Win32ProcessSystem final : public ProcessSystem {
+public:
+    std::vector<std::string> CommandLineArguments() const override;
+    std::string ModulePath() const override;
+    uint32_t CurrentProcessId() const override;
+    NamedMutex CreateMutex(std::string_view name) override;
+    std::unique_ptr<Process> StartProcess(std::string_view commandLine) override;
+    std::intptr_t ShellExecute(std::string_view verb, std::string_view file,
+                               std::string_view parameters, std::string_view directory,
+                               int showCommand) override;
+    void Sleep(uint32_t ms) override;
+};
+
+// String table entries of the module the handle names (the program when null).
+class Win32Resources final : public Resources {
+public:
+    explicit Win32Resources(void* module = nullptr) : module_(module) {}
+    std::string LoadString(uint32_t id) const override;
+
+private:
+    void* module_;
+};
+
+}  // namespace platform::win32

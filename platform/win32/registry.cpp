@@ -1,0 +1,94 @@
+#include "platform/win32/registry.h"
+
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform::win32 {
+
+namespace {
+
+class Win32Key final : public RegistryKey {
+public:
+    explicit Win32Key(HKEY key) : key_(key) {}
+    ~Win32Key() override { RegCloseKey(key_); }
+    Win32Key(const Win32Key&) = delete;
+    Win32Key& operator=(const Win32Key&) = delete;
+
+    long QueryValue(std::string_view name, uint32_t capacity, RawValue& out) const override {
+        out = {};
+        // One unit more than asked for: Windows may add a terminator there, never counted.
+        std::vector<uint8_t> buffer(capacity + 2);
+        DWORD type = 0;
+        DWORD size = capacity;
+        const std::wstring wideName = Wide(name);
+        const LONG status =
+            RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, buffer.data(), &size);
+        out.type = type;
+        out.size = size;
+        if (status == ERROR_SUCCESS) {
+            buffer.resize(size);
+            out.data = std::move(buffer);
+        }
+        return status;
+    }
+
+    long SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data) override {
+        const std::wstring wideName = Wide(name);
+        return RegSetValueExW(key_, wideName.c_str(), 0, type, data.data(),
+                              static_cast<DWORD>(data.size()));
+    }
+
+    long DeleteValue(std::string_view name) override {
+        return RegDeleteValueW(key_, Wide(name).c_str());
+    }
+
+    long DeleteSubKey(std::string_view name) override {
+        return RegDeleteKeyW(key_, Wide(name).c_str());
+    }
+
+    long EnumSubKey(uint32_t index, std::string& name) const override {
+        name.clear();
+        wchar_t buffer[256];  // key names are at most 255 characters
+        DWORD length = 256;
+        const LONG status =
+            RegEnumKeyExW(key_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS) {
+            name = Narrow(std::wstring_view(buffer, length));
+        }
+        return status;
+    }
+
+private:
+    HKEY key_;
+};
+
+HKEY HiveKey(Hive hive) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(hive)));
+}
+
+}  // namespace
+
+long Win32Registry::OpenKey(Hive hive, std::string_view path, uint32_t access,
+                            RegistryKeyPtr& out) {
+    out.reset();
+    HKEY key = nullptr;
+    const LONG status = RegOpenKeyExW(HiveKey(hive), Wide(path).c_str(), 0, access, &key);
+    if (status == ERROR_SUCCESS) {
+        out = std::make_unique<Win32Key>(key);
+    }
+    return status;
+}
+
+long Win32Registry::CreateKey(Hive hive, std::string_view path, uint32_t access,
+                              RegistryKeyPtr& out) {
+    out.reset();
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyExW(HiveKey(hive), Wide(path).c_str(), 0, nullptr,
+                                        REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        out = std::make_unique<Win32Key>(key);
+    }
+    return status;
+}
+
+}  // namespace platform::win32

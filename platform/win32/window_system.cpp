@@ -1,0 +1,285 @@
+#include "platform/win32/window_system.h"
+
+#include <cstddef>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform::win32 {
+
+static_assert(sizeof(WindowPos) == sizeof(WINDOWPOS));
+static_assert(offsetof(WindowPos, flags) == offsetof(WINDOWPOS, flags));
+static_assert(offsetof(WindowPos, cy) == offsetof(WINDOWPOS, cy));
+
+namespace {
+
+HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+WindowHandle Handle(HWND hwnd) { return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd)); }
+
+WindowHandler* HandlerOf(HWND hwnd, int slot) {
+    return reinterpret_cast<WindowHandler*>(GetWindowLongPtrW(hwnd, slot));
+}
+
+LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    if (WindowHandler* handler = HandlerOf(hwnd, GWLP_USERDATA)) {
+        if (const auto result = handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam)) {
+            return *result;
+        }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK ForwardingDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    }
+    WindowHandler* handler = HandlerOf(hwnd, DWLP_USER);
+    if (handler == nullptr) {
+        return FALSE;
+    }
+    const auto result = handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam);
+    if (!result) {
+        return FALSE;
+    }
+    if (message == WM_INITDIALOG) {
+        return static_cast<INT_PTR>(*result);
+    }
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
+    return TRUE;
+}
+
+MSG ToMsg(const Message& m) {
+    MSG msg{};
+    msg.hwnd = Hwnd(m.window);
+    msg.message = m.message;
+    msg.wParam = m.wParam;
+    msg.lParam = m.lParam;
+    msg.time = m.time;
+    msg.pt = {m.x, m.y};
+    return msg;
+}
+
+Message FromMsg(const MSG& msg) {
+    return {Handle(msg.hwnd), msg.message, msg.wParam, msg.lParam, msg.time, msg.pt.x, msg.pt.y};
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(Handle(hwnd));
+    return TRUE;
+}
+
+}  // namespace
+
+uint32_t Win32WindowSystem::RegisterWindowMessage(std::string_view name) {
+    return RegisterWindowMessageW(Wide(name).c_str());
+}
+
+bool Win32WindowSystem::EnsureClass(const std::string& className) {
+    if (registeredClasses_.count(className)) {
+        return true;
+    }
+    const std::wstring wide = Wide(className);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ForwardingWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = wide.c_str();
+    if (!RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    registeredClasses_.insert(className);
+    return true;
+}
+
+WindowHandle Win32WindowSystem::CreateWindow(const WindowSpec& spec, WindowHandler* handler) {
+    if (!EnsureClass(spec.className)) {
+        return WindowHandle::Null;
+    }
+    const HWND hwnd = CreateWindowExW(0, Wide(spec.className).c_str(), Wide(spec.title).c_str(),
+                                      spec.style, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
+                                      Hwnd(spec.parent), nullptr, GetModuleHandleW(nullptr), handler);
+    return Handle(hwnd);
+}
+
+WindowHandle Win32WindowSystem::CreateDialog(uint32_t templateId, WindowHandle owner,
+                                             WindowHandler* handler) {
+    return Handle(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
+                                     Hwnd(owner), ForwardingDialogProc,
+                                     reinterpret_cast<LPARAM>(handler)));
+}
+
+bool Win32WindowSystem::DestroyWindow(WindowHandle window) { return ::DestroyWindow(Hwnd(window)); }
+
+bool Win32WindowSystem::IsWindow(WindowHandle window) const { return ::IsWindow(Hwnd(window)); }
+
+bool Win32WindowSystem::IsWindowVisible(WindowHandle window) const {
+    return ::IsWindowVisible(Hwnd(window));
+}
+
+bool Win32WindowSystem::ShowWindow(WindowHandle window, int showCommand) {
+    return ::ShowWindow(Hwnd(window), showCommand);
+}
+
+bool Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
+    return ::EnableWindow(Hwnd(window), enable);
+}
+
+bool Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
+                                     int cx, int cy, uint32_t flags) {
+    return ::SetWindowPos(Hwnd(window), Hwnd(insertAfter), x, y, cx, cy, flags);
+}
+
+std::string Win32WindowSystem::GetWindowText(WindowHandle window) const {
+    const int length = GetWindowTextLengthW(Hwnd(window));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(Hwnd(window), text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied));
+    return Narrow(text);
+}
+
+bool Win32WindowSystem::SetWindowText(WindowHandle window, std::string_view text) {
+    return SetWindowTextW(Hwnd(window), Wide(text).c_str());
+}
+
+std::string Win32WindowSystem::GetClassName(WindowHandle window) const {
+    wchar_t name[257];
+    const int length = GetClassNameW(Hwnd(window), name, 257);
+    return Narrow(std::wstring_view(name, static_cast<size_t>(length)));
+}
+
+uint32_t Win32WindowSystem::GetWindowProcessId(WindowHandle window) const {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(Hwnd(window), &processId);
+    return processId;
+}
+
+WindowHandle Win32WindowSystem::FindWindow(const std::optional<std::string>& className,
+                                           const std::optional<std::string>& title) const {
+    return Handle(FindWindowW(OptionalWide(className).get(), OptionalWide(title).get()));
+}
+
+WindowHandle Win32WindowSystem::FindWindowEx(WindowHandle parent, WindowHandle after,
+                                             const std::optional<std::string>& className,
+                                             const std::optional<std::string>& title) const {
+    return Handle(FindWindowExW(Hwnd(parent), Hwnd(after), OptionalWide(className).get(),
+                                OptionalWide(title).get()));
+}
+
+std::vector<WindowHandle> Win32WindowSystem::EnumTopLevelWindows() const {
+    std::vector<WindowHandle> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool Win32WindowSystem::PostMessage(WindowHandle window, uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) {
+    return PostMessageW(Hwnd(window), message, wParam, lParam);
+}
+
+bool Win32WindowSystem::PostThreadMessage(uint32_t threadId, uint32_t message,
+                                          std::uintptr_t wParam, std::intptr_t lParam) {
+    return PostThreadMessageW(threadId, message, wParam, lParam);
+}
+
+void Win32WindowSystem::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+std::optional<std::intptr_t> Win32WindowSystem::SendMessageTimeout(WindowHandle window,
+                                                                   uint32_t message,
+                                                                   std::uintptr_t wParam,
+                                                                   std::intptr_t lParam,
+                                                                   uint32_t timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(Hwnd(window), message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
+                             &result)) {
+        return std::nullopt;
+    }
+    return static_cast<std::intptr_t>(result);
+}
+
+int Win32WindowSystem::GetMessage(Message& message) {
+    MSG msg{};
+    const BOOL result = GetMessageW(&msg, nullptr, 0, 0);
+    message = FromMsg(msg);
+    return result;
+}
+
+bool Win32WindowSystem::PeekMessage(Message& message, bool remove) {
+    MSG msg{};
+    const bool found = PeekMessageW(&msg, nullptr, 0, 0, remove ? PM_REMOVE : PM_NOREMOVE);
+    if (found) {
+        message = FromMsg(msg);
+    }
+    return found;
+}
+
+void Win32WindowSystem::TranslateMessage(const Message& message) {
+    const MSG msg = ToMsg(message);
+    ::TranslateMessage(&msg);
+}
+
+std::intptr_t Win32WindowSystem::DispatchMessage(const Message& message) {
+    const MSG msg = ToMsg(message);
+    return DispatchMessageW(&msg);
+}
+
+bool Win32WindowSystem::IsDialogMessage(WindowHandle dialog, Message& message) {
+    MSG msg = ToMsg(message);
+    return IsDialogMessageW(Hwnd(dialog), &msg);
+}
+
+std::intptr_t Win32WindowSystem::DefaultHandling(WindowHandle window, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t lParam) {
+    return DefWindowProcW(Hwnd(window), message, wParam, lParam);
+}
+
+uint32_t Win32WindowSystem::GetCurrentThreadId() const { return ::GetCurrentThreadId(); }
+
+long Win32WindowSystem::GetLastError() const { return static_cast<long>(::GetLastError()); }
+
+std::uintptr_t Win32WindowSystem::SetTimer(WindowHandle window, std::uintptr_t id, uint32_t ms) {
+    return ::SetTimer(Hwnd(window), id, ms, nullptr);
+}
+
+bool Win32WindowSystem::KillTimer(WindowHandle window, std::uintptr_t id) {
+    return ::KillTimer(Hwnd(window), id);
+}
+
+int Win32WindowSystem::MessageBox(WindowHandle owner, std::string_view text,
+                                  std::string_view caption, uint32_t type) {
+    return MessageBoxW(Hwnd(owner), Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+bool Win32WindowSystem::SetWindowIcon(WindowHandle window, uint32_t iconId) {
+    // Shared icons from LoadImageW are owned by the system: nothing to free.
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const auto load = [&](int size) {
+        return static_cast<HICON>(
+            LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_SHARED));
+    };
+    const HICON largeIcon = load(GetSystemMetrics(SM_CXICON));
+    const HICON smallIcon = load(GetSystemMetrics(SM_CXSMICON));
+    if (largeIcon == nullptr || smallIcon == nullptr) {
+        return false;
+    }
+    SendMessageW(Hwnd(window), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    SendMessageW(Hwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    return true;
+}
+
+bool Win32WindowSystem::AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
+                                             std::string_view text) {
+    const HMENU menu = GetSystemMenu(Hwnd(window), FALSE);
+    if (menu == nullptr) {
+        return false;
+    }
+    return AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) &&
+           AppendMenuW(menu, MF_STRING, commandId, Wide(text).c_str());
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,123 @@
+// Windows, message queues and the messages between them, as the user-interface thread sees them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+enum class WindowHandle : std::uintptr_t { Null = 0 };
+inline constexpr WindowHandle kBroadcastWindow = static_cast<WindowHandle>(0xFFFF);
+
+struct Message {
+    WindowHandle window = WindowHandle::Null;
+    uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    uint32_t time = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// Laid out as WINDOWPOS: WM_WINDOWPOSCHANGING's lParam points at one.
+struct WindowPos {
+    WindowHandle window;
+    WindowHandle insertAfter;
+    int32_t x;
+    int32_t y;
+    int32_t cx;
+    int32_t cy;
+    uint32_t flags;
+};
+
+// Receives a window's messages. No value means "not handled": the default handling runs.
+class WindowHandler {
+public:
+    virtual std::optional<std::intptr_t> OnWindowMessage(WindowHandle window, uint32_t message,
+                                                         std::uintptr_t wParam,
+                                                         std::intptr_t lParam) = 0;
+
+protected:
+    ~WindowHandler() = default;
+};
+
+struct WindowSpec {
+    std::string className;  // registered on first use
+    std::string title;
+    uint32_t style = 0;
+    WindowHandle parent = WindowHandle::Null;  // a child window when set with WS_CHILD
+};
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    virtual uint32_t RegisterWindowMessage(std::string_view name) = 0;
+
+    // Creation and destruction. A dialog comes from a template of the program's resources and
+    // receives WM_INITDIALOG; a template with WS_VISIBLE is shown after it.
+    virtual WindowHandle CreateWindow(const WindowSpec& spec, WindowHandler* handler) = 0;
+    virtual WindowHandle CreateDialog(uint32_t templateId, WindowHandle owner,
+                                      WindowHandler* handler) = 0;
+    virtual bool DestroyWindow(WindowHandle window) = 0;
+
+    // State.
+    virtual bool IsWindow(WindowHandle window) const = 0;
+    virtual bool IsWindowVisible(WindowHandle window) const = 0;
+    virtual bool ShowWindow(WindowHandle window, int showCommand) = 0;
+    virtual bool EnableWindow(WindowHandle window, bool enable) = 0;
+    virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                              int cy, uint32_t flags) = 0;
+    virtual std::string GetWindowText(WindowHandle window) const = 0;
+    virtual bool SetWindowText(WindowHandle window, std::string_view text) = 0;
+    virtual std::string GetClassName(WindowHandle window) const = 0;
+    virtual uint32_t GetWindowProcessId(WindowHandle window) const = 0;
+
+    // Search. An empty optional matches any class or title.
+    virtual WindowHandle FindWindow(const std::optional<std::string>& className,
+                                    const std::optional<std::string>& title) const = 0;
+    virtual WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after,
+                                      const std::optional<std::string>& className,
+                                      const std::optional<std::string>& title) const = 0;
+    virtual std::vector<WindowHandle> EnumTopLevelWindows() const = 0;
+
+    // Messages.
+    virtual bool PostMessage(WindowHandle window, uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) = 0;
+    virtual bool PostThreadMessage(uint32_t threadId, uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam) = 0;
+    virtual void PostQuitMessage(int exitCode) = 0;
+    // SendMessageTimeoutW with SMTO_ABORTIFHUNG; no value when it failed or timed out.
+    virtual std::optional<std::intptr_t> SendMessageTimeout(WindowHandle window, uint32_t message,
+                                                            std::uintptr_t wParam,
+                                                            std::intptr_t lParam,
+                                                            uint32_t timeoutMs) = 0;
+    // 1 for a message, 0 for WM_QUIT, -1 on failure.
+    virtual int GetMessage(Message& message) = 0;
+    virtual bool PeekMessage(Message& message, bool remove) = 0;
+    virtual void TranslateMessage(const Message& message) = 0;
+    virtual std::intptr_t DispatchMessage(const Message& message) = 0;
+    virtual bool IsDialogMessage(WindowHandle dialog, Message& message) = 0;
+    virtual std::intptr_t DefaultHandling(WindowHandle window, uint32_t message,
+                                          std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual uint32_t GetCurrentThreadId() const = 0;
+    virtual long GetLastError() const = 0;
+
+    // Window timers: WM_TIMER with the id in wParam.
+    virtual std::uintptr_t SetTimer(WindowHandle window, std::uintptr_t id, uint32_t ms) = 0;
+    virtual bool KillTimer(WindowHandle window, std::uintptr_t id) = 0;
+
+    virtual int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+                           uint32_t type) = 0;
+
+    // The program's icon resource as the window's large and small icon.
+    virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;
+    // A separator and then an entry with this command id at the end of the window menu.
+    virtual bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
+                                      std::string_view text) = 0;
+};
+
+}  // namespace platform
