@@ -34,7 +34,11 @@ public:
 
     long SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data) override {
         const std::wstring wideName = Wide(name);
-        return RegSetValueExW(key_, wideName.c_str(), 0, type, data.data(),
+        // The system lengthens a text whose last unit is not null when the unit after the data
+        // in memory is null. A non-null unit there keeps the bytes exactly as given.
+        std::vector<uint8_t> buffer(data.begin(), data.end());
+        buffer.insert(buffer.end(), {0xFF, 0xFF, 0xFF});
+        return RegSetValueExW(key_, wideName.c_str(), 0, type, buffer.data(),
                               static_cast<DWORD>(data.size()));
     }
 

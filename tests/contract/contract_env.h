@@ -1,0 +1,28 @@
+// What a contract test needs of the system under it, the sim or Windows: this process's
+// platform and a second process of the same test program running a peer role.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/system.h"
+
+namespace contract {
+
+class Env {
+public:
+    virtual ~Env() = default;
+    virtual platform::System& Self() = 0;
+    // Starts the test program again, running RunPeer with the role and its argument.
+    virtual std::unique_ptr<platform::Process> StartPeer(const std::string& role,
+                                                         const std::string& argument) = 0;
+    // Checks the sim alone can make, at the end of each test (keys left open and such).
+    virtual void CheckClean() {}
+};
+
+std::unique_ptr<Env> MakeEnv();
+
+// The peer side: returns the peer's exit code.
+int RunPeer(platform::System& system, const std::string& role, const std::string& argument);
+
+}  // namespace contract

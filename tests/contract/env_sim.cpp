@@ -1,0 +1,37 @@
+// The contract tests on the sim: each test gets a world of its own.
+#include <gtest/gtest.h>
+
+#include "platform/sim/world.h"
+#include "tests/contract/contract_env.h"
+
+namespace contract {
+
+namespace {
+
+class SimEnv final : public Env {
+public:
+    SimEnv() {
+        world_.RegisterProgram("C:\\tests\\peer.exe", [](platform::System& system) {
+            const auto args = system.processes.CommandLineArguments();
+            return RunPeer(system, args.size() > 1 ? args[1] : "", args.size() > 2 ? args[2] : "");
+        });
+    }
+
+    platform::System& Self() override { return world_.Driver(); }
+
+    std::unique_ptr<platform::Process> StartPeer(const std::string& role,
+                                                 const std::string& argument) override {
+        return Self().processes.StartProcess("peer.exe " + role + " " + argument);
+    }
+
+    void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }
+
+private:
+    sim::World world_;
+};
+
+}  // namespace
+
+std::unique_ptr<Env> MakeEnv() { return std::make_unique<SimEnv>(); }
+
+}  // namespace contract

@@ -1,0 +1,60 @@
+#include "platform/constants.h"
+#include "tests/contract/contract_env.h"
+
+namespace contract {
+
+namespace {
+
+class IgnoreAll final : public platform::WindowHandler {
+public:
+    std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t, std::uintptr_t,
+                                                 std::intptr_t) override {
+        return std::nullopt;
+    }
+};
+
+// Waits for the registered message `name` on a hidden top-level window titled "peer-<name>";
+// exits with its wParam, or 99 when nothing came within ten seconds.
+int ReceiveBroadcast(platform::System& system, const std::string& name) {
+    const uint32_t registered = system.windows.RegisterWindowMessage(name);
+    IgnoreAll handler;
+    const platform::WindowHandle window =
+        system.windows.CreateWindow({"CorvaneContractPeer", "peer-" + name, 0, {}}, &handler);
+    if (window == platform::WindowHandle::Null) {
+        return 98;
+    }
+    constexpr std::uintptr_t kGiveUp = 7;
+    system.windows.SetTimer(window, kGiveUp, 10000);
+    int exitCode = 99;
+    platform::Message message;
+    while (system.windows.GetMessage(message) > 0) {
+        if (message.message == registered) {
+            exitCode = static_cast<int>(message.wParam);
+            break;
+        }
+        if (message.message == platform::wm::kTimer && message.wParam == kGiveUp) {
+            break;
+        }
+        system.windows.DispatchMessage(message);
+    }
+    system.windows.DestroyWindow(window);
+    return exitCode;
+}
+
+}  // namespace
+
+int RunPeer(platform::System& system, const std::string& role, const std::string& argument) {
+    if (role == "mutex") {
+        const platform::NamedMutex mutex = system.processes.CreateMutex(argument);
+        if (!mutex.handle) {
+            return 1;
+        }
+        return mutex.alreadyExisted ? 183 : 0;
+    }
+    if (role == "receive") {
+        return ReceiveBroadcast(system, argument);
+    }
+    return 2;
+}
+
+}  // namespace contract

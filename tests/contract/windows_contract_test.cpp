@@ -1,0 +1,165 @@
+// Windows, messages, timers, the mutex and the broadcast behave the same on the sim and on
+// Windows where the main program relies on them.
+#include <vector>
+
+#include "tests/contract/fixture.h"
+
+namespace contract {
+namespace {
+
+using platform::Message;
+using platform::WindowHandle;
+namespace wm = platform::wm;
+
+class Recorder final : public platform::WindowHandler {
+public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t) override {
+        if (message == wm::kTimer) {
+            timers.push_back(wParam);
+            return 0;
+        }
+        if (message == wm::kWindowPosChanging) {
+            ++posChanges;
+        }
+        return std::nullopt;
+    }
+    std::vector<std::uintptr_t> timers;
+    int posChanges = 0;
+};
+
+class WindowsContract : public Contract {
+protected:
+    // Polls until the window exists: the peer needs its own time to start.
+    WindowHandle WaitForWindow(const std::string& title) {
+        for (int i = 0; i < 500; ++i) {
+            const WindowHandle window = sys.windows.FindWindow(std::nullopt, title);
+            if (window != WindowHandle::Null) {
+                return window;
+            }
+            sys.processes.Sleep(20);
+        }
+        return WindowHandle::Null;
+    }
+};
+
+TEST_F(WindowsContract, NamedMutexSeenAsExistingFromASecondProcess) {
+    const std::string name = Unique("CorvaneContractMutex");
+    auto alone = env->StartPeer("mutex", name);
+    ASSERT_NE(alone, nullptr);
+    EXPECT_EQ(alone->WaitForExit(10000), 0u);
+
+    const platform::NamedMutex mine = sys.processes.CreateMutex(name);
+    ASSERT_NE(mine.handle, nullptr);
+    EXPECT_FALSE(mine.alreadyExisted);
+    auto second = env->StartPeer("mutex", name);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->WaitForExit(10000), 183u);
+
+    const platform::NamedMutex again = sys.processes.CreateMutex(name);
+    EXPECT_TRUE(again.alreadyExisted);
+}
+
+TEST_F(WindowsContract, RegisteredMessageReachesAnotherProcessThroughBroadcast) {
+    const std::string name = Unique("CorvaneContractPing");
+    const uint32_t message = sys.windows.RegisterWindowMessage(name);
+    EXPECT_GE(message, 0xC000u);
+    EXPECT_EQ(sys.windows.RegisterWindowMessage(name), message);
+
+    auto peer = env->StartPeer("receive", name);
+    ASSERT_NE(peer, nullptr);
+    const WindowHandle window = WaitForWindow("peer-" + name);
+    ASSERT_NE(window, WindowHandle::Null);
+    EXPECT_EQ(sys.windows.GetWindowProcessId(window), peer->Id());
+    EXPECT_FALSE(sys.windows.IsWindowVisible(window));
+
+    EXPECT_TRUE(sys.windows.PostMessage(platform::kBroadcastWindow, message, 42, 0));
+    EXPECT_EQ(peer->WaitForExit(10000), 42u);
+}
+
+TEST_F(WindowsContract, TimersAndTheQuitMessage) {
+    Recorder recorder;
+    const WindowHandle window =
+        sys.windows.CreateWindow({"CorvaneContractTimer", "timer", 0, {}}, &recorder);
+    ASSERT_NE(window, WindowHandle::Null);
+    ASSERT_EQ(sys.windows.SetTimer(window, 1001, 30), 1001u);
+    Message message;
+    while (recorder.timers.size() < 3 && sys.windows.GetMessage(message) > 0) {
+        EXPECT_EQ(message.window, window);
+        sys.windows.DispatchMessage(message);
+    }
+    EXPECT_EQ(recorder.timers, (std::vector<std::uintptr_t>{1001, 1001, 1001}));
+    EXPECT_TRUE(sys.windows.KillTimer(window, 1001));
+    EXPECT_FALSE(sys.windows.KillTimer(window, 1001));
+
+    // Posted messages come before the quit message, even those posted after it.
+    ASSERT_TRUE(sys.windows.PostMessage(window, wm::kApp + 1, 1, 0));
+    sys.windows.PostQuitMessage(7);
+    ASSERT_TRUE(sys.windows.PostMessage(window, wm::kApp + 1, 2, 0));
+    ASSERT_EQ(sys.windows.GetMessage(message), 1);
+    EXPECT_EQ(message.wParam, 1u);
+    ASSERT_EQ(sys.windows.GetMessage(message), 1);
+    EXPECT_EQ(message.wParam, 2u);
+    ASSERT_EQ(sys.windows.GetMessage(message), 0);
+    EXPECT_EQ(message.message, wm::kQuit);
+    EXPECT_EQ(message.wParam, 7u);
+    EXPECT_TRUE(sys.windows.DestroyWindow(window));
+    EXPECT_FALSE(sys.windows.IsWindow(window));
+}
+
+TEST_F(WindowsContract, ThreadMessagesCarryNoWindow) {
+    const uint32_t thread = sys.windows.GetCurrentThreadId();
+    Message peek;
+    sys.windows.PeekMessage(peek, false);  // makes sure the thread has a queue
+    ASSERT_TRUE(sys.windows.PostThreadMessage(thread, wm::kApp + 10, 3, 4));
+    ASSERT_TRUE(sys.windows.PostMessage(WindowHandle::Null, wm::kApp + 20, 5, 6));
+    Message message;
+    ASSERT_EQ(sys.windows.GetMessage(message), 1);
+    EXPECT_EQ(message.window, WindowHandle::Null);
+    EXPECT_EQ(message.message, wm::kApp + 10);
+    EXPECT_EQ(message.lParam, 4);
+    ASSERT_EQ(sys.windows.GetMessage(message), 1);
+    EXPECT_EQ(message.window, WindowHandle::Null);
+    EXPECT_EQ(message.message, wm::kApp + 20);
+    EXPECT_FALSE(sys.windows.PostThreadMessage(0x7FFFFFF0, wm::kApp, 0, 0));
+}
+
+TEST_F(WindowsContract, FindShowAndEnumerateWindows) {
+    Recorder recorder;
+    const std::string title = Unique("find");
+    const WindowHandle parent =
+        sys.windows.CreateWindow({"CorvaneContractParent", title, 0, {}}, &recorder);
+    const WindowHandle child = sys.windows.CreateWindow(
+        {"CorvaneContractChild", "child", platform::ws::kChild | platform::ws::kVisible, parent},
+        &recorder);
+    ASSERT_NE(child, WindowHandle::Null);
+    EXPECT_EQ(sys.windows.FindWindow(std::string("corvanecontractparent"), title), parent);
+    EXPECT_EQ(sys.windows.FindWindow(std::nullopt, "child"), WindowHandle::Null);  // top level only
+    EXPECT_EQ(sys.windows.FindWindowEx(parent, WindowHandle::Null, std::string("CorvaneContractChild"),
+                                       std::nullopt),
+              child);
+    EXPECT_EQ(sys.windows.GetClassName(child), "CorvaneContractChild");
+
+    // A visible child of a hidden parent is not visible.
+    EXPECT_FALSE(sys.windows.IsWindowVisible(child));
+    const int before = recorder.posChanges;
+    EXPECT_FALSE(sys.windows.ShowWindow(parent, platform::sw::kShow));
+    EXPECT_GT(recorder.posChanges, before);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(parent));
+    EXPECT_TRUE(sys.windows.IsWindowVisible(child));
+    EXPECT_TRUE(sys.windows.ShowWindow(parent, platform::sw::kHide));
+    EXPECT_FALSE(sys.windows.IsWindowVisible(parent));
+
+    const auto tops = sys.windows.EnumTopLevelWindows();
+    EXPECT_NE(std::find(tops.begin(), tops.end(), parent), tops.end());
+    EXPECT_EQ(std::find(tops.begin(), tops.end(), child), tops.end());
+    EXPECT_EQ(sys.windows.GetWindowProcessId(parent), sys.processes.CurrentProcessId());
+
+    EXPECT_TRUE(sys.windows.SetWindowText(parent, "renamed"));
+    EXPECT_EQ(sys.windows.GetWindowText(parent), "renamed");
+    EXPECT_TRUE(sys.windows.DestroyWindow(parent));
+    EXPECT_FALSE(sys.windows.IsWindow(child));  // children go with their parent
+}
+
+}  // namespace
+}  // namespace contract
