@@ -42,10 +42,18 @@ struct Timer {
     Thread* thread;
 };
 
+// A message sent from another thread, handled by the receiver when it next waits for messages.
+struct SentMessage {
+    platform::Message message;
+    std::optional<std::intptr_t> result;
+    bool done = false;
+};
+
 struct Thread {
     uint32_t id = 0;
     Process* process = nullptr;
     std::deque<platform::Message> queue;
+    std::deque<SentMessage*> sent;
     bool quitPosted = false;
     int quitCode = 0;
     long lastError = 0;
@@ -186,6 +194,7 @@ private:
     bool ChangeVisibility(Window& window, uint32_t flags);
     bool Fail(long error) const;
     bool TakeMessage(platform::Message& message, bool remove);
+    void HandleSentMessages();
 
     World::State& state_;
     Process& process_;

@@ -316,13 +316,41 @@ std::optional<std::intptr_t> SimWindowSystem::Send(Window& window, uint32_t mess
 std::optional<std::intptr_t> SimWindowSystem::SendMessageTimeout(WindowHandle handle,
                                                                  uint32_t message,
                                                                  std::uintptr_t wParam,
-                                                                 std::intptr_t lParam, uint32_t) {
+                                                                 std::intptr_t lParam,
+                                                                 uint32_t timeoutMs) {
     Window* window = state_.FindWindow(handle);
     if (!window) {
         Fail(platform::error::kInvalidWindowHandle);
         return std::nullopt;
     }
-    return Send(*window, message, wParam, lParam);
+    Thread& receiver = *window->thread;
+    if (&receiver == &state_.Current()) {
+        return Send(*window, message, wParam, lParam);
+    }
+    // Another thread handles it in its own context, when it next waits for messages.
+    SentMessage sent{{handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)}, {}, false};
+    receiver.sent.push_back(&sent);
+    const bool done = state_.Block([&] { return sent.done || receiver.finished; },
+                                   state_.now + timeoutMs);
+    if (!done || !sent.done) {
+        std::erase(receiver.sent, &sent);
+        Fail(platform::error::kTimeout);
+        return std::nullopt;
+    }
+    return sent.result;
+}
+
+void SimWindowSystem::HandleSentMessages() {
+    Thread& self = state_.Current();
+    while (!self.sent.empty()) {
+        SentMessage* sent = self.sent.front();
+        self.sent.pop_front();
+        if (Window* window = state_.FindWindow(sent->message.window)) {
+            sent->result = Send(*window, sent->message.message, sent->message.wParam,
+                                sent->message.lParam);
+        }
+        sent->done = true;
+    }
 }
 
 bool SimWindowSystem::TakeMessage(platform::Message& message, bool remove) {
@@ -357,18 +385,26 @@ bool SimWindowSystem::TakeMessage(platform::Message& message, bool remove) {
 
 int SimWindowSystem::GetMessage(platform::Message& message) {
     Thread& self = state_.Current();
-    const bool ready = state_.Block(
-        [&] { return !self.queue.empty() || self.quitPosted || state_.TimerDue(self); },
-        std::nullopt);
-    if (!ready) {
-        Fail(platform::error::kTimeout);  // nothing can ever arrive: the sim is deadlocked
-        return -1;
+    while (true) {
+        const bool ready = state_.Block(
+            [&] {
+                return !self.queue.empty() || self.quitPosted || state_.TimerDue(self) ||
+                       !self.sent.empty();
+            },
+            std::nullopt);
+        if (!ready) {
+            Fail(platform::error::kTimeout);  // nothing can ever arrive: the sim is deadlocked
+            return -1;
+        }
+        HandleSentMessages();
+        if (TakeMessage(message, true)) {
+            return message.message == wm::kQuit ? 0 : 1;
+        }
     }
-    TakeMessage(message, true);
-    return message.message == wm::kQuit ? 0 : 1;
 }
 
 bool SimWindowSystem::PeekMessage(platform::Message& message, bool remove) {
+    HandleSentMessages();
     return TakeMessage(message, remove);
 }
 

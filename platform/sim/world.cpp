@@ -176,9 +176,10 @@ bool State::Block(std::function<bool()> ready, std::optional<uint64_t> deadline)
     return ok;
 }
 
-World::World() : state_(std::make_unique<State>()) {
+World::World(std::shared_ptr<const Resources> driverResources)
+    : state_(std::make_unique<State>()) {
     Process& driver = state_->NewProcess("C:\\tests\\driver.exe", {"C:\\tests\\driver.exe"},
-                                         nullptr, nullptr);
+                                         nullptr, std::move(driverResources));
     driver.mainThread->started = true;
     state_->running = driver.mainThread->id;
 }

@@ -61,8 +61,9 @@ struct WindowInfo {
 
 class World {
 public:
-    // The calling thread becomes the driver: the main thread of a process "driver.exe".
-    World();
+    // The calling thread becomes the driver: the main thread of a process "driver.exe", with
+    // these resources as its own.
+    explicit World(std::shared_ptr<const Resources> driverResources = nullptr);
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;

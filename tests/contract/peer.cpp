@@ -41,6 +41,47 @@ int ReceiveBroadcast(platform::System& system, const std::string& name) {
     return exitCode;
 }
 
+// Answers WM_APP + 5 with twice its wParam and ends with the wParam as exit code: a sent
+// message runs in the receiving thread, so the quit message is the receiver's own.
+class Answerer final : public platform::WindowHandler {
+public:
+    explicit Answerer(platform::System& system) : system_(system) {}
+    std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t) override {
+        if (message != platform::wm::kApp + 5) {
+            return std::nullopt;
+        }
+        system_.windows.PostQuitMessage(static_cast<int>(wParam));
+        return static_cast<std::intptr_t>(wParam * 2);
+    }
+
+private:
+    platform::System& system_;
+};
+
+int AnswerSentMessage(platform::System& system, const std::string& name) {
+    Answerer answerer(system);
+    const platform::WindowHandle window =
+        system.windows.CreateWindow({"CorvaneContractPeer", "answer-" + name, 0, {}}, &answerer);
+    if (window == platform::WindowHandle::Null) {
+        return 98;
+    }
+    system.windows.SetTimer(window, 7, 10000);
+    platform::Message message;
+    int exitCode = 99;
+    while (system.windows.GetMessage(message) > 0) {
+        if (message.message == platform::wm::kTimer) {
+            break;
+        }
+        system.windows.DispatchMessage(message);
+    }
+    if (message.message == platform::wm::kQuit) {
+        exitCode = static_cast<int>(message.wParam);
+    }
+    system.windows.DestroyWindow(window);
+    return exitCode;
+}
+
 }  // namespace
 
 int RunPeer(platform::System& system, const std::string& role, const std::string& argument) {
@@ -53,6 +94,9 @@ int RunPeer(platform::System& system, const std::string& role, const std::string
     }
     if (role == "receive") {
         return ReceiveBroadcast(system, argument);
+    }
+    if (role == "answer") {
+        return AnswerSentMessage(system, argument);
     }
     return 2;
 }

@@ -77,6 +77,18 @@ TEST_F(WindowsContract, RegisteredMessageReachesAnotherProcessThroughBroadcast) 
     EXPECT_EQ(peer->WaitForExit(10000), 42u);
 }
 
+TEST_F(WindowsContract, SentMessageIsHandledByTheReceivingProcess) {
+    const std::string name = Unique("answer");
+    auto peer = env->StartPeer("answer", name);
+    ASSERT_NE(peer, nullptr);
+    const WindowHandle window = WaitForWindow("answer-" + name);
+    ASSERT_NE(window, WindowHandle::Null);
+    EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 5, 21, 0, 5000), 42);
+    EXPECT_EQ(peer->WaitForExit(10000), 21u);
+    // A window that is gone answers nothing.
+    EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 5, 1, 0, 100), std::nullopt);
+}
+
 TEST_F(WindowsContract, TimersAndTheQuitMessage) {
     Recorder recorder;
     const WindowHandle window =

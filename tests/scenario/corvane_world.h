@@ -1,0 +1,58 @@
+// A sim world with Corvane.exe installed, for scenario tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/corvane_app.h"
+#include "platform/constants.h"
+#include "platform/sim/resources.h"
+#include "platform/sim/world.h"
+
+namespace corvane::scenario {
+
+inline constexpr const char* kCorvanePath = "C:\\Program Files\\Corvane\\Corvane.exe";
+
+inline std::shared_ptr<const sim::Resources> CorvaneResources() {
+    static const std::shared_ptr<const sim::Resources> resources =
+        sim::Resources::FromRcFile(CORVANE_SOURCE_DIR "/app/res/corvane.rc");
+    return resources;
+}
+
+class CorvaneWorld : public testing::Test {
+protected:
+    CorvaneWorld() {
+        world.RegisterProgram(
+            kCorvanePath,
+            [](platform::System& system) { return CorvaneMain(system, nullptr); },
+            CorvaneResources());
+    }
+
+    std::unique_ptr<platform::Process> Start(const std::string& switches) {
+        auto process = sys.processes.StartProcess("\"" + std::string(kCorvanePath) + "\" " + switches);
+        EXPECT_NE(process, nullptr);
+        world.RunFor(50);  // let it settle into its message loop
+        return process;
+    }
+
+    // The top-level window of the process with this caption.
+    std::optional<sim::WindowInfo> WindowOf(const platform::Process& process,
+                                            const std::string& caption = "Corvane") const {
+        for (const sim::WindowInfo& info : world.Windows()) {
+            if (info.processId == process.Id() && info.title == caption &&
+                info.parent == platform::WindowHandle::Null) {
+                return info;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The driver acts as the test program: its own resources are Corvane's, so the dialog
+    // classes can be built and driven directly.
+    sim::World world{CorvaneResources()};
+    platform::System& sys = world.Driver();
+};
+
+}  // namespace corvane::scenario
