@@ -1,0 +1,73 @@
+// What a running Corvane has put in place, read from outside: its windows and its settings.
+#include "tools/inspect/inspect.h"
+
+#include <sstream>
+
+#include "app/settings_store.h"
+#include "platform/constants.h"
+
+namespace corvane::tools {
+
+namespace {
+
+void DescribeWindows(platform::System& sys, std::ostream& out) {
+    int found = 0;
+    for (const platform::WindowHandle window : sys.windows.EnumTopLevelWindows()) {
+        const std::string caption = sys.windows.GetWindowText(window);
+        if (sys.windows.GetClassName(window) != "#32770" || caption.rfind("Corvane", 0) != 0) {
+            continue;
+        }
+        ++found;
+        out << "  window \"" << caption << "\" of process " << sys.windows.GetWindowProcessId(window)
+            << ": " << (sys.windows.IsWindowVisible(window) ? "shown" : "hidden") << "\n";
+    }
+    if (found == 0) {
+        out << "  no Corvane window\n";
+    }
+}
+
+void DescribeSettings(platform::System& sys, std::ostream& out) {
+    platform::RegistryKeyPtr root;
+    const long status =
+        OpenForReading(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root);
+    if (status != platform::error::kSuccess) {
+        out << "  settings root HKLM\\" << kSettingsRoot << ": cannot be opened (error " << status
+            << ")\n";
+        return;
+    }
+    for (const char* name : {"EnablePolicies", "EnableHideGUI", "EnableAutoLogon",
+                             "EnableAutoRestart", "EnableTimers", "EnableLumbrel",
+                             "UserModeLogon"}) {
+        uint32_t value = 0;
+        const long read = QueryDWordValue(*root, name, value);
+        out << "  " << name << " = ";
+        if (read == platform::error::kSuccess) {
+            out << value;
+        } else {
+            out << "(not set: error " << read << ")";
+        }
+        out << "\n";
+    }
+    for (const char* name : {"AppPath", "CorvaneGUI"}) {
+        std::string text;
+        uint32_t chars = 0;
+        const long read = QueryStringValue(*root, name, text, 260, chars);
+        out << "  " << name << " = "
+            << (read == platform::error::kSuccess ? "\"" + text + "\""
+                                                  : "(not set: error " + std::to_string(read) + ")")
+            << "\n";
+    }
+}
+
+}  // namespace
+
+std::string Describe(platform::System& sys) {
+    std::ostringstream out;
+    out << "Windows:\n";
+    DescribeWindows(sys, out);
+    out << "Settings (HKLM\\" << kSettingsRoot << "):\n";
+    DescribeSettings(sys, out);
+    return out.str();
+}
+
+}  // namespace corvane::tools
