@@ -6,7 +6,7 @@ namespace corvane {
 
 // The about box: the program icon, its name and version, an OK button.
 class CAboutDlg final : public framework::Dialog {
-public:
+  public:
     explicit CAboutDlg(framework::Application& app);
 };
 

@@ -14,6 +14,19 @@ bool StartsWith(std::string_view text, std::string_view prefix, size_t n) {
     return text.substr(0, n) == prefix.substr(0, n);
 }
 
+struct CommandRule {
+    std::string_view prefix;
+    size_t length;
+    uint32_t commandId;
+};
+
+// In the order they are tested. "kd" is tested on three characters, so only the whole switch
+// "kd" matches it.
+constexpr CommandRule kCommandRules[] = {
+    {"h", 1, ID_SWITCH_H}, {"s", 1, ID_SWITCH_S},   {"q", 1, ID_SWITCH_Q},   {"d", 1, ID_SWITCH_D},
+    {"e", 1, ID_SWITCH_E}, {"ke", 2, ID_SWITCH_KE}, {"kd", 3, ID_SWITCH_KD},
+};
+
 }  // namespace
 
 void ParseSwitches(const std::vector<std::string>& args, CommandLineOptions& options) {
@@ -29,27 +42,10 @@ void ParseSwitches(const std::vector<std::string>& args, CommandLineOptions& opt
         if (StartsWith(sw, "u", 1)) {
             options.userMode = 1;
         }
-        if (StartsWith(sw, "h", 1)) {
-            options.commandId = ID_SWITCH_H;
-        }
-        if (StartsWith(sw, "s", 1)) {
-            options.commandId = ID_SWITCH_S;
-        }
-        if (StartsWith(sw, "q", 1)) {
-            options.commandId = ID_SWITCH_Q;
-        }
-        if (StartsWith(sw, "d", 1)) {
-            options.commandId = ID_SWITCH_D;
-        }
-        if (StartsWith(sw, "e", 1)) {
-            options.commandId = ID_SWITCH_E;
-        }
-        if (StartsWith(sw, "ke", 2)) {
-            options.commandId = ID_SWITCH_KE;
-        }
-        // Three characters against the two of "kd" and its end: only "kd" itself matches.
-        if (sw == "kd") {
-            options.commandId = ID_SWITCH_KD;
+        for (const CommandRule& rule : kCommandRules) {
+            if (StartsWith(sw, rule.prefix, rule.length)) {
+                options.commandId = rule.commandId;
+            }
         }
         if (StartsWith(sw, "lnk", 3)) {
             options.shortcutPath = sw.size() > 4 ? sw.substr(4) : std::string();

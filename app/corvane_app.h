@@ -13,7 +13,7 @@ namespace corvane {
 class CCorvaneDlg;
 
 class CCorvaneApp final : public framework::Application {
-public:
+  public:
     // `extensions` may be null when the program runs without the extension library.
     CCorvaneApp(platform::System& system, ShellExtensions* extensions);
     ~CCorvaneApp() override;
@@ -31,7 +31,7 @@ public:
     uint32_t commandId = 0;
     std::string shortcutPath;
 
-private:
+  private:
     ShellExtensions* extensions_;
     std::unique_ptr<CCorvaneDlg> dialog_;
 };

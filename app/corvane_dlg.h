@@ -12,7 +12,7 @@ namespace corvane {
 class CCorvaneApp;
 
 class CCorvaneDlg : public framework::Dialog {
-public:
+  public:
     explicit CCorvaneDlg(CCorvaneApp& app);
     ~CCorvaneDlg() override;
 
@@ -45,14 +45,14 @@ public:
     std::string storedPassword;
     std::uintptr_t timerId = 0;
 
-protected:
+  protected:
     bool OnInitDialog() override;
     std::optional<std::intptr_t> OnSysCommand(uint32_t command, std::intptr_t lParam) override;
     void OnWindowPosChanging(platform::WindowPos& pos) override;
     bool OnQueryEndSession() override;
     void OnDestroy() override;
 
-private:
+  private:
     void EnterUserMode();
     int MessageBox(uint32_t stringId, uint32_t type);
     // The Yes/No/Cancel question of OK and Cancel; false when the dialog is to stay.

@@ -37,7 +37,8 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         UpdateData(true);
         appPath = system.processes.ModulePath();
         platform::RegistryKeyPtr key;
-        if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) == platform::error::kSuccess) {
+        if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) ==
+            platform::error::kSuccess) {
             for (const auto& [name, field] : numbers) {
                 SetDWordValue(*key, name, static_cast<uint32_t>(*field));
             }
@@ -45,7 +46,8 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         }
     } else {
         platform::RegistryKeyPtr key;
-        if (OpenForReading(system.registry, kHive, kSettingsRoot, key) == platform::error::kSuccess) {
+        if (OpenForReading(system.registry, kHive, kSettingsRoot, key) ==
+            platform::error::kSuccess) {
             for (const auto& [name, field] : numbers) {
                 ReadFlagOrNumber(*key, name, *field);
             }

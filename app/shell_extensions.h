@@ -6,7 +6,7 @@
 namespace corvane {
 
 class ShellExtensions {
-public:
+  public:
     virtual ~ShellExtensions() = default;
     // Non-zero on success.
     virtual int StartExtensions(platform::WindowHandle mainWindow) = 0;

@@ -6,7 +6,9 @@
 
 namespace corvane {
 
-void CCorvaneDlg::EnterUserMode() { showAllowed = 0; }
+void CCorvaneDlg::EnterUserMode() {
+    showAllowed = 0;
+}
 
 bool CCorvaneDlg::PreTranslateMessage(platform::Message& message) {
     if (message.message == theApp_.handoverMessage && theApp_.handoverMessage != 0) {

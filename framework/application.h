@@ -9,7 +9,7 @@ namespace framework {
 class Dialog;
 
 class Application {
-public:
+  public:
     explicit Application(platform::System& system) : system(system) {}
     virtual ~Application() = default;
     Application(const Application&) = delete;

@@ -16,8 +16,8 @@ Dialog::~Dialog() {
 }
 
 std::intptr_t Dialog::DoModal(platform::WindowHandle owner) {
-    const bool ownerWasEnabled = owner != platform::WindowHandle::Null &&
-                                 !system.windows.EnableWindow(owner, false);
+    const bool ownerWasEnabled =
+        owner != platform::WindowHandle::Null && !system.windows.EnableWindow(owner, false);
     modal_ = true;
     ended_ = false;
     result_ = -1;
@@ -86,7 +86,9 @@ bool Dialog::PreTranslateMessage(platform::Message& message) {
            system.windows.IsDialogMessage(window_, message);
 }
 
-bool Dialog::UpdateData(bool saveAndValidate) { return DoDataExchange(saveAndValidate); }
+bool Dialog::UpdateData(bool saveAndValidate) {
+    return DoDataExchange(saveAndValidate);
+}
 
 void Dialog::OnOK() {
     if (UpdateData(true)) {
@@ -94,9 +96,13 @@ void Dialog::OnOK() {
     }
 }
 
-void Dialog::OnCancel() { EndDialog(platform::id::kCancel); }
+void Dialog::OnCancel() {
+    EndDialog(platform::id::kCancel);
+}
 
-std::optional<std::intptr_t> Dialog::OnSysCommand(uint32_t, std::intptr_t) { return std::nullopt; }
+std::optional<std::intptr_t> Dialog::OnSysCommand(uint32_t, std::intptr_t) {
+    return std::nullopt;
+}
 
 bool Dialog::OnQueryEndSession() {
     return system.windows.DefaultHandling(window_, wm::kQueryEndSession, 0, 0) != 0;

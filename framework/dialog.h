@@ -11,8 +11,9 @@
 namespace framework {
 
 class Dialog : protected platform::WindowHandler {
-public:
-    Dialog(Application& app, uint32_t templateId) : app(app), system(app.system), templateId_(templateId) {}
+  public:
+    Dialog(Application& app, uint32_t templateId)
+        : app(app), system(app.system), templateId_(templateId) {}
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -34,7 +35,7 @@ public:
     // Exchanges the fields with the window's contents; false when a value was refused.
     bool UpdateData(bool saveAndValidate);
 
-protected:
+  protected:
     virtual bool OnInitDialog() { return true; }
     virtual bool DoDataExchange(bool /*saveAndValidate*/) { return true; }
     virtual void OnOK();
@@ -53,10 +54,9 @@ protected:
     Application& app;
     platform::System& system;
 
-private:
+  private:
     std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle window, uint32_t message,
-                                                 std::uintptr_t wParam,
-                                                 std::intptr_t lParam) final;
+                                                 std::uintptr_t wParam, std::intptr_t lParam) final;
 
     uint32_t templateId_;
     platform::WindowHandle window_ = platform::WindowHandle::Null;

@@ -12,7 +12,7 @@ namespace platform {
 
 // A kernel object handle; destroying it closes the handle.
 class KernelObject {
-public:
+  public:
     virtual ~KernelObject() = default;
 };
 
@@ -22,7 +22,7 @@ struct NamedMutex {
 };
 
 class Process {
-public:
+  public:
     virtual ~Process() = default;
     virtual uint32_t Id() const = 0;
     // The exit code once the process has ended within `timeoutMs`; no value otherwise.
@@ -31,7 +31,7 @@ public:
 };
 
 class ProcessSystem {
-public:
+  public:
     virtual ~ProcessSystem() = default;
 
     // The arguments of this process as the runtime splits its command line; [0] is the program.
@@ -56,7 +56,7 @@ public:
 
 // The program's own resources: string table entries and such.
 class Resources {
-public:
+  public:
     virtual ~Resources() = default;
     // Empty when the string does not exist.
     virtual std::string LoadString(uint32_t id) const = 0;

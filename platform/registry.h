@@ -26,7 +26,7 @@ struct RawValue {
 
 // An open key; destroying it closes it.
 class RegistryKey {
-public:
+  public:
     virtual ~RegistryKey() = default;
 
     // RegQueryValueExW through a buffer of `capacity` bytes.
@@ -43,11 +43,12 @@ public:
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // RegOpenKeyExW: fails with 2 when the key does not exist.
-    virtual long OpenKey(Hive hive, std::string_view path, uint32_t access, RegistryKeyPtr& out) = 0;
+    virtual long OpenKey(Hive hive, std::string_view path, uint32_t access,
+                         RegistryKeyPtr& out) = 0;
     // RegCreateKeyExW, non-volatile, default security.
     virtual long CreateKey(Hive hive, std::string_view path, uint32_t access,
                            RegistryKeyPtr& out) = 0;

@@ -18,8 +18,9 @@ std::u16string Utf16FromBytes(std::span<const uint8_t> bytes);
 // With the terminator, as REG_SZ is stored: (units + 1) x 2 bytes.
 std::vector<uint8_t> Utf16ToRegSzBytes(std::u16string_view text);
 
-// Lower-cases A to Z only, as the C locale does.
+// Lower- or upper-cases A to Z only, as the C locale does.
 std::string AsciiLower(std::string_view text);
+std::string AsciiUpper(std::string_view text);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace platform

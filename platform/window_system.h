@@ -35,12 +35,12 @@ struct WindowPos {
 
 // Receives a window's messages. No value means "not handled": the default handling runs.
 class WindowHandler {
-public:
+  public:
     virtual std::optional<std::intptr_t> OnWindowMessage(WindowHandle window, uint32_t message,
                                                          std::uintptr_t wParam,
                                                          std::intptr_t lParam) = 0;
 
-protected:
+  protected:
     ~WindowHandler() = default;
 };
 
@@ -52,7 +52,7 @@ struct WindowSpec {
 };
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
 
     virtual uint32_t RegisterWindowMessage(std::string_view name) = 0;

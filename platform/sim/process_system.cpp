@@ -8,7 +8,7 @@ namespace sim {
 namespace {
 
 class SimMutexHandle final : public platform::KernelObject {
-public:
+  public:
     SimMutexHandle(World::State& state, std::string name) : state_(state), name_(std::move(name)) {
         ++state_.mutexes[name_];
     }
@@ -18,20 +18,21 @@ public:
         }
     }
 
-private:
+  private:
     World::State& state_;
     std::string name_;
 };
 
 class SimProcess final : public platform::Process {
-public:
+  public:
     SimProcess(World::State& state, sim::Process& process) : state_(state), process_(process) {}
 
     uint32_t Id() const override { return process_.id; }
 
     std::optional<uint32_t> WaitForExit(uint32_t timeoutMs) override {
         const std::optional<uint64_t> deadline =
-            timeoutMs == 0xFFFFFFFF ? std::nullopt : std::optional<uint64_t>(state_.now + timeoutMs);
+            timeoutMs == 0xFFFFFFFF ? std::nullopt
+                                    : std::optional<uint64_t>(state_.now + timeoutMs);
         if (!state_.Block([this] { return process_.exited; }, deadline)) {
             return std::nullopt;
         }
@@ -46,7 +47,7 @@ public:
         return true;
     }
 
-private:
+  private:
     World::State& state_;
     sim::Process& process_;
 };
@@ -58,11 +59,17 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> SimProcessSystem::CommandLineArguments() const { return process_.args; }
+std::vector<std::string> SimProcessSystem::CommandLineArguments() const {
+    return process_.args;
+}
 
-std::string SimProcessSystem::ModulePath() const { return process_.image; }
+std::string SimProcessSystem::ModulePath() const {
+    return process_.image;
+}
 
-uint32_t SimProcessSystem::CurrentProcessId() const { return process_.id; }
+uint32_t SimProcessSystem::CurrentProcessId() const {
+    return process_.id;
+}
 
 platform::NamedMutex SimProcessSystem::CreateMutex(std::string_view name) {
     platform::NamedMutex result;
@@ -84,8 +91,8 @@ std::unique_ptr<platform::Process> SimProcessSystem::StartProcess(std::string_vi
         const bool byName = args[0].find('\\') == std::string::npos &&
                             platform::EqualsIgnoreAsciiCase(FileName(program.imagePath), args[0]);
         if (byPath || byName) {
-            sim::Process& process =
-                state_.NewProcess(program.imagePath, std::move(args), program.main, program.resources);
+            sim::Process& process = state_.NewProcess(program.imagePath, std::move(args),
+                                                      program.main, program.resources);
             state_.StartThread(*process.mainThread);
             return std::make_unique<SimProcess>(state_, process);
         }

@@ -18,7 +18,7 @@ struct Token {
 };
 
 class Tokenizer {
-public:
+  public:
     explicit Tokenizer(const std::string& source) : source_(source) {}
 
     std::vector<Token> All(const std::string& file) {
@@ -36,7 +36,8 @@ public:
                 ++pos_;
             } else {
                 const size_t start = pos_;
-                while (pos_ < source_.size() && !std::isspace(static_cast<unsigned char>(source_[pos_])) &&
+                while (pos_ < source_.size() &&
+                       !std::isspace(static_cast<unsigned char>(source_[pos_])) &&
                        source_[pos_] != ',' && source_[pos_] != '|' && source_[pos_] != '"') {
                     ++pos_;
                 }
@@ -45,7 +46,7 @@ public:
         }
     }
 
-private:
+  private:
     void SkipBlanksAndComments() {
         while (pos_ < source_.size()) {
             if (source_[pos_] == '\n') {
@@ -73,7 +74,8 @@ private:
         ++pos_;
         while (true) {
             if (pos_ >= source_.size() || source_[pos_] == '\n') {
-                throw std::runtime_error(file + ":" + std::to_string(line_) + ": unterminated string");
+                throw std::runtime_error(file + ":" + std::to_string(line_) +
+                                         ": unterminated string");
             }
             const char c = source_[pos_++];
             if (c == '"') {
@@ -87,11 +89,21 @@ private:
             if (c == '\\' && pos_ < source_.size()) {
                 const char e = source_[pos_++];
                 switch (e) {
-                    case 'n': out.push_back('\n'); break;
-                    case 't': out.push_back('\t'); break;
-                    case 'r': out.push_back('\r'); break;
-                    case '0': out.push_back('\0'); break;
-                    default: out.push_back(e); break;
+                    case 'n':
+                        out.push_back('\n');
+                        break;
+                    case 't':
+                        out.push_back('\t');
+                        break;
+                    case 'r':
+                        out.push_back('\r');
+                        break;
+                    case '0':
+                        out.push_back('\0');
+                        break;
+                    default:
+                        out.push_back(e);
+                        break;
                 }
                 continue;
             }
@@ -121,18 +133,24 @@ std::string FolderOf(const std::string& path) {
 
 const std::map<std::string, uint32_t>& StyleNames() {
     static const std::map<std::string, uint32_t> names = {
-        {"WS_VISIBLE", platform::ws::kVisible},     {"WS_POPUP", platform::ws::kPopup},
-        {"WS_CAPTION", platform::ws::kCaption},     {"WS_SYSMENU", platform::ws::kSysMenu},
-        {"WS_MINIMIZEBOX", platform::ws::kMinimizeBox}, {"WS_CHILD", platform::ws::kChild},
-        {"WS_DISABLED", platform::ws::kDisabled},   {"DS_MODALFRAME", 0x80},
-        {"DS_SETFONT", 0x40},                       {"DS_FIXEDSYS", 0x08},
-        {"DS_SHELLFONT", 0x48},                     {"DS_CENTER", 0x800},
+        {"WS_VISIBLE", platform::ws::kVisible},
+        {"WS_POPUP", platform::ws::kPopup},
+        {"WS_CAPTION", platform::ws::kCaption},
+        {"WS_SYSMENU", platform::ws::kSysMenu},
+        {"WS_MINIMIZEBOX", platform::ws::kMinimizeBox},
+        {"WS_CHILD", platform::ws::kChild},
+        {"WS_DISABLED", platform::ws::kDisabled},
+        {"DS_MODALFRAME", 0x80},
+        {"DS_SETFONT", 0x40},
+        {"DS_FIXEDSYS", 0x08},
+        {"DS_SHELLFONT", 0x48},
+        {"DS_CENTER", 0x800},
     };
     return names;
 }
 
 class Parser {
-public:
+  public:
     Parser(Resources& out, std::string file) : out_(out), file_(std::move(file)) {}
 
     void Parse(const std::string& source) {
@@ -156,8 +174,8 @@ public:
             } else if (t.text == "STRINGTABLE") {
                 ++pos_;
                 ParseStringTable();
-            } else if (pos_ + 1 < tokens_.size() &&
-                       (tokens_[pos_ + 1].text == "DIALOGEX" || tokens_[pos_ + 1].text == "DIALOG")) {
+            } else if (pos_ + 1 < tokens_.size() && (tokens_[pos_ + 1].text == "DIALOGEX" ||
+                                                     tokens_[pos_ + 1].text == "DIALOG")) {
                 ParseDialog();
             } else {
                 ++pos_;
@@ -165,7 +183,7 @@ public:
         }
     }
 
-private:
+  private:
     void ReadDefines(const std::string& path) {
         std::istringstream in(ReadFile(path));
         std::string line;
@@ -205,11 +223,13 @@ private:
             }
         } catch (const std::exception&) {
         }
-        throw std::runtime_error(file_ + ":" + std::to_string(t.line) + ": not a number: " + t.text);
+        throw std::runtime_error(file_ + ":" + std::to_string(t.line) +
+                                 ": not a number: " + t.text);
     }
 
     void ParseStringTable() {
-        while (pos_ < tokens_.size() && tokens_[pos_].text != "BEGIN" && tokens_[pos_].text != "{") {
+        while (pos_ < tokens_.size() && tokens_[pos_].text != "BEGIN" &&
+               tokens_[pos_].text != "{") {
             ++pos_;
         }
         ++pos_;
@@ -220,7 +240,8 @@ private:
             }
             const Token& text = Next();
             if (!text.quoted) {
-                throw std::runtime_error(file_ + ":" + std::to_string(text.line) + ": string expected");
+                throw std::runtime_error(file_ + ":" + std::to_string(text.line) +
+                                         ": string expected");
             }
             out_.strings[id] = text.text;
         }
@@ -240,7 +261,8 @@ private:
         }
         dialog.width = rect.size() > 2 ? static_cast<int>(rect[2]) : 0;
         dialog.height = rect.size() > 3 ? static_cast<int>(rect[3]) : 0;
-        while (pos_ < tokens_.size() && tokens_[pos_].text != "BEGIN" && tokens_[pos_].text != "{") {
+        while (pos_ < tokens_.size() && tokens_[pos_].text != "BEGIN" &&
+               tokens_[pos_].text != "{") {
             const Token& t = Next();
             if (t.text == "CAPTION") {
                 dialog.caption = Next().text;

@@ -21,7 +21,7 @@ struct DialogTemplate {
 };
 
 class Resources final : public platform::Resources {
-public:
+  public:
     // Reads the script and the headers it includes (relative to the script's folder).
     // Throws std::runtime_error with the file and line of what it cannot read.
     static std::shared_ptr<Resources> FromRcFile(const std::string& path);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/constants.h"
+#include "platform/text.h"
 
 namespace sim {
 
@@ -12,13 +13,7 @@ namespace {
 
 // The registry compares and orders names by their upper-case form.
 std::string Fold(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
+    return platform::AsciiUpper(name);
 }
 
 std::vector<std::string_view> SplitPath(std::string_view path) {
@@ -26,8 +21,8 @@ std::vector<std::string_view> SplitPath(std::string_view path) {
     size_t start = 0;
     while (start <= path.size()) {
         const size_t end = path.find('\\', start);
-        const std::string_view part =
-            path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view part = path.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!part.empty()) {
             parts.push_back(part);
         }
@@ -68,7 +63,7 @@ namespace error = platform::error;
 namespace reg = platform::reg;
 
 class SimKey final : public platform::RegistryKey {
-public:
+  public:
     SimKey(std::shared_ptr<Node> node, uint32_t granted, std::shared_ptr<int> openKeys)
         : node_(std::move(node)), granted_(granted), openKeys_(std::move(openKeys)) {
         ++*openKeys_;
@@ -140,7 +135,7 @@ public:
         return error::kSuccess;
     }
 
-private:
+  private:
     long Check(uint32_t right) const {
         if (node_->deleted) {
             return error::kKeyDeleted;
@@ -153,7 +148,9 @@ private:
     std::shared_ptr<int> openKeys_;
 };
 
-int HiveIndex(platform::Hive hive) { return static_cast<int>(static_cast<uint32_t>(hive) & 3); }
+int HiveIndex(platform::Hive hive) {
+    return static_cast<int>(static_cast<uint32_t>(hive) & 3);
+}
 
 }  // namespace
 
@@ -211,6 +208,8 @@ void SimRegistry::DenyAccess(platform::Hive hive, std::string_view path, uint32_
     node->denied |= rights;
 }
 
-int SimRegistry::OpenKeyCount() const { return *openKeys_; }
+int SimRegistry::OpenKeyCount() const {
+    return *openKeys_;
+}
 
 }  // namespace sim

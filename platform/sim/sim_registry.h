@@ -10,7 +10,7 @@
 namespace sim {
 
 class SimRegistry final : public platform::Registry {
-public:
+  public:
     SimRegistry();
     ~SimRegistry() override;
 
@@ -27,7 +27,7 @@ public:
 
     struct Node;
 
-private:
+  private:
     long Open(platform::Hive hive, std::string_view path, uint32_t access, bool create,
               platform::RegistryKeyPtr& out);
 

@@ -104,8 +104,8 @@ struct World::State {
     std::map<platform::WindowHandle, Window> windows;
     std::vector<platform::WindowHandle> zOrder;  // top-level and child windows in creation order
     std::vector<Timer> timers;
-    std::map<std::string, uint32_t> atoms;        // registered messages, by folded name
-    std::map<std::string, int> mutexes;           // named mutexes and their handle counts
+    std::map<std::string, uint32_t> atoms;  // registered messages, by folded name
+    std::map<std::string, int> mutexes;     // named mutexes and their handle counts
     std::vector<Program> programs;
     std::deque<int> messageBoxAnswers;
     std::vector<MessageBoxRecord> messageBoxes;
@@ -128,14 +128,14 @@ struct World::State {
 
     bool TimerDue(const Thread& thread) const;
 
-private:
+  private:
     Thread* PickNext(Thread& self);
     void HandOver(Thread& self, Thread& next, bool selfEnds);
     void RunThread(Thread& thread);
 };
 
 class SimWindowSystem final : public platform::WindowSystem {
-public:
+  public:
     SimWindowSystem(World::State& state, Process& process) : state_(state), process_(process) {}
 
     uint32_t RegisterWindowMessage(std::string_view name) override;
@@ -188,7 +188,7 @@ public:
     // Destroys every window of the process, as Windows does when it ends.
     void DestroyAll();
 
-private:
+  private:
     std::optional<std::intptr_t> Send(Window& window, uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam);
     bool ChangeVisibility(Window& window, uint32_t flags);
@@ -201,7 +201,7 @@ private:
 };
 
 class SimProcessSystem final : public platform::ProcessSystem {
-public:
+  public:
     SimProcessSystem(World::State& state, Process& process) : state_(state), process_(process) {}
 
     std::vector<std::string> CommandLineArguments() const override;
@@ -214,13 +214,13 @@ public:
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
 
-private:
+  private:
     World::State& state_;
     Process& process_;
 };
 
 class EmptyResources final : public platform::Resources {
-public:
+  public:
     std::string LoadString(uint32_t) const override { return {}; }
 };
 

@@ -92,8 +92,8 @@ bool SimWindowSystem::DestroyWindow(WindowHandle handle) {
         return Fail(platform::error::kInvalidWindowHandle);
     }
     if (window->visible) {
-        ChangeVisibility(*window, platform::swp::kHideWindow | platform::swp::kNoMove |
-                                      platform::swp::kNoSize);
+        ChangeVisibility(
+            *window, platform::swp::kHideWindow | platform::swp::kNoMove | platform::swp::kNoSize);
     }
     // Owned and child windows go first, as on Windows.
     std::vector<WindowHandle> dependents;
@@ -176,9 +176,9 @@ bool SimWindowSystem::ShowWindow(WindowHandle handle, int showCommand) {
     if (show != wasVisible) {
         Send(*window, wm::kShowWindow, show, 0);
         if ((window = state_.FindWindow(handle)) != nullptr) {
-            ChangeVisibility(*window, platform::swp::kNoMove | platform::swp::kNoSize |
-                                          (show ? platform::swp::kShowWindow
-                                                : platform::swp::kHideWindow));
+            ChangeVisibility(*window,
+                             platform::swp::kNoMove | platform::swp::kNoSize |
+                                 (show ? platform::swp::kShowWindow : platform::swp::kHideWindow));
         }
     }
     return wasVisible;
@@ -282,8 +282,8 @@ bool SimWindowSystem::PostMessage(WindowHandle handle, uint32_t message, std::ui
     return true;
 }
 
-bool SimWindowSystem::PostThreadMessage(uint32_t threadId, uint32_t message,
-                                        std::uintptr_t wParam, std::intptr_t lParam) {
+bool SimWindowSystem::PostThreadMessage(uint32_t threadId, uint32_t message, std::uintptr_t wParam,
+                                        std::intptr_t lParam) {
     Thread* thread = state_.FindThread(threadId);
     if (!thread || thread->finished) {
         return Fail(platform::error::kInvalidThreadId);
@@ -328,10 +328,11 @@ std::optional<std::intptr_t> SimWindowSystem::SendMessageTimeout(WindowHandle ha
         return Send(*window, message, wParam, lParam);
     }
     // Another thread handles it in its own context, when it next waits for messages.
-    SentMessage sent{{handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)}, {}, false};
+    SentMessage sent{
+        {handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)}, {}, false};
     receiver.sent.push_back(&sent);
-    const bool done = state_.Block([&] { return sent.done || receiver.finished; },
-                                   state_.now + timeoutMs);
+    const bool done =
+        state_.Block([&] { return sent.done || receiver.finished; }, state_.now + timeoutMs);
     if (!done || !sent.done) {
         std::erase(receiver.sent, &sent);
         Fail(platform::error::kTimeout);
@@ -346,8 +347,8 @@ void SimWindowSystem::HandleSentMessages() {
         SentMessage* sent = self.sent.front();
         self.sent.pop_front();
         if (Window* window = state_.FindWindow(sent->message.window)) {
-            sent->result = Send(*window, sent->message.message, sent->message.wParam,
-                                sent->message.lParam);
+            sent->result =
+                Send(*window, sent->message.message, sent->message.wParam, sent->message.lParam);
         }
         sent->done = true;
     }
@@ -418,7 +419,9 @@ std::intptr_t SimWindowSystem::DispatchMessage(const platform::Message& message)
     return Send(*window, message.message, message.wParam, message.lParam).value_or(0);
 }
 
-bool SimWindowSystem::IsDialogMessage(WindowHandle, platform::Message&) { return false; }
+bool SimWindowSystem::IsDialogMessage(WindowHandle, platform::Message&) {
+    return false;
+}
 
 std::intptr_t SimWindowSystem::DefaultHandling(WindowHandle handle, uint32_t message,
                                                std::uintptr_t, std::intptr_t) {
@@ -427,7 +430,8 @@ std::intptr_t SimWindowSystem::DefaultHandling(WindowHandle handle, uint32_t mes
             return 1;
         case wm::kClose:
             // A dialog's close box is its Cancel button.
-            if (Window* window = state_.FindWindow(handle); window && window->className == "#32770") {
+            if (Window* window = state_.FindWindow(handle);
+                window && window->className == "#32770") {
                 Send(*window, wm::kCommand, platform::id::kCancel, 0);
             } else {
                 DestroyWindow(handle);
@@ -438,9 +442,13 @@ std::intptr_t SimWindowSystem::DefaultHandling(WindowHandle handle, uint32_t mes
     }
 }
 
-uint32_t SimWindowSystem::GetCurrentThreadId() const { return state_.Current().id; }
+uint32_t SimWindowSystem::GetCurrentThreadId() const {
+    return state_.Current().id;
+}
 
-long SimWindowSystem::GetLastError() const { return state_.Current().lastError; }
+long SimWindowSystem::GetLastError() const {
+    return state_.Current().lastError;
+}
 
 std::uintptr_t SimWindowSystem::SetTimer(WindowHandle handle, std::uintptr_t id, uint32_t ms) {
     Window* window = state_.FindWindow(handle);
@@ -466,8 +474,8 @@ bool SimWindowSystem::KillTimer(WindowHandle handle, std::uintptr_t id) {
     return removed > 0 || Fail(platform::error::kInvalidParameter);
 }
 
-int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text,
-                                std::string_view caption, uint32_t type) {
+int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+                                uint32_t type) {
     int answer = 0;
     if (!state_.messageBoxAnswers.empty()) {
         answer = state_.messageBoxAnswers.front();

@@ -41,8 +41,8 @@ Process& State::NewProcess(std::string image, std::vector<std::string> args, Pro
     process->resources = resources ? std::move(resources) : std::make_shared<EmptyResources>();
     process->windows = std::make_unique<SimWindowSystem>(*this, *process);
     process->processes = std::make_unique<SimProcessSystem>(*this, *process);
-    process->system = std::make_unique<platform::System>(platform::System{
-        registry, *process->windows, *process->processes, *process->resources});
+    process->system = std::make_unique<platform::System>(
+        platform::System{registry, *process->windows, *process->processes, *process->resources});
     auto thread = std::make_unique<Thread>();
     thread->id = nextThreadId++;
     thread->process = process.get();
@@ -112,7 +112,8 @@ Thread* State::PickNext(Thread& self) {
                 continue;
             }
             const bool fresh = !t.started && !t.waiting && &t != &self;
-            const bool woken = t.waiting && (t.killed || t.ready() || (t.deadline && *t.deadline <= now));
+            const bool woken =
+                t.waiting && (t.killed || t.ready() || (t.deadline && *t.deadline <= now));
             if (fresh || woken) {
                 return &t;
             }
@@ -176,8 +177,7 @@ bool State::Block(std::function<bool()> ready, std::optional<uint64_t> deadline)
     return ok;
 }
 
-World::World(std::shared_ptr<const Resources> driverResources)
-    : state_(std::make_unique<State>()) {
+World::World(std::shared_ptr<const Resources> driverResources) : state_(std::make_unique<State>()) {
     Process& driver = state_->NewProcess("C:\\tests\\driver.exe", {"C:\\tests\\driver.exe"},
                                          nullptr, std::move(driverResources));
     driver.mainThread->started = true;
@@ -202,27 +202,39 @@ World::~World() {
     }
 }
 
-platform::System& World::Driver() { return *state_->processes.front()->system; }
+platform::System& World::Driver() {
+    return *state_->processes.front()->system;
+}
 
-SimRegistry& World::Registry() { return state_->registry; }
+SimRegistry& World::Registry() {
+    return state_->registry;
+}
 
 void World::RegisterProgram(const std::string& imagePath, ProgramMain main,
                             std::shared_ptr<const Resources> resources) {
     state_->programs.push_back({imagePath, std::move(main), std::move(resources)});
 }
 
-uint64_t World::Now() const { return state_->now; }
+uint64_t World::Now() const {
+    return state_->now;
+}
 
 void World::RunFor(uint32_t ms) {
     const uint64_t until = state_->now + ms;
     state_->Block([] { return false; }, until);
 }
 
-void World::ScriptMessageBoxAnswer(int answer) { state_->messageBoxAnswers.push_back(answer); }
+void World::ScriptMessageBoxAnswer(int answer) {
+    state_->messageBoxAnswers.push_back(answer);
+}
 
-const std::vector<MessageBoxRecord>& World::MessageBoxes() const { return state_->messageBoxes; }
+const std::vector<MessageBoxRecord>& World::MessageBoxes() const {
+    return state_->messageBoxes;
+}
 
-void World::SetShellExecuteResult(std::intptr_t result) { state_->shellExecuteResult = result; }
+void World::SetShellExecuteResult(std::intptr_t result) {
+    state_->shellExecuteResult = result;
+}
 
 const std::vector<ShellExecuteRecord>& World::ShellExecutes() const {
     return state_->shellExecutes;

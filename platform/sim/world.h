@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/system.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/system.h"
 
 namespace sim {
 
@@ -60,7 +60,7 @@ struct WindowInfo {
 };
 
 class World {
-public:
+  public:
     // The calling thread becomes the driver: the main thread of a process "driver.exe", with
     // these resources as its own.
     explicit World(std::shared_ptr<const Resources> driverResources = nullptr);
@@ -93,7 +93,7 @@ public:
 
     struct State;
 
-private:
+  private:
     std::unique_ptr<State> state_;
 };
 

@@ -1,24 +1,23 @@
 #include "platform/win32/process_system.h"
 
-
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/windows_api.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
 
 namespace platform::win32 {
 
 namespace {
 
 class HandleObject final : public KernelObject {
-public:
+  public:
     explicit HandleObject(UniqueHandle handle) : handle_(std::move(handle)) {}
 
-private:
+  private:
     UniqueHandle handle_;
 };
 
 class Win32Process final : public Process {
-public:
+  public:
     Win32Process(UniqueHandle process, uint32_t id) : process_(std::move(process)), id_(id) {}
 
     uint32_t Id() const override { return id_; }
@@ -38,7 +37,7 @@ public:
         return TerminateProcess(process_.get(), exitCode);
     }
 
-private:
+  private:
     UniqueHandle process_;
     uint32_t id_;
 };
@@ -65,7 +64,9 @@ std::string Win32ProcessSystem::ModulePath() const {
     return Narrow(std::wstring_view(path, length));
 }
 
-uint32_t Win32ProcessSystem::CurrentProcessId() const { return GetCurrentProcessId(); }
+uint32_t Win32ProcessSystem::CurrentProcessId() const {
+    return GetCurrentProcessId();
+}
 
 NamedMutex Win32ProcessSystem::CreateMutex(std::string_view name) {
     NamedMutex result;
@@ -97,20 +98,22 @@ std::intptr_t Win32ProcessSystem::ShellExecute(std::string_view verb, std::strin
     const std::wstring wideFile = Wide(file);
     const std::wstring wideParameters = Wide(parameters);
     const std::wstring wideDirectory = Wide(directory);
-    const HINSTANCE result = ShellExecuteW(
-        nullptr, wideVerb.empty() ? nullptr : wideVerb.c_str(), wideFile.c_str(),
-        wideParameters.empty() ? nullptr : wideParameters.c_str(),
-        wideDirectory.empty() ? nullptr : wideDirectory.c_str(), showCommand);
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, wideVerb.empty() ? nullptr : wideVerb.c_str(), wideFile.c_str(),
+                      wideParameters.empty() ? nullptr : wideParameters.c_str(),
+                      wideDirectory.empty() ? nullptr : wideDirectory.c_str(), showCommand);
     return reinterpret_cast<std::intptr_t>(result);
 }
 
-void Win32ProcessSystem::Sleep(uint32_t ms) { ::Sleep(ms); }
+void Win32ProcessSystem::Sleep(uint32_t ms) {
+    ::Sleep(ms);
+}
 
 std::string Win32Resources::LoadString(uint32_t id) const {
     // With a zero length LoadStringW hands out a pointer into the resource itself.
     const wchar_t* text = nullptr;
-    const int length = LoadStringW(static_cast<HINSTANCE>(module_), id,
-                                   reinterpret_cast<LPWSTR>(&text), 0);
+    const int length =
+        LoadStringW(static_cast<HINSTANCE>(module_), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || text == nullptr) {
         return {};
     }

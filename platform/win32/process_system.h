@@ -5,7 +5,7 @@
 namespace platform::win32 {
 
 class Win32ProcessSystem final : public ProcessSystem {
-public:
+  public:
     std::vector<std::string> CommandLineArguments() const override;
     std::string ModulePath() const override;
     uint32_t CurrentProcessId() const override;
@@ -19,11 +19,11 @@ public:
 
 // String table entries of the module the handle names (the program when null).
 class Win32Resources final : public Resources {
-public:
+  public:
     explicit Win32Resources(void* module = nullptr) : module_(module) {}
     std::string LoadString(uint32_t id) const override;
 
-private:
+  private:
     void* module_;
 };
 

@@ -8,7 +8,7 @@ namespace platform::win32 {
 namespace {
 
 class Win32Key final : public RegistryKey {
-public:
+  public:
     explicit Win32Key(HKEY key) : key_(key) {}
     ~Win32Key() override { RegCloseKey(key_); }
     Win32Key(const Win32Key&) = delete;
@@ -62,7 +62,7 @@ public:
         return status;
     }
 
-private:
+  private:
     HKEY key_;
 };
 

@@ -9,10 +9,10 @@
 namespace platform::win32 {
 
 class Win32System {
-public:
+  public:
     System& Get() { return system_; }
 
-private:
+  private:
     Win32Registry registry_;
     Win32WindowSystem windows_;
     Win32ProcessSystem processes_;

@@ -8,7 +8,7 @@
 namespace platform::win32 {
 
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
     UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
@@ -24,7 +24,7 @@ public:
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE handle_ = nullptr;
 };
 

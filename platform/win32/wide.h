@@ -20,7 +20,7 @@ inline std::string Narrow(std::wstring_view text) {
 
 // A null pointer for "any", as the Find functions take it.
 class OptionalWide {
-public:
+  public:
     explicit OptionalWide(const std::optional<std::string>& text) {
         if (text) {
             value_ = Wide(*text);
@@ -28,7 +28,7 @@ public:
     }
     const wchar_t* get() const { return value_ ? value_->c_str() : nullptr; }
 
-private:
+  private:
     std::optional<std::wstring> value_;
 };
 

@@ -13,8 +13,12 @@ static_assert(offsetof(WindowPos, cy) == offsetof(WINDOWPOS, cy));
 
 namespace {
 
-HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
-WindowHandle Handle(HWND hwnd) { return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd)); }
+HWND Hwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+WindowHandle Handle(HWND hwnd) {
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
+}
 
 WindowHandler* HandlerOf(HWND hwnd, int slot) {
     return reinterpret_cast<WindowHandler*>(GetWindowLongPtrW(hwnd, slot));
@@ -101,9 +105,9 @@ WindowHandle Win32WindowSystem::CreateWindow(const WindowSpec& spec, WindowHandl
     if (!EnsureClass(spec.className)) {
         return WindowHandle::Null;
     }
-    const HWND hwnd = CreateWindowExW(0, Wide(spec.className).c_str(), Wide(spec.title).c_str(),
-                                      spec.style, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
-                                      Hwnd(spec.parent), nullptr, GetModuleHandleW(nullptr), handler);
+    const HWND hwnd = CreateWindowExW(
+        0, Wide(spec.className).c_str(), Wide(spec.title).c_str(), spec.style, CW_USEDEFAULT,
+        CW_USEDEFAULT, 300, 200, Hwnd(spec.parent), nullptr, GetModuleHandleW(nullptr), handler);
     return Handle(hwnd);
 }
 
@@ -114,9 +118,13 @@ WindowHandle Win32WindowSystem::CreateDialog(uint32_t templateId, WindowHandle o
                                      reinterpret_cast<LPARAM>(handler)));
 }
 
-bool Win32WindowSystem::DestroyWindow(WindowHandle window) { return ::DestroyWindow(Hwnd(window)); }
+bool Win32WindowSystem::DestroyWindow(WindowHandle window) {
+    return ::DestroyWindow(Hwnd(window));
+}
 
-bool Win32WindowSystem::IsWindow(WindowHandle window) const { return ::IsWindow(Hwnd(window)); }
+bool Win32WindowSystem::IsWindow(WindowHandle window) const {
+    return ::IsWindow(Hwnd(window));
+}
 
 bool Win32WindowSystem::IsWindowVisible(WindowHandle window) const {
     return ::IsWindowVisible(Hwnd(window));
@@ -187,7 +195,9 @@ bool Win32WindowSystem::PostThreadMessage(uint32_t threadId, uint32_t message,
     return PostThreadMessageW(threadId, message, wParam, lParam);
 }
 
-void Win32WindowSystem::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+void Win32WindowSystem::PostQuitMessage(int exitCode) {
+    ::PostQuitMessage(exitCode);
+}
 
 std::optional<std::intptr_t> Win32WindowSystem::SendMessageTimeout(WindowHandle window,
                                                                    uint32_t message,
@@ -238,9 +248,13 @@ std::intptr_t Win32WindowSystem::DefaultHandling(WindowHandle window, uint32_t m
     return DefWindowProcW(Hwnd(window), message, wParam, lParam);
 }
 
-uint32_t Win32WindowSystem::GetCurrentThreadId() const { return ::GetCurrentThreadId(); }
+uint32_t Win32WindowSystem::GetCurrentThreadId() const {
+    return ::GetCurrentThreadId();
+}
 
-long Win32WindowSystem::GetLastError() const { return static_cast<long>(::GetLastError()); }
+long Win32WindowSystem::GetLastError() const {
+    return static_cast<long>(::GetLastError());
+}
 
 std::uintptr_t Win32WindowSystem::SetTimer(WindowHandle window, std::uintptr_t id, uint32_t ms) {
     return ::SetTimer(Hwnd(window), id, ms, nullptr);

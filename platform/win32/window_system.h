@@ -8,7 +8,7 @@
 namespace platform::win32 {
 
 class Win32WindowSystem final : public WindowSystem {
-public:
+  public:
     uint32_t RegisterWindowMessage(std::string_view name) override;
     WindowHandle CreateWindow(const WindowSpec& spec, WindowHandler* handler) override;
     WindowHandle CreateDialog(uint32_t templateId, WindowHandle owner,
@@ -55,7 +55,7 @@ public:
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;
 
-private:
+  private:
     bool EnsureClass(const std::string& className);
     std::set<std::string> registeredClasses_;
 };

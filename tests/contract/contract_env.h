@@ -10,7 +10,7 @@
 namespace contract {
 
 class Env {
-public:
+  public:
     virtual ~Env() = default;
     virtual platform::System& Self() = 0;
     // Starts the test program again, running RunPeer with the role and its argument.

@@ -9,7 +9,7 @@ namespace contract {
 namespace {
 
 class SimEnv final : public Env {
-public:
+  public:
     SimEnv() {
         world_.RegisterProgram("C:\\tests\\peer.exe", [](platform::System& system) {
             const auto args = system.processes.CommandLineArguments();
@@ -26,12 +26,14 @@ public:
 
     void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }
 
-private:
+  private:
     sim::World world_;
 };
 
 }  // namespace
 
-std::unique_ptr<Env> MakeEnv() { return std::make_unique<SimEnv>(); }
+std::unique_ptr<Env> MakeEnv() {
+    return std::make_unique<SimEnv>();
+}
 
 }  // namespace contract

@@ -7,7 +7,7 @@ namespace contract {
 namespace {
 
 class Win32Env final : public Env {
-public:
+  public:
     platform::System& Self() override { return system_.Get(); }
 
     std::unique_ptr<platform::Process> StartPeer(const std::string& role,
@@ -16,12 +16,14 @@ public:
         return Self().processes.StartProcess("\"" + self + "\" --peer " + role + " " + argument);
     }
 
-private:
+  private:
     platform::win32::Win32System system_;
 };
 
 }  // namespace
 
-std::unique_ptr<Env> MakeEnv() { return std::make_unique<Win32Env>(); }
+std::unique_ptr<Env> MakeEnv() {
+    return std::make_unique<Win32Env>();
+}
 
 }  // namespace contract

@@ -10,7 +10,7 @@
 namespace contract {
 
 class Contract : public testing::Test {
-protected:
+  protected:
     void TearDown() override { env->CheckClean(); }
 
     // A name no other test or earlier run uses, for keys, mutexes and messages.

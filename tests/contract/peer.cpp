@@ -6,7 +6,7 @@ namespace contract {
 namespace {
 
 class IgnoreAll final : public platform::WindowHandler {
-public:
+  public:
     std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t, std::uintptr_t,
                                                  std::intptr_t) override {
         return std::nullopt;
@@ -44,7 +44,7 @@ int ReceiveBroadcast(platform::System& system, const std::string& name) {
 // Answers WM_APP + 5 with twice its wParam and ends with the wParam as exit code: a sent
 // message runs in the receiving thread, so the quit message is the receiver's own.
 class Answerer final : public platform::WindowHandler {
-public:
+  public:
     explicit Answerer(platform::System& system) : system_(system) {}
     std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t message,
                                                  std::uintptr_t wParam, std::intptr_t) override {
@@ -55,7 +55,7 @@ public:
         return static_cast<std::intptr_t>(wParam * 2);
     }
 
-private:
+  private:
     platform::System& system_;
 };
 

@@ -13,7 +13,7 @@ namespace error = platform::error;
 namespace reg = platform::reg;
 
 class RegistryContract : public Contract {
-protected:
+  protected:
     void SetUp() override {
         path = "Software\\CorvaneContract\\" + Unique("key");
         ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path, key), 0);
@@ -36,7 +36,9 @@ protected:
         k.reset();
         const size_t slash = keyPath.rfind('\\');
         RegistryKeyPtr parent;
-        ASSERT_EQ(sys.registry.OpenKey(Hive::CurrentUser, keyPath.substr(0, slash), reg::kReadWrite, parent), 0);
+        ASSERT_EQ(sys.registry.OpenKey(Hive::CurrentUser, keyPath.substr(0, slash), reg::kReadWrite,
+                                       parent),
+                  0);
         EXPECT_EQ(parent->DeleteSubKey(keyPath.substr(slash + 1)), 0);
     }
 
@@ -85,8 +87,8 @@ TEST_F(RegistryContract, NumbersReadThroughFourBytes) {
 }
 
 TEST_F(RegistryContract, NumberStoredAsTextAndTextStoredAsNumber) {
-    ASSERT_EQ(corvane::SetStringValue(*key, "Short", "5"), 0);       // 4 bytes: fits, wrong type
-    ASSERT_EQ(corvane::SetStringValue(*key, "Long", "12345"), 0);    // 12 bytes: does not fit
+    ASSERT_EQ(corvane::SetStringValue(*key, "Short", "5"), 0);     // 4 bytes: fits, wrong type
+    ASSERT_EQ(corvane::SetStringValue(*key, "Long", "12345"), 0);  // 12 bytes: does not fit
     ASSERT_EQ(corvane::SetDWordValue(*key, "Number", 1), 0);
     uint32_t value = 77;
     EXPECT_EQ(corvane::QueryDWordValue(*key, "Short", value), error::kInvalidData);
@@ -160,15 +162,21 @@ TEST_F(RegistryContract, DeletingValuesAndKeys) {
     EXPECT_EQ(key->DeleteValue("Gone"), error::kFileNotFound);
 
     RegistryKeyPtr parent;
-    ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\Parent\\Child", parent), 0);
+    ASSERT_EQ(
+        corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\Parent\\Child", parent),
+        0);
     parent.reset();
     EXPECT_EQ(key->DeleteSubKey("Missing"), error::kFileNotFound);
     EXPECT_EQ(key->DeleteSubKey("Parent"), error::kAccessDenied);  // it still has a sub-key
 
     RegistryKeyPtr deletedParent;
-    ASSERT_EQ(corvane::OpenForReading(sys.registry, Hive::CurrentUser, path + "\\Parent", deletedParent), 0);
+    ASSERT_EQ(
+        corvane::OpenForReading(sys.registry, Hive::CurrentUser, path + "\\Parent", deletedParent),
+        0);
     RegistryKeyPtr writableParent;
-    ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\Parent", writableParent), 0);
+    ASSERT_EQ(
+        corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\Parent", writableParent),
+        0);
     EXPECT_EQ(writableParent->DeleteSubKey("Child"), 0);
     EXPECT_EQ(key->DeleteSubKey("Parent"), 0);
     RegistryKeyPtr reopened;
@@ -182,7 +190,8 @@ TEST_F(RegistryContract, DeletingValuesAndKeys) {
 TEST_F(RegistryContract, EnumeratingSubKeysWhileDeletingThem) {
     for (const char* name : {"b", "D", "a", "c"}) {
         RegistryKeyPtr k;
-        ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\" + name, k), 0);
+        ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, path + "\\" + name, k),
+                  0);
     }
     std::vector<std::string> names;
     std::string name;

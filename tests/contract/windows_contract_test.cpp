@@ -12,7 +12,7 @@ using platform::WindowHandle;
 namespace wm = platform::wm;
 
 class Recorder final : public platform::WindowHandler {
-public:
+  public:
     std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
                                                  std::uintptr_t wParam, std::intptr_t) override {
         if (message == wm::kTimer) {
@@ -29,7 +29,7 @@ public:
 };
 
 class WindowsContract : public Contract {
-protected:
+  protected:
     // Polls until the window exists: the peer needs its own time to start.
     WindowHandle WaitForWindow(const std::string& title) {
         for (int i = 0; i < 500; ++i) {
@@ -147,8 +147,8 @@ TEST_F(WindowsContract, FindShowAndEnumerateWindows) {
     ASSERT_NE(child, WindowHandle::Null);
     EXPECT_EQ(sys.windows.FindWindow(std::string("corvanecontractparent"), title), parent);
     EXPECT_EQ(sys.windows.FindWindow(std::nullopt, "child"), WindowHandle::Null);  // top level only
-    EXPECT_EQ(sys.windows.FindWindowEx(parent, WindowHandle::Null, std::string("CorvaneContractChild"),
-                                       std::nullopt),
+    EXPECT_EQ(sys.windows.FindWindowEx(parent, WindowHandle::Null,
+                                       std::string("CorvaneContractChild"), std::nullopt),
               child);
     EXPECT_EQ(sys.windows.GetClassName(child), "CorvaneContractChild");
 

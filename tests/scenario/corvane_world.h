@@ -22,16 +22,16 @@ inline std::shared_ptr<const sim::Resources> CorvaneResources() {
 }
 
 class CorvaneWorld : public testing::Test {
-protected:
+  protected:
     CorvaneWorld() {
         world.RegisterProgram(
-            kCorvanePath,
-            [](platform::System& system) { return CorvaneMain(system, nullptr); },
+            kCorvanePath, [](platform::System& system) { return CorvaneMain(system, nullptr); },
             CorvaneResources());
     }
 
     std::unique_ptr<platform::Process> Start(const std::string& switches) {
-        auto process = sys.processes.StartProcess("\"" + std::string(kCorvanePath) + "\" " + switches);
+        auto process =
+            sys.processes.StartProcess("\"" + std::string(kCorvanePath) + "\" " + switches);
         EXPECT_NE(process, nullptr);
         world.RunFor(50);  // let it settle into its message loop
         return process;

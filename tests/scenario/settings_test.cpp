@@ -14,7 +14,7 @@ const char* const kRegistryMessage =
     "this computer.";
 
 class Settings : public CorvaneWorld {
-protected:
+  protected:
     platform::RegistryKeyPtr Root() {
         platform::RegistryKeyPtr key;
         EXPECT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
@@ -156,11 +156,13 @@ TEST_F(Settings, VersionTextFromTheSystemsOwnValues) {
     MachineText("SOFTWARE\\Microsoft\\Internet Explorer", "Version", "7.0.5730.13");
     CCorvaneDlg after(app);
     ASSERT_TRUE(after.Create());
-    EXPECT_EQ(after.versionText,
-              "Windows Version:    Microsoft Windows XP\nInternet Explorer Version:    7.0.5730.13");
+    EXPECT_EQ(
+        after.versionText,
+        "Windows Version:    Microsoft Windows XP\nInternet Explorer Version:    7.0.5730.13");
 
     // 49 characters fit the buffer of 100 bytes; 50 do not.
-    MachineText("Software\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", std::string(50, 'W'));
+    MachineText("Software\\Microsoft\\Windows NT\\CurrentVersion", "ProductName",
+                std::string(50, 'W'));
     MachineText("SOFTWARE\\Microsoft\\Internet Explorer", "Version", std::string(49, '7'));
     CCorvaneDlg longer(app);
     ASSERT_TRUE(longer.Create());

@@ -92,7 +92,8 @@ TEST_F(Startup, HandOverMessageIsRecognisedOnAnyWindowAndOthersPassThrough) {
     ASSERT_TRUE(window.has_value());
     // Unknown ids and an unrelated registered message change nothing.
     sys.windows.PostMessage(window->handle, handover, 12345, 0);
-    sys.windows.PostMessage(window->handle, sys.windows.RegisterWindowMessage("Other"), ID_SWITCH_Q, 0);
+    sys.windows.PostMessage(window->handle, sys.windows.RegisterWindowMessage("Other"), ID_SWITCH_Q,
+                            0);
     world.RunFor(100);
     EXPECT_TRUE(world.ProcessRunning(kiosk->Id()));
     sys.windows.PostMessage(window->handle, handover, ID_SWITCH_Q, 0);

@@ -14,7 +14,7 @@ namespace corvane::wine {
 std::string& CorvaneExe();
 
 class CorvaneProcesses : public testing::Test {
-protected:
+  protected:
     std::unique_ptr<platform::Process> Start(const std::string& switches) {
         auto process = sys.processes.StartProcess("\"" + CorvaneExe() + "\" " + switches);
         EXPECT_NE(process, nullptr) << "cannot start " << CorvaneExe();

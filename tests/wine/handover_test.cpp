@@ -65,7 +65,8 @@ TEST_F(Handover, UserModeEndsAtLogoff) {
     ASSERT_NE(first, nullptr);
     const platform::WindowHandle window = WaitForWindow(*first);
     ASSERT_NE(window, platform::WindowHandle::Null);
-    EXPECT_EQ(sys.windows.SendMessageTimeout(window, platform::wm::kQueryEndSession, 0, 0, 5000), 1);
+    EXPECT_EQ(sys.windows.SendMessageTimeout(window, platform::wm::kQueryEndSession, 0, 0, 5000),
+              1);
     EXPECT_EQ(first->WaitForExit(20000), 1u);
 }
 

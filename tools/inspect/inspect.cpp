@@ -18,8 +18,9 @@ void DescribeWindows(platform::System& sys, std::ostream& out) {
             continue;
         }
         ++found;
-        out << "  window \"" << caption << "\" of process " << sys.windows.GetWindowProcessId(window)
-            << ": " << (sys.windows.IsWindowVisible(window) ? "shown" : "hidden") << "\n";
+        out << "  window \"" << caption << "\" of process "
+            << sys.windows.GetWindowProcessId(window) << ": "
+            << (sys.windows.IsWindowVisible(window) ? "shown" : "hidden") << "\n";
     }
     if (found == 0) {
         out << "  no Corvane window\n";
@@ -35,9 +36,9 @@ void DescribeSettings(platform::System& sys, std::ostream& out) {
             << ")\n";
         return;
     }
-    for (const char* name : {"EnablePolicies", "EnableHideGUI", "EnableAutoLogon",
-                             "EnableAutoRestart", "EnableTimers", "EnableLumbrel",
-                             "UserModeLogon"}) {
+    for (const char* name :
+         {"EnablePolicies", "EnableHideGUI", "EnableAutoLogon", "EnableAutoRestart", "EnableTimers",
+          "EnableLumbrel", "UserModeLogon"}) {
         uint32_t value = 0;
         const long read = QueryDWordValue(*root, name, value);
         out << "  " << name << " = ";

@@ -11,7 +11,7 @@ namespace {
 namespace reg = platform::reg;
 
 class SettingsStore : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(OpenForWriting(registry, platform::Hive::LocalMachine, kSettingsRoot, key), 0);
     }
@@ -78,7 +78,8 @@ TEST_F(SettingsStore, WritingNeedsAWritableKey) {
     platform::RegistryKeyPtr locked;
     EXPECT_EQ(OpenForWriting(registry, platform::Hive::LocalMachine, "Software\\Locked", locked),
               platform::error::kAccessDenied);
-    EXPECT_EQ(OpenForReading(registry, platform::Hive::LocalMachine, "Software\\Locked", locked), 0);
+    EXPECT_EQ(OpenForReading(registry, platform::Hive::LocalMachine, "Software\\Locked", locked),
+              0);
     locked.reset();
     key.reset();
     EXPECT_EQ(registry.OpenKeyCount(), 0);

@@ -7,15 +7,21 @@ namespace platform {
 namespace {
 
 TEST(Text, Utf8AndUtf16RoundTrip) {
-    const std::string samples[] = {"", "plain", "\xC3\xA9t\xC3\xA9", "\xE2\x82\xAC",
-                                   "\xF0\x9F\x94\x91", "\xED\xB0\x80 lone low"};
+    const std::string samples[] = {"",
+                                   "plain",
+                                   "\xC3\xA9t\xC3\xA9",
+                                   "\xE2\x82\xAC",
+                                   "\xF0\x9F\x94\x91",
+                                   "\xED\xB0\x80 lone low"};
     for (const std::string& sample : samples) {
         EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(sample)), sample);
     }
     EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x94\x91").size(), 2u);
     // Broken input becomes U+FFFD, one per byte, and never reads past the end.
     EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong
 }
 
