@@ -1,0 +1,414 @@
+#include "browser/filter/matcher.h"
+
+#include <string>
+
+namespace lumbrel::filter {
+
+namespace {
+
+enum class Op : uint8_t { Char, Any, Class, Split, Jmp, Save, Backref, NotAhead, Match };
+
+struct Inst {
+    Op op;
+    uint8_t ch = 0;
+    int x = 0;  // Class: class; Split: preferred; Jmp: target; Save: slot; Backref: group;
+                // NotAhead: sub-program
+    int y = 0;  // Split: the other way
+};
+
+using Code = std::vector<Inst>;
+
+constexpr size_t kUnset = static_cast<size_t>(-1);
+
+}  // namespace
+
+struct Matcher::Program {
+    std::vector<Code> subs;                // [0] is the pattern; the others are `!` elements
+    std::vector<std::bitset<256>> accepts;  // per class, indexed by the text's raw byte
+    bool anchoredStart = false;
+    bool anchoredEnd = false;
+    bool backrefs = false;
+    int groupCount = 0;
+};
+
+namespace {
+
+class Emitter {
+public:
+    Emitter(const Pattern& pattern, Matcher::Program& program)
+        : pattern_(pattern), program_(program) {}
+
+    void EmitSub(int node, int sub) {
+        Emit(node, sub);
+        At(sub).push_back({Op::Match});
+    }
+
+private:
+    Code& At(int sub) { return program_.subs[static_cast<size_t>(sub)]; }
+    int Here(int sub) { return static_cast<int>(At(sub).size()); }
+
+    void Emit(int index, int sub) {
+        const Node& node = pattern_.nodes[static_cast<size_t>(index)];
+        switch (node.kind) {
+            case NodeKind::Empty:
+                return;
+            case NodeKind::Char:
+                At(sub).push_back({Op::Char, node.ch});
+                return;
+            case NodeKind::Any:
+                At(sub).push_back({Op::Any});
+                return;
+            case NodeKind::Class: {
+                std::bitset<256> accept;
+                for (int c = 0; c < 256; ++c) {
+                    accept[c] = node.set[FoldCase(static_cast<uint8_t>(c))] != node.negated;
+                }
+                program_.accepts.push_back(accept);
+                At(sub).push_back({Op::Class, 0, static_cast<int>(program_.accepts.size()) - 1});
+                return;
+            }
+            case NodeKind::Concat:
+                for (const int child : node.children) {
+                    Emit(child, sub);
+                }
+                return;
+            case NodeKind::Alternation: {
+                std::vector<size_t> jumps;
+                for (size_t k = 0; k < node.children.size(); ++k) {
+                    if (k + 1 == node.children.size()) {
+                        Emit(node.children[k], sub);
+                        break;
+                    }
+                    const size_t split = At(sub).size();
+                    At(sub).push_back({Op::Split, 0, Here(sub) + 1});
+                    Emit(node.children[k], sub);
+                    jumps.push_back(At(sub).size());
+                    At(sub).push_back({Op::Jmp});
+                    At(sub)[split].y = Here(sub);
+                }
+                for (const size_t jump : jumps) {
+                    At(sub)[jump].x = Here(sub);
+                }
+                return;
+            }
+            case NodeKind::Group:
+                if (node.group >= 0) {
+                    At(sub).push_back({Op::Save, 0, 2 * node.group});
+                }
+                Emit(node.children[0], sub);
+                if (node.group >= 0) {
+                    At(sub).push_back({Op::Save, 0, 2 * node.group + 1});
+                }
+                return;
+            case NodeKind::Repeat:
+                EmitRepeat(node, sub);
+                return;
+            case NodeKind::Not: {
+                const int inner = static_cast<int>(program_.subs.size());
+                program_.subs.emplace_back();
+                EmitSub(node.children[0], inner);
+                At(sub).push_back({Op::NotAhead, 0, inner});
+                return;
+            }
+            case NodeKind::Backref:
+                At(sub).push_back({Op::Backref, 0, node.group});
+                return;
+        }
+    }
+
+    // Split's preferred way is the first: greedy prefers another round, lazy prefers leaving.
+    void Split(int sub, size_t at, int more, int leave, bool lazy) {
+        At(sub)[at].x = lazy ? leave : more;
+        At(sub)[at].y = lazy ? more : leave;
+    }
+
+    void EmitRepeat(const Node& node, int sub) {
+        const int child = node.children[0];
+        if (node.max == 1) {  // x?
+            const size_t split = At(sub).size();
+            At(sub).push_back({Op::Split});
+            Emit(child, sub);
+            Split(sub, split, static_cast<int>(split) + 1, Here(sub), node.lazy);
+        } else if (node.min == 0) {  // x*
+            const size_t split = At(sub).size();
+            At(sub).push_back({Op::Split});
+            Emit(child, sub);
+            At(sub).push_back({Op::Jmp, 0, static_cast<int>(split)});
+            Split(sub, split, static_cast<int>(split) + 1, Here(sub), node.lazy);
+        } else {  // x+
+            const int start = Here(sub);
+            Emit(child, sub);
+            const size_t split = At(sub).size();
+            At(sub).push_back({Op::Split});
+            Split(sub, split, start, Here(sub), node.lazy);
+        }
+    }
+
+    const Pattern& pattern_;
+    Matcher::Program& program_;
+};
+
+// Linear search: a depth-first walk over (instruction, position) pairs, which form an acyclic
+// graph since every loop consumes text. A pair whose successors were all explored has failed for
+// good; the pairs on the path to a match all succeed. Both are remembered, so each pair is
+// explored at most once per search, look-aheads included.
+class MemoSearch {
+public:
+    MemoSearch(const Matcher::Program& program, std::string_view text)
+        : program_(program), text_(text), failed_(program.subs.size()),
+          succeeded_(program.subs.size()) {}
+
+    bool Run() {
+        const size_t last = program_.anchoredStart ? 0 : text_.size();
+        for (size_t start = 0; start <= last; ++start) {
+            if (Explore(0, start, program_.anchoredEnd)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static bool Test(const std::vector<uint64_t>& bits, size_t index) {
+        return (bits[index >> 6] >> (index & 63)) & 1;
+    }
+    static void Mark(std::vector<uint64_t>& bits, size_t index) {
+        bits[index >> 6] |= uint64_t(1) << (index & 63);
+    }
+    std::vector<uint64_t>& Bits(std::vector<std::vector<uint64_t>>& table, int sub, size_t width) {
+        auto& bits = table[static_cast<size_t>(sub)];
+        if (bits.empty()) {
+            bits.assign((width * (text_.size() + 1) + 63) / 64, 0);
+        }
+        return bits;
+    }
+
+    struct Frame {
+        int pc;
+        size_t pos;
+        int explored;  // successors pushed so far
+    };
+
+    // The successors of a pair, at most two, in order of preference.
+    int Successors(const Code& code, const Frame& f, bool mustEndAtEnd, Frame out[2], bool& match) {
+        const Inst& inst = code[static_cast<size_t>(f.pc)];
+        const size_t n = text_.size();
+        const auto step = [&](bool ok) {
+            out[0] = {f.pc + 1, f.pos + 1, 0};
+            return ok ? 1 : 0;
+        };
+        switch (inst.op) {
+            case Op::Char:
+                return step(f.pos < n && FoldCase(static_cast<uint8_t>(text_[f.pos])) == inst.ch);
+            case Op::Any:
+                return step(f.pos < n);
+            case Op::Class:
+                return step(f.pos < n && program_.accepts[static_cast<size_t>(inst.x)]
+                                                         [static_cast<uint8_t>(text_[f.pos])]);
+            case Op::Split:
+                out[0] = {inst.x, f.pos, 0};
+                out[1] = {inst.y, f.pos, 0};
+                return 2;
+            case Op::Jmp:
+                out[0] = {inst.x, f.pos, 0};
+                return 1;
+            case Op::Save:
+            case Op::Backref:  // never in a program searched this way
+                out[0] = {f.pc + 1, f.pos, 0};
+                return 1;
+            case Op::NotAhead:
+                out[0] = {f.pc + 1, f.pos, 0};
+                return Explore(inst.x, f.pos, false) ? 0 : 1;
+            case Op::Match:
+                match = !mustEndAtEnd || f.pos == n;
+                return 0;
+        }
+        return 0;
+    }
+
+    // Whether sub-program `sub` matches from `start` (to the end of the text when asked).
+    bool Explore(int sub, size_t start, bool mustEndAtEnd) {
+        const Code& code = program_.subs[static_cast<size_t>(sub)];
+        const size_t width = code.size();
+        auto& failed = Bits(failed_, sub, width);
+        auto& succeeded = Bits(succeeded_, sub, width);
+        std::vector<Frame> path = {{0, start, 0}};
+        while (!path.empty()) {
+            Frame& top = path.back();
+            const size_t index = top.pos * width + static_cast<size_t>(top.pc);
+            if (top.explored == 0) {
+                if (Test(succeeded, index)) {
+                    break;
+                }
+                if (Test(failed, index)) {
+                    path.pop_back();
+                    continue;
+                }
+            }
+            Frame next[2];
+            bool match = false;
+            const int count = Successors(code, top, mustEndAtEnd, next, match);
+            if (match) {
+                break;
+            }
+            Frame& current = path.back();  // Successors may have run a look-ahead
+            if (current.explored < count) {
+                path.push_back(next[current.explored++]);
+            } else {
+                Mark(failed, index);
+                path.pop_back();
+            }
+        }
+        if (path.empty()) {
+            return false;
+        }
+        for (const Frame& frame : path) {
+            Mark(succeeded, frame.pos * width + static_cast<size_t>(frame.pc));
+        }
+        return true;
+    }
+
+    const Matcher::Program& program_;
+    std::string_view text_;
+    std::vector<std::vector<uint64_t>> failed_;
+    std::vector<std::vector<uint64_t>> succeeded_;
+};
+
+// Backtracking search for patterns with back-references, within a step budget.
+class BacktrackSearch {
+public:
+    BacktrackSearch(const Matcher::Program& program, std::string_view text)
+        : program_(program), text_(text), budget_(Matcher::StepBudget(text.size())) {}
+
+    SearchResult Run() {
+        std::vector<size_t> captures(2 * static_cast<size_t>(program_.groupCount), kUnset);
+        const size_t last = program_.anchoredStart ? 0 : text_.size();
+        for (size_t start = 0; start <= last; ++start) {
+            const SearchResult result = Explore(0, start, program_.anchoredEnd, captures);
+            if (result != SearchResult::NoMatch) {
+                return result;
+            }
+        }
+        return SearchResult::NoMatch;
+    }
+
+private:
+    struct Frame {
+        int pc;
+        size_t pos;
+        int slot;  // >= 0: restore this capture slot to `pos` instead
+    };
+
+    SearchResult Explore(int sub, size_t start, bool mustEndAtEnd, std::vector<size_t>& captures) {
+        const Code& code = program_.subs[static_cast<size_t>(sub)];
+        const size_t n = text_.size();
+        std::vector<Frame> stack = {{0, start, -1}};
+        while (!stack.empty()) {
+            Frame frame = stack.back();
+            stack.pop_back();
+            if (frame.slot >= 0) {
+                captures[static_cast<size_t>(frame.slot)] = frame.pos;
+                continue;
+            }
+            int pc = frame.pc;
+            size_t pos = frame.pos;
+            while (true) {
+                if (++steps_ > budget_) {
+                    return SearchResult::BudgetExceeded;
+                }
+                const Inst& inst = code[static_cast<size_t>(pc)];
+                bool go = true;
+                switch (inst.op) {
+                    case Op::Char:
+                        go = pos < n && FoldCase(static_cast<uint8_t>(text_[pos])) == inst.ch;
+                        ++pc, ++pos;
+                        break;
+                    case Op::Any:
+                        go = pos < n;
+                        ++pc, ++pos;
+                        break;
+                    case Op::Class:
+                        go = pos < n && program_.accepts[static_cast<size_t>(inst.x)]
+                                                        [static_cast<uint8_t>(text_[pos])];
+                        ++pc, ++pos;
+                        break;
+                    case Op::Split:
+                        stack.push_back({inst.y, pos, -1});
+                        pc = inst.x;
+                        break;
+                    case Op::Jmp:
+                        pc = inst.x;
+                        break;
+                    case Op::Save:
+                        stack.push_back({0, captures[static_cast<size_t>(inst.x)], inst.x});
+                        captures[static_cast<size_t>(inst.x)] = pos;
+                        ++pc;
+                        break;
+                    case Op::Backref: {
+                        const size_t from = captures[2 * static_cast<size_t>(inst.x)];
+                        const size_t to = captures[2 * static_cast<size_t>(inst.x) + 1];
+                        // A group that has not matched (yet) stands for the empty text.
+                        const size_t length = (from == kUnset || to == kUnset || to < from) ? 0 : to - from;
+                        go = pos + length <= n;
+                        for (size_t k = 0; go && k < length; ++k) {
+                            go = FoldCase(static_cast<uint8_t>(text_[from + k])) ==
+                                 FoldCase(static_cast<uint8_t>(text_[pos + k]));
+                        }
+                        pos += length;
+                        ++pc;
+                        break;
+                    }
+                    case Op::NotAhead: {
+                        std::vector<size_t> inner = captures;  // groups set inside stay inside
+                        const SearchResult ahead = Explore(inst.x, pos, false, inner);
+                        if (ahead == SearchResult::BudgetExceeded) {
+                            return ahead;
+                        }
+                        go = ahead == SearchResult::NoMatch;
+                        ++pc;
+                        break;
+                    }
+                    case Op::Match:
+                        if (!mustEndAtEnd || pos == n) {
+                            return SearchResult::Match;
+                        }
+                        go = false;
+                        break;
+                }
+                if (!go) {
+                    break;
+                }
+            }
+        }
+        return SearchResult::NoMatch;
+    }
+
+    const Matcher::Program& program_;
+    std::string_view text_;
+    uint64_t budget_;
+    uint64_t steps_ = 0;
+};
+
+}  // namespace
+
+Matcher::Matcher(const Pattern& pattern) : program_(std::make_unique<Program>()) {
+    program_->anchoredStart = pattern.anchoredStart;
+    program_->anchoredEnd = pattern.anchoredEnd;
+    program_->backrefs = pattern.hasBackrefs;
+    program_->groupCount = pattern.groupCount;
+    program_->subs.emplace_back();
+    Emitter(pattern, *program_).EmitSub(pattern.root, 0);
+}
+
+Matcher::~Matcher() = default;
+Matcher::Matcher(Matcher&&) noexcept = default;
+Matcher& Matcher::operator=(Matcher&&) noexcept = default;
+
+SearchResult Matcher::Search(std::string_view text) const {
+    if (program_->backrefs) {
+        return BacktrackSearch(*program_, text).Run();
+    }
+    return MemoSearch(*program_, text).Run() ? SearchResult::Match : SearchResult::NoMatch;
+}
+
+}  // namespace lumbrel::filter

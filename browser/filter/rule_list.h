@@ -1,0 +1,77 @@
+// A rule file's lines, each compiled once, and the verdict over a text.
+//
+// The verdict is exactly that of reading the lines in order, compiling each and matching it:
+// the first pattern line that matches decides, a line that does not compile refuses when it is
+// reached, and otherwise the last "all" line decides (refuse without one). Candidate lines are
+// found by one pass over the text for their required literals; only those are confirmed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browser/filter/literals.h"
+#include "browser/filter/matcher.h"
+
+namespace lumbrel::filter {
+
+enum class LineKind {
+    Ignored,     // empty or white space only, a comment, or a sign without a body
+    AllowAll,    // "+all"
+    RefuseAll,   // any other sign followed by "all"
+    Pattern,     // a sign and a pattern that compiles
+    BadPattern,  // a sign and a pattern that does not compile
+};
+
+struct RuleLine {
+    LineKind kind = LineKind::Ignored;
+    bool allow = false;   // the sign is "+"
+    std::string body;     // the pattern text, folded to lower case
+    std::optional<CompileError> error;
+};
+
+// A line as the rules read it: trimmed, its sign, its body in lower case; with `parsed`, the
+// pattern too.
+RuleLine ReadRuleLine(std::string_view line, ParseResult* parsed = nullptr);
+
+enum class Reason {
+    PatternMatched,    // `line` matched
+    BadPattern,        // `line` does not compile
+    BudgetExceeded,    // `line` needed more steps than its budget
+    DefaultAll,        // no pattern matched; `line` is the last "all" line
+    NoAllLine,         // no pattern matched and there is no "all" line
+};
+
+struct Verdict {
+    bool allowed = false;
+    Reason reason = Reason::NoAllLine;
+    std::optional<size_t> line;  // index into the list
+};
+
+class RuleList {
+public:
+    RuleList() = default;
+    explicit RuleList(const std::vector<std::string>& lines);
+
+    Verdict Evaluate(std::string_view text) const;
+    const std::vector<RuleLine>& Lines() const { return lines_; }
+
+private:
+    struct Compiled {
+        size_t line;
+        std::optional<Matcher> matcher;  // none for a bad pattern
+        std::vector<uint32_t> literals;  // none: always a candidate
+        bool literalIsMatch = false;
+    };
+
+    std::vector<RuleLine> lines_;
+    std::vector<Compiled> compiled_;  // pattern and bad-pattern lines, in file order
+    std::vector<uint32_t> alwaysChecked_;            // entries without a required literal
+    std::vector<std::vector<uint32_t>> byLiteral_;   // entries requiring each literal
+    std::optional<size_t> lastAll_;
+    LiteralScanner scanner_;
+};
+
+}  // namespace lumbrel::filter

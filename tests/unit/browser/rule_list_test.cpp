@@ -1,0 +1,104 @@
+// Evaluating a rule file: which line decides, and why.
+#include <gtest/gtest.h>
+
+#include "browser/filter/rule_list.h"
+
+namespace lumbrel::filter {
+namespace {
+
+bool Allowed(const std::vector<std::string>& lines, std::string_view text) {
+    return RuleList(lines).Evaluate(text).allowed;
+}
+
+TEST(RuleList, AllLinesAndTheirAbsence) {
+    EXPECT_TRUE(Allowed({"+all"}, "http://anything/"));
+    EXPECT_TRUE(Allowed({"+ALL"}, "http://anything/"));
+    EXPECT_FALSE(Allowed({"-all"}, "http://anything/"));
+    EXPECT_FALSE(Allowed({"xall"}, "http://anything/"));  // every sign but "+" refuses
+    EXPECT_FALSE(Allowed({}, "http://anything/"));
+    EXPECT_FALSE(Allowed({"", "   ", "; +all"}, "http://anything/"));
+    // The last "all" line read decides.
+    EXPECT_TRUE(Allowed({"-all", "+all"}, "http://x/"));
+    EXPECT_FALSE(Allowed({"+all", "-all"}, "http://x/"));
+    const Verdict verdict = RuleList({"-all", "+all"}).Evaluate("http://x/");
+    EXPECT_EQ(verdict.reason, Reason::DefaultAll);
+    EXPECT_EQ(verdict.line, 1u);
+}
+
+TEST(RuleList, FirstMatchingPatternDecides) {
+    const std::vector<std::string> rules = {"+example", "-all"};
+    EXPECT_TRUE(Allowed(rules, "http://www.EXAMPLE.org/"));
+    EXPECT_TRUE(Allowed(rules, "http://other.org/?q=example"));
+    EXPECT_FALSE(Allowed(rules, "http://other.org/"));
+    // An "all" line never stops the search for a matching pattern.
+    EXPECT_FALSE(Allowed({"+all", "-casino", "+casino"}, "http://casino.com"));
+    const Verdict verdict = RuleList({"+all", "-casino", "+casino"}).Evaluate("casino");
+    EXPECT_EQ(verdict.reason, Reason::PatternMatched);
+    EXPECT_EQ(verdict.line, 1u);
+}
+
+TEST(RuleList, LinesAreTrimmedButTheBodyIsNot) {
+    EXPECT_TRUE(Allowed({"  +example\t ", "-all"}, "example.com"));
+    EXPECT_FALSE(Allowed({"+ example", "-all"}, "example.com"));
+    EXPECT_TRUE(Allowed({"+ example", "-all"}, "an example.com"));
+    EXPECT_TRUE(Allowed({"\r+EXAMPLE\r", "-all"}, "example"));
+    const RuleLine line = ReadRuleLine("  -Casino  ");
+    EXPECT_EQ(line.kind, LineKind::Pattern);
+    EXPECT_FALSE(line.allow);
+    EXPECT_EQ(line.body, "casino");
+    EXPECT_EQ(ReadRuleLine("+").kind, LineKind::Ignored);
+    EXPECT_EQ(ReadRuleLine(";+all").kind, LineKind::Ignored);
+}
+
+TEST(RuleList, PatternsAreLowerCasedBeforeTheyCompile) {
+    // "\D" becomes the abbreviation "\d", "[A-Z]" stays a range of letters.
+    EXPECT_TRUE(Allowed({"+id=\\D", "-all"}, "?id=4"));
+    EXPECT_FALSE(Allowed({"+id=\\D", "-all"}, "?id=D"));
+    EXPECT_TRUE(Allowed({"+^[A-Z]+$", "-all"}, "abc"));
+}
+
+TEST(RuleList, ALineThatDoesNotCompileRefusesWhenReached) {
+    EXPECT_FALSE(Allowed({"+[abc", "+all"}, "http://a/"));
+    const Verdict verdict = RuleList({"+example", "+[abc", "+all"}).Evaluate("http://x/");
+    EXPECT_FALSE(verdict.allowed);
+    EXPECT_EQ(verdict.reason, Reason::BadPattern);
+    EXPECT_EQ(verdict.line, 1u);
+    // A line before it that matches still decides.
+    EXPECT_TRUE(Allowed({"+example", "+[abc", "-all"}, "http://example/"));
+}
+
+TEST(RuleList, EmptyTextSkipsEveryPatternLine) {
+    EXPECT_TRUE(Allowed({"-a", "+[bad", "+all"}, ""));
+    EXPECT_FALSE(Allowed({"+.*", "-all"}, ""));
+}
+
+TEST(RuleList, ContentRules) {
+    const std::vector<std::string> rules = {"-casino", "+all"};
+    EXPECT_FALSE(Allowed(rules, "<p>Best CaSiNo in town</p>"));
+    EXPECT_TRUE(Allowed(rules, "<p>Library hours</p>"));
+    EXPECT_FALSE(Allowed({"-casino"}, "<p>Library hours</p>"));
+}
+
+TEST(RuleList, RuleThatRunsOutOfStepsRefuses) {
+    const std::vector<std::string> rules = {"+{(a|aa)+}\\0b", "+all"};
+    const Verdict verdict = RuleList(rules).Evaluate(std::string(60, 'a'));
+    EXPECT_FALSE(verdict.allowed);
+    EXPECT_EQ(verdict.reason, Reason::BudgetExceeded);
+    EXPECT_EQ(verdict.line, 0u);
+}
+
+TEST(RuleList, GarbageFilesLoadAndDecide) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 256; ++i) {
+        lines.push_back(std::string(1, static_cast<char>(i)) + std::string(3, static_cast<char>(255 - i)));
+    }
+    lines.push_back(std::string("+a\0b", 4));
+    lines.push_back("\xEF\xBB\xBF+all");  // a byte order mark makes the sign a byte of it
+    lines.push_back(std::string(1 << 20, 'x'));
+    const RuleList list(lines);
+    const Verdict verdict = list.Evaluate("http://example.com/");
+    EXPECT_FALSE(verdict.allowed);
+}
+
+}  // namespace
+}  // namespace lumbrel::filter
