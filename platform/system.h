@@ -1,6 +1,7 @@
 // Everything a deliverable's portable code may ask of the operating system.
 #pragma once
 
+#include "platform/file_system.h"
 #include "platform/process_system.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -12,6 +13,7 @@ struct System {
     WindowSystem& windows;
     ProcessSystem& processes;
     const Resources& resources;
+    FileSystem& files;
 };
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/sim/resources.h"
+#include "platform/sim/sim_files.h"
 #include "platform/sim/world.h"
 
 namespace sim {
@@ -99,6 +100,7 @@ struct World::State {
 
     uint64_t now = 0;
     SimRegistry registry;
+    SimFiles files;
     std::vector<std::unique_ptr<Process>> processes;
     std::vector<std::unique_ptr<Thread>> threads;
     std::map<platform::WindowHandle, Window> windows;

@@ -42,7 +42,7 @@ Process& State::NewProcess(std::string image, std::vector<std::string> args, Pro
     process->windows = std::make_unique<SimWindowSystem>(*this, *process);
     process->processes = std::make_unique<SimProcessSystem>(*this, *process);
     process->system = std::make_unique<platform::System>(
-        platform::System{registry, *process->windows, *process->processes, *process->resources});
+        platform::System{registry, *process->windows, *process->processes, *process->resources, files});
     auto thread = std::make_unique<Thread>();
     thread->id = nextThreadId++;
     thread->process = process.get();
@@ -208,6 +208,10 @@ platform::System& World::Driver() {
 
 SimRegistry& World::Registry() {
     return state_->registry;
+}
+
+SimFiles& World::Files() {
+    return state_->files;
 }
 
 void World::RegisterProgram(const std::string& imagePath, ProgramMain main,

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/system.h"
 
@@ -70,6 +71,7 @@ class World {
 
     platform::System& Driver();
     SimRegistry& Registry();
+    SimFiles& Files();
 
     // A program that StartProcess can run, found by its full path or by its file name.
     void RegisterProgram(const std::string& imagePath, ProgramMain main,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/system.h"
+#include "platform/win32/file_system.h"
 #include "platform/win32/process_system.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/window_system.h"
@@ -17,7 +18,8 @@ class Win32System {
     Win32WindowSystem windows_;
     Win32ProcessSystem processes_;
     Win32Resources resources_;
-    System system_{registry_, windows_, processes_, resources_};
+    Win32FileSystem files_;
+    System system_{registry_, windows_, processes_, resources_, files_};
 };
 
 }  // namespace platform::win32

@@ -1,0 +1,88 @@
+#include "browser/filter/filter_lists.h"
+
+#include "browser/filter/rule_file.h"
+#include "platform/constants.h"
+
+namespace lumbrel::filter {
+
+namespace {
+
+constexpr const char* kCaption = "Lumbrel";
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(FoldCase(static_cast<uint8_t>(c)));
+    }
+    return out;
+}
+
+}  // namespace
+
+int FilterLists::Load(std::string_view path, const char* what, std::vector<std::string>& list,
+                      RuleList& rules) {
+    list.clear();
+    rules = RuleList();
+    RuleFile file = ReadRuleFile(system_.files, path);
+    if (file.openError != 0) {
+        system_.windows.MessageBox(platform::WindowHandle::Null,
+                                   "The " + std::string(what) + " file cannot be opened:\n" +
+                                       std::string(path) + "\n\n" +
+                                       system_.files.DescribeError(file.openError),
+                                   kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+        return 0;
+    }
+    if (file.readError != 0) {
+        system_.windows.MessageBox(
+            platform::WindowHandle::Null,
+            "The " + std::string(what) + " file could not be read to its end:\n" +
+                std::string(path) + "\n\n" + system_.files.DescribeError(file.readError) +
+                "\n\nThe filter uses the first " + std::to_string(file.lines.size()) + " lines.",
+            kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+    }
+    list = std::move(file.lines);
+    rules = RuleList(list);
+    return 1;
+}
+
+int FilterLists::LoadUrlList(std::string_view path) {
+    return Load(path, "URL filter", urlList, urlRules_);
+}
+
+int FilterLists::LoadContentList(std::string_view path) {
+    return Load(path, "content filter", contentList, contentRules_);
+}
+
+Verdict FilterLists::JudgeUrl(std::string_view address) const {
+    return urlRules_.Evaluate(Lower(address));
+}
+
+Verdict FilterLists::JudgeContent(std::string_view markup) const {
+    return contentRules_.Evaluate(markup);
+}
+
+int FilterLists::IsUrlAllowed(std::string_view address) const {
+    return JudgeUrl(address).allowed ? 1 : 0;
+}
+
+int FilterLists::IsContentAllowed(std::string_view markup) const {
+    return JudgeContent(markup).allowed ? 1 : 0;
+}
+
+bool PassesSchemeRule(std::string_view address) {
+    for (const std::string_view prefix : {"http://", "https://", "java", "res://", "mms://"}) {
+        if (address.substr(0, prefix.size()) == prefix) {
+            return true;
+        }
+    }
+    return address == "about:blank";
+}
+
+bool CheckNavigation(const FilterLists& lists, std::string_view address, bool filterURLs,
+                     bool filterOnlyHTTP) {
+    const bool listRefused = filterURLs && lists.IsUrlAllowed(address) == 0;
+    const bool schemeRefused = filterOnlyHTTP && !PassesSchemeRule(address);
+    return !listRefused && !schemeRefused;
+}
+
+}  // namespace lumbrel::filter

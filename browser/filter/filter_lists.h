@@ -1,0 +1,47 @@
+// One browser window's two filter lists, loaded from the administrator's files.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browser/filter/rule_list.h"
+#include "platform/system.h"
+
+namespace lumbrel::filter {
+
+class FilterLists {
+public:
+    explicit FilterLists(platform::System& system) : system_(system) {}
+
+    // 1 when the file was read, 0 when it could not be opened (a message box tells why).
+    int LoadUrlList(std::string_view path);
+    int LoadContentList(std::string_view path);
+
+    // 1 allows, 0 refuses.
+    int IsUrlAllowed(std::string_view address) const;
+    int IsContentAllowed(std::string_view markup) const;
+
+    Verdict JudgeUrl(std::string_view address) const;
+    Verdict JudgeContent(std::string_view markup) const;
+
+    std::vector<std::string> urlList;
+    std::vector<std::string> contentList;
+
+private:
+    int Load(std::string_view path, const char* what, std::vector<std::string>& list,
+             RuleList& rules);
+
+    platform::System& system_;
+    RuleList urlRules_;
+    RuleList contentRules_;
+};
+
+// The address-prefix rule of FilterOnlyHTTP: exact, case-sensitive prefixes.
+bool PassesSchemeRule(std::string_view address);
+
+// Both rules for a top-level navigation; true when it may go ahead.
+bool CheckNavigation(const FilterLists& lists, std::string_view address, bool filterURLs,
+                     bool filterOnlyHTTP);
+
+}  // namespace lumbrel::filter

@@ -1,0 +1,40 @@
+// The sim's files: contents a test sets, errors a test injects.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace sim {
+
+class SimFiles final : public platform::FileSystem {
+public:
+    struct File {
+        std::string contents;
+        long openError = 0;                   // opening fails with this
+        std::optional<size_t> readErrorAt;    // reading past this offset fails
+        long readError = 0;
+    };
+
+    void Put(const std::string& path, std::string contents) {
+        File file;
+        file.contents = std::move(contents);
+        files_[Key(path)] = std::move(file);
+    }
+    File& At(const std::string& path) { return files_[Key(path)]; }
+    void Remove(const std::string& path) { files_.erase(Key(path)); }
+    int OpenCount() const { return *open_; }
+
+    long OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) override;
+    std::string DescribeError(long error) const override;
+
+private:
+    static std::string Key(std::string_view path);
+    std::map<std::string, File> files_;
+    std::shared_ptr<int> open_ = std::make_shared<int>(0);
+};
+
+}  // namespace sim

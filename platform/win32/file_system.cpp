@@ -1,0 +1,59 @@
+#include "platform/win32/file_system.h"
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform::win32 {
+
+namespace {
+
+class Win32InputFile final : public InputFile {
+public:
+    explicit Win32InputFile(UniqueHandle file) : file_(std::move(file)) {}
+
+    long Read(char* buffer, size_t size, size_t& read) override {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+        if (!ReadFile(file_.get(), buffer, want, &got, nullptr)) {
+            read = 0;
+            return static_cast<long>(GetLastError());
+        }
+        read = got;
+        return 0;
+    }
+
+private:
+    UniqueHandle file_;
+};
+
+}  // namespace
+
+long Win32FileSystem::OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) {
+    out.reset();
+    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return static_cast<long>(GetLastError());
+    }
+    out = std::make_unique<Win32InputFile>(std::move(file));
+    return 0;
+}
+
+std::string Win32FileSystem::DescribeError(long error) const {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) {
+        return "Error " + std::to_string(error) + ".";
+    }
+    std::wstring message(text, length);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) {
+        message.pop_back();
+    }
+    return Narrow(message);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) override;
+    std::string DescribeError(long error) const override;
+};
+
+}  // namespace platform::win32
