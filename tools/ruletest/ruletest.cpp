@@ -1,0 +1,181 @@
+#include "tools/ruletest/ruletest.h"
+
+#include <istream>
+#include <ostream>
+
+#include "browser/filter/lint.h"
+#include "browser/filter/rule_file.h"
+#include "browser/filter/rule_list.h"
+
+namespace lumbrel::tools {
+
+namespace {
+
+using filter::Reason;
+using filter::Verdict;
+
+constexpr const char* kUsage =
+    "Usage: lumbrel-ruletest [options] RULEFILE [ADDRESS...]\n"
+    "\n"
+    "Judges addresses by the rules of RULEFILE exactly as the browser helper does, and tells\n"
+    "which line decided. Without addresses, reads them from standard input, one a line.\n"
+    "\n"
+    "Options:\n"
+    "  --content FILE  judge the markup in FILE as a page body, by RULEFILE as a content list\n"
+    "  --lint          list lines that do not compile, duplicate lines, and lines that can\n"
+    "                  never decide because an earlier line always wins first\n"
+    "  --help          show this text\n"
+    "\n"
+    "Exit status: 0 all allowed (--lint: nothing found), 1 something refused (--lint: findings),\n"
+    "2 a usage or file error.\n";
+
+std::string Quoted(const std::string& line) { return "\"" + line + "\""; }
+
+void Explain(const Verdict& verdict, const std::vector<std::string>& lines, std::ostream& out) {
+    const auto where = [&](size_t index) {
+        return "line " + std::to_string(index + 1) + " " + Quoted(lines[index]);
+    };
+    switch (verdict.reason) {
+        case Reason::PatternMatched:
+            out << "matched by " << where(*verdict.line);
+            break;
+        case Reason::BadPattern:
+            out << where(*verdict.line) << " does not compile";
+            break;
+        case Reason::BudgetExceeded:
+            out << where(*verdict.line) << " needed too many steps on this text";
+            break;
+        case Reason::DefaultAll:
+            out << "no pattern matched; the last \"all\" line decides: " << where(*verdict.line);
+            break;
+        case Reason::NoAllLine:
+            out << "no pattern matched and there is no \"all\" line";
+            break;
+    }
+}
+
+bool ReadAll(platform::FileSystem& files, const std::string& path, std::string& contents,
+             std::ostream& err) {
+    std::unique_ptr<platform::InputFile> file;
+    if (const long error = files.OpenForReading(path, file)) {
+        err << "lumbrel-ruletest: cannot open " << path << ": " << files.DescribeError(error)
+            << "\n";
+        return false;
+    }
+    char buffer[65536];
+    size_t read = 0;
+    while (true) {
+        if (const long error = file->Read(buffer, sizeof buffer, read)) {
+            err << "lumbrel-ruletest: cannot read " << path << ": " << files.DescribeError(error)
+                << "\n";
+            return false;
+        }
+        if (read == 0) {
+            return true;
+        }
+        contents.append(buffer, read);
+    }
+}
+
+}  // namespace
+
+int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& files,
+                  std::istream& in, std::ostream& out, std::ostream& err) {
+    std::string rulePath;
+    std::string contentPath;
+    bool lint = false;
+    std::vector<std::string> addresses;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            out << kUsage;
+            return 0;
+        } else if (arg == "--lint") {
+            lint = true;
+        } else if (arg == "--content") {
+            if (i + 1 >= args.size()) {
+                err << "lumbrel-ruletest: --content needs a file\n" << kUsage;
+                return 2;
+            }
+            contentPath = args[++i];
+        } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
+            err << "lumbrel-ruletest: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        } else if (rulePath.empty()) {
+            rulePath = arg;
+        } else {
+            addresses.push_back(arg);
+        }
+    }
+    if (rulePath.empty()) {
+        err << "lumbrel-ruletest: no rule file given\n" << kUsage;
+        return 2;
+    }
+
+    const filter::RuleFile file = filter::ReadRuleFile(files, rulePath);
+    if (file.openError != 0) {
+        err << "lumbrel-ruletest: cannot open " << rulePath << ": "
+            << files.DescribeError(file.openError) << "\n";
+        return 2;
+    }
+    if (file.readError != 0) {
+        err << "lumbrel-ruletest: " << rulePath << " could not be read to its end ("
+            << files.DescribeError(file.readError) << "); using its first " << file.lines.size()
+            << " lines, as the browser helper does\n";
+    }
+
+    if (lint) {
+        const auto findings = filter::LintRules(file.lines);
+        for (const auto& finding : findings) {
+            out << rulePath << ":" << finding.line + 1 << ": " << Quoted(file.lines[finding.line])
+                << " " << finding.text << "\n";
+        }
+        if (findings.empty()) {
+            out << rulePath << ": " << file.lines.size() << " lines, nothing to report\n";
+        }
+        return findings.empty() ? 0 : 1;
+    }
+
+    const filter::RuleList rules(file.lines);
+    if (!contentPath.empty()) {
+        std::string markup;
+        if (!ReadAll(files, contentPath, markup, err)) {
+            return 2;
+        }
+        const Verdict verdict = rules.Evaluate(markup);
+        out << (verdict.allowed ? "ALLOW  " : "REFUSE ") << contentPath << ": ";
+        Explain(verdict, file.lines, out);
+        out << "\n";
+        return verdict.allowed ? 0 : 1;
+    }
+
+    bool anyRefused = false;
+    const auto judge = [&](const std::string& address) {
+        std::string lowered = address;
+        for (char& c : lowered) {
+            c = static_cast<char>(filter::FoldCase(static_cast<uint8_t>(c)));
+        }
+        const Verdict verdict = rules.Evaluate(lowered);
+        anyRefused = anyRefused || !verdict.allowed;
+        out << (verdict.allowed ? "ALLOW  " : "REFUSE ") << address << ": ";
+        Explain(verdict, file.lines, out);
+        out << "\n";
+    };
+    if (addresses.empty()) {
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (!line.empty()) {
+                judge(line);
+            }
+        }
+    }
+    for (const std::string& address : addresses) {
+        judge(address);
+    }
+    return anyRefused ? 1 : 0;
+}
+
+}  // namespace lumbrel::tools
