@@ -8,6 +8,8 @@ namespace lumbrel::filter {
 
 namespace {
 
+constexpr uint32_t kHasOutput = 0x80000000u;
+
 // More alternatives than this make a requirement too weak to be worth checking.
 constexpr size_t kMaxAlternatives = 16;
 // Any part of a required literal is required too: a short part keeps the scanner small.
@@ -159,6 +161,7 @@ uint32_t LiteralScanner::Add(std::string_view literal) {
     const auto [it, added] = ids_.emplace(std::string(literal), Count());
     if (added) {
         literals_.emplace_back(literal);
+        longest_ = std::max(longest_, literal.size());
     }
     return it->second;
 }
@@ -219,6 +222,10 @@ void LiteralScanner::Build() {
             }
         }
     }
+    // Rows instead of state numbers, and the output flag, so the scan does one load a byte.
+    for (uint32_t& target : next_) {
+        target = target * k | (ends[target].empty() ? 0 : kHasOutput);
+    }
     outputs_.assign(ends.size(), 0);
     outputList_.assign(1, ~0u);
     for (uint32_t state = 0; state < ends.size(); ++state) {
@@ -230,6 +237,19 @@ void LiteralScanner::Build() {
     }
 }
 
+void LiteralScanner::Report(uint32_t row, std::vector<uint64_t>& seen,
+                           std::vector<uint32_t>& ids) const {
+    for (uint32_t i = outputs_[row / classCount_]; outputList_[i] != ~0u; ++i) {
+        const uint32_t id = outputList_[i];
+        uint64_t& word = seen[id >> 6];
+        const uint64_t bit = uint64_t(1) << (id & 63);
+        if (!(word & bit)) {
+            word |= bit;
+            ids.push_back(id);
+        }
+    }
+}
+
 void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
                          std::vector<uint32_t>& ids) const {
     ids.clear();
@@ -237,23 +257,50 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         return;
     }
     seen.assign((literals_.size() + 63) / 64, 0);
-    const uint32_t k = classCount_;
     const uint32_t* next = next_.data();
-    const uint32_t* outputs = outputs_.data();
     const uint16_t* classes = byteClass_.data();
-    uint32_t state = 0;
-    for (const char c : text) {
-        state = next[state * k + classes[static_cast<uint8_t>(c)]];
-        if (outputs[state] != 0) [[unlikely]] {
-            for (uint32_t i = outputs[state]; outputList_[i] != ~0u; ++i) {
-                const uint32_t id = outputList_[i];
-                uint64_t& word = seen[id >> 6];
-                const uint64_t bit = uint64_t(1) << (id & 63);
-                if (!(word & bit)) {
-                    word |= bit;
-                    ids.push_back(id);
-                }
-            }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto step = [&](uint32_t& row, uint8_t c) {
+        row = next[row + classes[c]];
+        if (row & kHasOutput) [[unlikely]] {
+            row &= ~kHasOutput;
+            Report(row, seen, ids);
+        }
+    };
+
+    // Each walk waits for the load of the one before: four walks over four parts of a long
+    // text keep the processor busy. Each part but the first starts early by the longest
+    // literal, so a literal across a border is still found.
+    constexpr size_t kWalks = 4;
+    const size_t overlap = longest_ > 0 ? longest_ - 1 : 0;
+    if (text.size() < 4096) {
+        uint32_t row = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            step(row, bytes[i]);
+        }
+        return;
+    }
+    const size_t part = text.size() / kWalks;
+    size_t begin[kWalks];
+    size_t end[kWalks];
+    for (size_t w = 0; w < kWalks; ++w) {
+        begin[w] = w == 0 ? 0 : w * part - overlap;
+        end[w] = w + 1 == kWalks ? text.size() : (w + 1) * part;
+    }
+    size_t common = end[0] - begin[0];
+    for (size_t w = 1; w < kWalks; ++w) {
+        common = std::min(common, end[w] - begin[w]);
+    }
+    uint32_t rows[kWalks] = {0, 0, 0, 0};
+    for (size_t i = 0; i < common; ++i) {
+        step(rows[0], bytes[begin[0] + i]);
+        step(rows[1], bytes[begin[1] + i]);
+        step(rows[2], bytes[begin[2] + i]);
+        step(rows[3], bytes[begin[3] + i]);
+    }
+    for (size_t w = 0; w < kWalks; ++w) {
+        for (size_t i = begin[w] + common; i < end[w]; ++i) {
+            step(rows[w], bytes[i]);
         }
     }
 }

@@ -35,11 +35,16 @@ public:
     void Scan(std::string_view text, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
 
 private:
+    void Report(uint32_t row, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
+
     std::vector<std::string> literals_;
+    size_t longest_ = 0;
     std::unordered_map<std::string, uint32_t> ids_;
     std::array<uint16_t, 256> byteClass_{};
     uint32_t classCount_ = 1;
-    std::vector<uint32_t> next_;     // state * classCount_ + class
+    // Indexed by a state's row (state * classCount_) plus a class; holds the next state's row,
+    // with kHasOutput set when that state ends a literal.
+    std::vector<uint32_t> next_;
     std::vector<uint32_t> outputs_;  // per state: index into outputList_, or 0 for none
     std::vector<uint32_t> outputList_;  // literal ids, each run ended by ~0u
 };

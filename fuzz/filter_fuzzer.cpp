@@ -1,0 +1,51 @@
+// libFuzzer harness of the filter: the pattern compiler, the matcher checked against the plain
+// backtracker, and a whole rule file over a text.
+//
+// Input: the first line is a pattern, the rest is the text. The whole input is also read as a
+// rule file and judged against the text.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "browser/filter/lint.h"
+#include "browser/filter/matcher.h"
+#include "browser/filter/rule_file.h"
+#include "browser/filter/rule_list.h"
+#include "tests/unit/browser/reference_evaluator.h"
+
+using namespace lumbrel::filter;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const size_t newline = input.find('\n');
+    const std::string_view pattern = input.substr(0, newline);
+    const std::string_view text =
+        newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
+
+    const ParseResult parsed = ParsePattern(pattern);
+    if (parsed.pattern.has_value() == parsed.error.has_value()) {
+        std::abort();  // exactly one of the two
+    }
+    if (parsed.pattern) {
+        const SearchResult fast = Matcher(*parsed.pattern).Search(text);
+        // The plain backtracker recurses once a step: keep it to small cases.
+        if (fast != SearchResult::BudgetExceeded && pattern.size() <= 64 && text.size() <= 64) {
+            const auto plain = reference::Matches(*parsed.pattern, text, 4000);
+            if (plain && *plain != (fast == SearchResult::Match)) {
+                std::abort();
+            }
+        }
+    }
+
+    std::vector<std::string> lines;
+    LineSplitter splitter;
+    splitter.Feed(input, lines);
+    splitter.Finish(lines);
+    const RuleList rules(lines);
+    const Verdict verdict = rules.Evaluate(text);
+    if (verdict.line && *verdict.line >= lines.size()) {
+        std::abort();
+    }
+    LintRules(lines);
+    return 0;
+}
