@@ -69,6 +69,17 @@ int FilterLists::IsContentAllowed(std::string_view markup) const {
     return JudgeContent(markup).allowed ? 1 : 0;
 }
 
+void LoadSwitchedLists(FilterLists& lists, FilterSwitches& switches) {
+    if (switches.filterURLs != 0) {
+        switches.filterURLs =
+            switches.filterURLFile.empty() ? 0 : lists.LoadUrlList(switches.filterURLFile);
+    }
+    if (switches.filterContent != 0) {
+        switches.filterContent =
+            switches.contentFile.empty() ? 0 : lists.LoadContentList(switches.contentFile);
+    }
+}
+
 bool PassesSchemeRule(std::string_view address) {
     for (const std::string_view prefix : {"http://", "https://", "java", "res://", "mms://"}) {
         if (address.substr(0, prefix.size()) == prefix) {

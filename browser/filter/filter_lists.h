@@ -37,6 +37,18 @@ private:
     RuleList contentRules_;
 };
 
+// The filter switches of one browser window's settings, as the loads leave them.
+struct FilterSwitches {
+    int filterURLs = 0;
+    std::string filterURLFile;
+    int filterContent = 0;
+    std::string contentFile;
+};
+
+// Loads the lists the switches ask for. A switch without a file, or whose file cannot be
+// opened, is turned off for this window.
+void LoadSwitchedLists(FilterLists& lists, FilterSwitches& switches);
+
 // The address-prefix rule of FilterOnlyHTTP: exact, case-sensitive prefixes.
 bool PassesSchemeRule(std::string_view address);
 

@@ -98,3 +98,24 @@ TEST_F(FilterListsTest, NavigationMustPassEveryRuleThatIsOn) {
 
 }  // namespace
 }  // namespace lumbrel::filter
+
+namespace lumbrel::filter {
+namespace {
+
+TEST_F(FilterListsTest, SwitchesTakeTheResultOfTheirLoads) {
+    world.Files().Put("C:\\f\\urls.txt", "+example\n-all\n");
+    FilterSwitches on{1, "C:\\f\\urls.txt", 1, ""};
+    LoadSwitchedLists(lists, on);
+    EXPECT_EQ(on.filterURLs, 1);
+    EXPECT_EQ(on.filterContent, 0);  // no file: off, without a message
+    EXPECT_TRUE(world.MessageBoxes().empty());
+
+    FilterSwitches missing{1, "C:\\f\\gone.txt", 0, "C:\\f\\content.txt"};
+    LoadSwitchedLists(lists, missing);
+    EXPECT_EQ(missing.filterURLs, 0);
+    EXPECT_EQ(missing.filterContent, 0);  // off stays off: its file is not even read
+    EXPECT_EQ(world.MessageBoxes().size(), 1u);
+}
+
+}  // namespace
+}  // namespace lumbrel::filter
