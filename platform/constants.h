@@ -67,6 +67,64 @@ inline constexpr uint32_t kUser = 0x0400;
 inline constexpr uint32_t kApp = 0x8000;
 }  // namespace wm
 
+// Virtual keys (winuser.h).
+namespace vk {
+inline constexpr int kTab = 0x09;
+inline constexpr int kReturn = 0x0D;
+inline constexpr int kShift = 0x10;
+inline constexpr int kControl = 0x11;
+inline constexpr int kMenu = 0x12;
+inline constexpr int kEscape = 0x1B;
+inline constexpr int kSpace = 0x20;
+inline constexpr int kLWin = 0x5B;
+inline constexpr int kRWin = 0x5C;
+inline constexpr int kApps = 0x5D;
+inline constexpr int kSleep = 0x5F;
+inline constexpr int kF5 = 0x74;
+inline constexpr int kF12 = 0x7B;
+inline constexpr int kLShift = 0xA0;
+inline constexpr int kRShift = 0xA1;
+inline constexpr int kLControl = 0xA2;
+inline constexpr int kRControl = 0xA3;
+inline constexpr int kLMenu = 0xA4;
+inline constexpr int kRMenu = 0xA5;
+inline constexpr int kBrowserBack = 0xA6;
+inline constexpr int kVolumeMute = 0xAD;
+inline constexpr int kVolumeDown = 0xAE;
+inline constexpr int kVolumeUp = 0xAF;
+inline constexpr int kLaunchApp2 = 0xB7;
+}  // namespace vk
+
+// Low-level keyboard hook flags (winuser.h).
+namespace llkhf {
+inline constexpr uint32_t kExtended = 0x01;
+inline constexpr uint32_t kInjected = 0x10;
+inline constexpr uint32_t kAltDown = 0x20;
+inline constexpr uint32_t kUp = 0x80;
+}  // namespace llkhf
+
+// Mouse messages and SendInput mouse flags (winuser.h).
+namespace mouse {
+inline constexpr uint32_t kMove = 0x0200;
+inline constexpr uint32_t kLButtonDown = 0x0201;
+inline constexpr uint32_t kLButtonUp = 0x0202;
+inline constexpr uint32_t kLButtonDblClk = 0x0203;
+inline constexpr uint32_t kRButtonDown = 0x0204;
+inline constexpr uint32_t kRButtonUp = 0x0205;
+inline constexpr uint32_t kRButtonDblClk = 0x0206;
+inline constexpr uint32_t kMButtonDown = 0x0207;
+inline constexpr uint32_t kWheel = 0x020A;
+inline constexpr uint32_t kEventMove = 0x0001;
+inline constexpr uint32_t kEventLeftDown = 0x0002;
+inline constexpr uint32_t kEventLeftUp = 0x0004;
+inline constexpr uint32_t kEventRightDown = 0x0008;
+inline constexpr uint32_t kEventRightUp = 0x0010;
+inline constexpr uint32_t kEventMiddleDown = 0x0020;
+inline constexpr uint32_t kEventWheel = 0x0800;
+}  // namespace mouse
+
+inline constexpr int kHcAction = 0;
+
 // Dialog end codes and message box answers (winuser.h).
 namespace id {
 inline constexpr int kOk = 1;

@@ -44,6 +44,28 @@ class WindowHandler {
     ~WindowHandler() = default;
 };
 
+enum class HookHandle : std::uintptr_t { Null = 0 };
+enum class HookKind { Keyboard = 13, Mouse = 14 };  // WH_KEYBOARD_LL, WH_MOUSE_LL
+
+// Laid out as KBDLLHOOKSTRUCT: a keyboard hook's lParam points at one.
+struct KeyboardEvent {
+    uint32_t vkCode;
+    uint32_t scanCode;
+    uint32_t flags;
+    uint32_t time;
+    std::uintptr_t extraInfo;
+};
+
+// A low-level hook procedure: code, message (wParam) and event record (lParam) as Windows
+// passes them; it returns non-zero to swallow the event.
+class HookProcedure {
+public:
+    virtual std::intptr_t OnHookEvent(int code, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+protected:
+    ~HookProcedure() = default;
+};
+
 struct WindowSpec {
     std::string className;  // registered on first use
     std::string title;
@@ -112,6 +134,19 @@ class WindowSystem {
 
     virtual int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                            uint32_t type) = 0;
+
+    // Low-level input hooks of the desktop, called on the installing thread while it pumps
+    // messages. One procedure per kind and process.
+    virtual HookHandle SetLowLevelHook(HookKind kind, HookProcedure* procedure) = 0;
+    virtual bool Unhook(HookHandle hook) = 0;
+    virtual std::intptr_t CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
+                                       std::intptr_t lParam) = 0;
+    // GetAsyncKeyState: the high bit is set while the key is down.
+    virtual int16_t GetAsyncKeyState(int virtualKey) const = 0;
+    // SendInput of one key or mouse event; false when the system refused it.
+    virtual bool SendKey(uint16_t virtualKey, bool up, bool extended) = 0;
+    virtual bool SendMouse(uint32_t mouseEventFlags) = 0;
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

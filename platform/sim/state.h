@@ -2,6 +2,8 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -48,6 +50,14 @@ struct SentMessage {
     platform::Message message;
     std::optional<std::intptr_t> result;
     bool done = false;
+    std::function<std::intptr_t()> call;  // a hook call instead of a window message
+};
+
+struct Hook {
+    platform::HookHandle handle;
+    platform::HookKind kind;
+    platform::HookProcedure* procedure;
+    Thread* thread;
 };
 
 struct Thread {
@@ -106,7 +116,12 @@ struct World::State {
     std::map<platform::WindowHandle, Window> windows;
     std::vector<platform::WindowHandle> zOrder;  // top-level and child windows in creation order
     std::vector<Timer> timers;
+    std::vector<Hook> hooks;  // in installation order
+    uint32_t nextHook = 0x1000;
+    std::array<bool, 256> keyDown{};
+    platform::WindowHandle focus = platform::WindowHandle::Null;
     std::map<std::string, uint32_t> atoms;  // registered messages, by folded name
+    std::map<std::string, std::vector<std::max_align_t>> sharedSections;
     std::map<std::string, int> mutexes;     // named mutexes and their handle counts
     std::vector<Program> programs;
     std::deque<int> messageBoxAnswers;
@@ -183,6 +198,15 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool KillTimer(platform::WindowHandle window, std::uintptr_t id) override;
     int MessageBox(platform::WindowHandle owner, std::string_view text, std::string_view caption,
                    uint32_t type) override;
+    platform::HookHandle SetLowLevelHook(platform::HookKind kind,
+                                         platform::HookProcedure* procedure) override;
+    bool Unhook(platform::HookHandle hook) override;
+    std::intptr_t CallNextHook(platform::HookHandle hook, int code, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    int16_t GetAsyncKeyState(int virtualKey) const override;
+    bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
+    bool SendMouse(uint32_t mouseEventFlags) override;
+    bool SetForegroundWindow(platform::WindowHandle window) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;
@@ -197,6 +221,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool Fail(long error) const;
     bool TakeMessage(platform::Message& message, bool remove);
     void HandleSentMessages();
+    // Runs an event through the hooks of its kind, newest first; true when one swallowed it.
+    bool RunHooks(platform::HookKind kind, std::uintptr_t message, std::intptr_t record);
 
     World::State& state_;
     Process& process_;

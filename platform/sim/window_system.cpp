@@ -329,7 +329,7 @@ std::optional<std::intptr_t> SimWindowSystem::SendMessageTimeout(WindowHandle ha
     }
     // Another thread handles it in its own context, when it next waits for messages.
     SentMessage sent{
-        {handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)}, {}, false};
+        {handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)}, {}, false, {}};
     receiver.sent.push_back(&sent);
     const bool done =
         state_.Block([&] { return sent.done || receiver.finished; }, state_.now + timeoutMs);
@@ -512,6 +512,139 @@ bool SimWindowSystem::AppendSystemMenuItem(WindowHandle handle, uint32_t command
     }
     window->systemMenu.emplace_back(0, std::string());
     window->systemMenu.emplace_back(commandId, std::string(text));
+    return true;
+}
+
+platform::HookHandle SimWindowSystem::SetLowLevelHook(platform::HookKind kind,
+                                                     platform::HookProcedure* procedure) {
+    const auto handle = static_cast<platform::HookHandle>(state_.nextHook++);
+    state_.hooks.push_back({handle, kind, procedure, &state_.Current()});
+    return handle;
+}
+
+bool SimWindowSystem::Unhook(platform::HookHandle hook) {
+    const size_t removed =
+        std::erase_if(state_.hooks, [&](const Hook& h) { return h.handle == hook; });
+    return removed > 0 || Fail(platform::error::kInvalidParameter);
+}
+
+std::intptr_t SimWindowSystem::CallNextHook(platform::HookHandle, int, std::uintptr_t,
+                                            std::intptr_t) {
+    // The sim offers each event to every hook in turn, as Windows does for low-level hooks.
+    return 0;
+}
+
+int16_t SimWindowSystem::GetAsyncKeyState(int virtualKey) const {
+    const bool down = virtualKey >= 0 && virtualKey < 256 && state_.keyDown[static_cast<size_t>(virtualKey)];
+    return down ? static_cast<int16_t>(0x8000) : 0;
+}
+
+namespace {
+
+// The side-less key a left or right modifier also sets.
+int GenericKey(int key) {
+    switch (key) {
+        case platform::vk::kLShift:
+        case platform::vk::kRShift:
+            return platform::vk::kShift;
+        case platform::vk::kLControl:
+        case platform::vk::kRControl:
+            return platform::vk::kControl;
+        case platform::vk::kLMenu:
+        case platform::vk::kRMenu:
+            return platform::vk::kMenu;
+        default:
+            return key;
+    }
+}
+
+constexpr uint32_t kLowLevelHooksTimeoutMs = 1000;
+
+}  // namespace
+
+bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
+                               std::intptr_t record) {
+    const std::vector<Hook> chain(state_.hooks.rbegin(), state_.hooks.rend());
+    for (const Hook& hook : chain) {
+        if (hook.kind != kind || hook.thread->finished) {
+            continue;
+        }
+        std::intptr_t result = 0;
+        if (hook.thread == &state_.Current()) {
+            result = hook.procedure->OnHookEvent(platform::kHcAction, message, record);
+        } else {
+            // The hook runs on its own thread, when that thread waits for messages; one that
+            // does not answer in time is passed over.
+            SentMessage sent{{}, {}, false, [&] {
+                                 return hook.procedure->OnHookEvent(platform::kHcAction, message,
+                                                                    record);
+                             }};
+            hook.thread->sent.push_back(&sent);
+            state_.Block([&] { return sent.done || hook.thread->finished; },
+                         state_.now + kLowLevelHooksTimeoutMs);
+            std::erase(hook.thread->sent, &sent);
+            result = sent.done ? sent.result.value_or(0) : 0;
+        }
+        if (result != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
+    const bool altDown = state_.keyDown[platform::vk::kMenu];
+    uint32_t message = up ? wm::kKeyUp : wm::kKeyDown;
+    if (altDown || virtualKey == platform::vk::kMenu || GenericKey(virtualKey) == platform::vk::kMenu) {
+        message += wm::kSysKeyDown - wm::kKeyDown;
+    }
+    platform::KeyboardEvent event{virtualKey, 0,
+                                  (extended ? platform::llkhf::kExtended : 0u) |
+                                      platform::llkhf::kInjected | (up ? platform::llkhf::kUp : 0u),
+                                  static_cast<uint32_t>(state_.now), 0};
+    if (RunHooks(platform::HookKind::Keyboard, message, reinterpret_cast<std::intptr_t>(&event))) {
+        return true;
+    }
+    state_.keyDown[virtualKey & 0xFF] = !up;
+    state_.keyDown[static_cast<size_t>(GenericKey(virtualKey))] = !up;
+    if (state_.FindWindow(state_.focus)) {
+        PostMessage(state_.focus, message, virtualKey, 0);
+    }
+    return true;
+}
+
+bool SimWindowSystem::SendMouse(uint32_t flags) {
+    namespace mouse = platform::mouse;
+    const std::pair<uint32_t, uint32_t> events[] = {
+        {mouse::kEventMove, mouse::kMove},           {mouse::kEventLeftDown, mouse::kLButtonDown},
+        {mouse::kEventLeftUp, mouse::kLButtonUp},    {mouse::kEventRightDown, mouse::kRButtonDown},
+        {mouse::kEventRightUp, mouse::kRButtonUp},   {mouse::kEventMiddleDown, mouse::kMButtonDown},
+        {mouse::kEventWheel, mouse::kWheel},
+    };
+    struct {
+        int32_t x, y;
+        uint32_t mouseData, flags, time;
+        std::uintptr_t extraInfo;
+    } record{};
+    for (const auto& [flag, message] : events) {
+        if ((flags & flag) == 0) {
+            continue;
+        }
+        record.flags = 1;  // LLMHF_INJECTED
+        record.time = static_cast<uint32_t>(state_.now);
+        if (!RunHooks(platform::HookKind::Mouse, message, reinterpret_cast<std::intptr_t>(&record)) &&
+            state_.FindWindow(state_.focus)) {
+            PostMessage(state_.focus, message, 0, 0);
+        }
+    }
+    return true;
+}
+
+bool SimWindowSystem::SetForegroundWindow(WindowHandle window) {
+    if (!state_.FindWindow(window)) {
+        return false;
+    }
+    state_.focus = window;
     return true;
 }
 

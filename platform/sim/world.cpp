@@ -87,6 +87,7 @@ void State::EndProcess(Process& process, uint32_t exitCode) {
         return;
     }
     process.windows->DestroyAll();
+    std::erase_if(hooks, [&](const Hook& hook) { return hook.thread->process == &process; });
     process.exited = true;
     process.exitCode = exitCode;
 }
@@ -216,6 +217,10 @@ SimFiles& World::Files() {
 
 void World::RegisterProgram(const std::string& imagePath, ProgramMain main,
                             std::shared_ptr<const Resources> resources) {
+    // A later registration of the same path replaces the earlier one.
+    std::erase_if(state_->programs, [&](const Program& p) {
+        return platform::EqualsIgnoreAsciiCase(p.imagePath, imagePath);
+    });
     state_->programs.push_back({imagePath, std::move(main), std::move(resources)});
 }
 
@@ -242,6 +247,19 @@ void World::SetShellExecuteResult(std::intptr_t result) {
 
 const std::vector<ShellExecuteRecord>& World::ShellExecutes() const {
     return state_->shellExecutes;
+}
+
+void* World::SharedSection(const std::string& name, size_t size) {
+    auto& section = state_->sharedSections[name];
+    const size_t units = (size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
+    if (section.size() < units) {
+        section.resize(units, std::max_align_t{});
+    }
+    return section.data();
+}
+
+int World::HookCount() const {
+    return static_cast<int>(state_->hooks.size());
 }
 
 std::vector<WindowInfo> World::Windows() const {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/sim/sim_files.h"
@@ -87,6 +88,15 @@ class World {
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     void SetShellExecuteResult(std::intptr_t result);
     const std::vector<ShellExecuteRecord>& ShellExecutes() const;
+
+    // A data section shared by every simulated process, zero at first use.
+    template <typename T>
+    T& Shared(const std::string& name) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        return *static_cast<T*>(SharedSection(name, sizeof(T)));
+    }
+    void* SharedSection(const std::string& name, size_t size);
+    int HookCount() const;
 
     std::vector<WindowInfo> Windows() const;
     std::optional<WindowInfo> FindWindowInfo(const std::string& className,

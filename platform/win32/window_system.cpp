@@ -10,6 +10,9 @@ namespace platform::win32 {
 static_assert(sizeof(WindowPos) == sizeof(WINDOWPOS));
 static_assert(offsetof(WindowPos, flags) == offsetof(WINDOWPOS, flags));
 static_assert(offsetof(WindowPos, cy) == offsetof(WINDOWPOS, cy));
+static_assert(sizeof(KeyboardEvent) == sizeof(KBDLLHOOKSTRUCT));
+static_assert(offsetof(KeyboardEvent, flags) == offsetof(KBDLLHOOKSTRUCT, flags));
+static_assert(offsetof(KeyboardEvent, extraInfo) == offsetof(KBDLLHOOKSTRUCT, dwExtraInfo));
 
 namespace {
 
@@ -294,6 +297,69 @@ bool Win32WindowSystem::AppendSystemMenuItem(WindowHandle window, uint32_t comma
     }
     return AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) &&
            AppendMenuW(menu, MF_STRING, commandId, Wide(text).c_str());
+}
+
+namespace {
+
+// Windows hands a low-level hook procedure no context of its own: the procedure of each kind
+// for this process sits here, set when its hook is installed.
+HookProcedure* hookProcedures[2] = {nullptr, nullptr};
+
+LRESULT CALLBACK KeyboardHookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
+    return hookProcedures[0] ? hookProcedures[0]->OnHookEvent(code, wParam, lParam)
+                             : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MouseHookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
+    return hookProcedures[1] ? hookProcedures[1]->OnHookEvent(code, wParam, lParam)
+                             : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HookHandle ToHandle(HHOOK hook) { return static_cast<HookHandle>(reinterpret_cast<std::uintptr_t>(hook)); }
+HHOOK ToHhook(HookHandle hook) { return reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook)); }
+
+}  // namespace
+
+HookHandle Win32WindowSystem::SetLowLevelHook(HookKind kind, HookProcedure* procedure) {
+    const bool keyboard = kind == HookKind::Keyboard;
+    const HOOKPROC trampoline = keyboard ? KeyboardHookTrampoline : MouseHookTrampoline;
+    // The module that holds the trampoline: this library's, or the program's.
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(trampoline), &module);
+    hookProcedures[keyboard ? 0 : 1] = procedure;
+    return ToHandle(SetWindowsHookExW(keyboard ? WH_KEYBOARD_LL : WH_MOUSE_LL, trampoline, module, 0));
+}
+
+bool Win32WindowSystem::Unhook(HookHandle hook) { return UnhookWindowsHookEx(ToHhook(hook)); }
+
+std::intptr_t Win32WindowSystem::CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
+                                              std::intptr_t lParam) {
+    return CallNextHookEx(ToHhook(hook), code, wParam, lParam);
+}
+
+int16_t Win32WindowSystem::GetAsyncKeyState(int virtualKey) const {
+    return ::GetAsyncKeyState(virtualKey);
+}
+
+bool Win32WindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return SendInput(1, &input, sizeof(input)) == 1;
+}
+
+bool Win32WindowSystem::SendMouse(uint32_t mouseEventFlags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = mouseEventFlags;
+    return SendInput(1, &input, sizeof(input)) == 1;
+}
+
+bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
+    return ::SetForegroundWindow(Hwnd(window));
 }
 
 }  // namespace platform::win32

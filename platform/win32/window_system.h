@@ -51,6 +51,14 @@ class Win32WindowSystem final : public WindowSystem {
     bool KillTimer(WindowHandle window, std::uintptr_t id) override;
     int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                    uint32_t type) override;
+    HookHandle SetLowLevelHook(HookKind kind, HookProcedure* procedure) override;
+    bool Unhook(HookHandle hook) override;
+    std::intptr_t CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    int16_t GetAsyncKeyState(int virtualKey) const override;
+    bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
+    bool SendMouse(uint32_t mouseEventFlags) override;
+    bool SetForegroundWindow(WindowHandle window) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

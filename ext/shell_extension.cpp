@@ -1,0 +1,235 @@
+#include "ext/shell_extension.h"
+
+#include "app/command_ids.h"
+#include "app/settings_store.h"
+#include "platform/constants.h"
+
+namespace corvane::ext {
+
+namespace {
+
+constexpr platform::Hive kHive = platform::Hive::LocalMachine;
+
+}  // namespace
+
+ShellExtension::ShellExtension(platform::System& system, ExtSharedState& shared)
+    : system_(system), shared_(shared) {}
+
+int ShellExtension::InitExtension() {
+    platform::RegistryKeyPtr root;
+    if (OpenForReading(system_.registry, kHive, kSettingsRoot, root) != 0) {
+        return 0;
+    }
+    ReadFlagOrNumber(*root, "EnableHideGUI", settings_.enableHideGUI);
+    ReadFlagOrNumber(*root, "EnableTimers", settings_.enableTimers);
+    root.reset();
+    if (settings_.enableHideGUI != 0) {
+        platform::RegistryKeyPtr hideGui;
+        if (OpenForReading(system_.registry, kHive, kHideGuiKey, hideGui) != 0) {
+            return 0;
+        }
+        for (const HideGuiValue& value : kHideGuiValues) {
+            ReadFlagOrNumber(*hideGui, value.name, settings_.hideGui.*value.field);
+        }
+    }
+    shared_.initialised = 1;
+    return 1;
+}
+
+int ShellExtension::StartExtHooks() {
+    if (shared_.initialised == 0) {
+        return 0;
+    }
+    const bool wanted = settings_.enableHideGUI != 0 || settings_.enableTimers != 0;
+    if (mouseHookInstalled_ == 0 && wanted) {
+        shared_.mouseHook = system_.windows.SetLowLevelHook(platform::HookKind::Mouse, &mouseHook_);
+        mouseHookInstalled_ = shared_.mouseHook != platform::HookHandle::Null;
+    }
+    if (keyboardHookInstalled_ == 0 && wanted) {
+        shared_.keyboardHook =
+            system_.windows.SetLowLevelHook(platform::HookKind::Keyboard, &keyboardHook_);
+        keyboardHookInstalled_ = shared_.keyboardHook != platform::HookHandle::Null;
+    }
+    return 1;
+}
+
+int ShellExtension::EndExtHooks() {
+    if (shared_.initialised == 0) {
+        return 0;
+    }
+    if (mouseHookInstalled_ == 1 && system_.windows.Unhook(shared_.mouseHook)) {
+        mouseHookInstalled_ = 0;
+    }
+    if (keyboardHookInstalled_ == 1) {
+        if (!system_.windows.Unhook(shared_.keyboardHook)) {
+            return 0;
+        }
+        keyboardHookInstalled_ = 0;
+    }
+    return mouseHookInstalled_ == 0 ? 1 : 0;
+}
+
+int ShellExtension::StartExtensions(platform::WindowHandle mainWindow) {
+    if (InitExtension() == 0 || StartExtHooks() == 0) {
+        return 0;
+    }
+    if (settings_.enableHideGUI != 0 && shared_.guiHidden != 1) {
+        if (!WindowPass(platform::sw::kHide)) {
+            return 0;
+        }
+        CloseSteps();
+        shared_.guiHidden = 1;
+    }
+    mainWindow_ = mainWindow;
+    return 1;
+}
+
+int ShellExtension::EndExtensions() {
+    if (EndExtHooks() == 0 || shared_.initialised == 0) {
+        return 0;
+    }
+    if (settings_.enableHideGUI == 0) {
+        return 1;
+    }
+    if (shared_.guiHidden == 0 || !WindowPass(platform::sw::kShow)) {
+        return 0;
+    }
+    shared_.guiHidden = 0;
+    return 0;
+}
+
+int ShellExtension::ShowWindowsGUI(int showCommand) {
+    if (shared_.initialised == 0) {
+        return 0;
+    }
+    if (settings_.enableHideGUI == 0) {
+        return 1;
+    }
+    if (showCommand == platform::sw::kShow && shared_.guiHidden == 0) {
+        return 0;
+    }
+    if (showCommand == platform::sw::kHide && shared_.guiHidden == 1) {
+        return 1;
+    }
+    if (!WindowPass(showCommand)) {
+        return 0;
+    }
+    if (showCommand == platform::sw::kHide) {
+        CloseSteps();
+        shared_.guiHidden = 1;
+    } else if (showCommand == platform::sw::kShow) {
+        shared_.guiHidden = 0;
+    }
+    return shared_.guiHidden;
+}
+
+bool ShellExtension::WindowPass(int showCommand) {
+    auto& windows = system_.windows;
+    const HideGuiSettings& s = settings_.hideGui;
+    const platform::WindowHandle desktop = windows.FindWindow(std::string("Progman"), std::nullopt);
+    if (desktop == platform::WindowHandle::Null) {
+        return false;
+    }
+    const auto show = [&](platform::WindowHandle window) {
+        if (window != platform::WindowHandle::Null) {
+            windows.ShowWindow(window, showCommand);
+        }
+    };
+    const auto child = [&](platform::WindowHandle parent, const char* className) {
+        return windows.FindWindowEx(parent, platform::WindowHandle::Null, std::string(className),
+                                    std::nullopt);
+    };
+    if (s.hideDesktop) {
+        show(child(desktop, "SHELLDLL_DefView"));
+    }
+    // Without a taskbar there is nothing of it to show or hide. A search under no parent would
+    // find any top-level window of the class, so none is made.
+    const platform::WindowHandle taskbar =
+        windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    if (taskbar == platform::WindowHandle::Null) {
+        return true;
+    }
+    if (s.hideTaskbar) {
+        show(taskbar);
+    }
+    if (s.hideStartButton) {
+        show(child(taskbar, "Button"));
+    }
+    if (s.hideTaskTray) {
+        show(child(taskbar, "TrayNotifyWnd"));
+    }
+    if (s.hideTaskbarButtons) {
+        show(child(taskbar, "ReBarWindow32"));
+    }
+    return true;
+}
+
+void ShellExtension::CloseSteps() {
+    auto& windows = system_.windows;
+    const platform::WindowHandle taskbar =
+        windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    if (taskbar == platform::WindowHandle::Null) {
+        return;
+    }
+    const auto close = [&](const char* className) {
+        const platform::WindowHandle window = windows.FindWindowEx(
+            taskbar, platform::WindowHandle::Null, std::string(className), std::nullopt);
+        if (window != platform::WindowHandle::Null) {
+            windows.PostMessage(window, platform::wm::kClose, 0, 0);
+        }
+    };
+    if (settings_.hideGui.closeStartButton) {
+        close("Button");
+    }
+    if (settings_.hideGui.closeTaskTray) {
+        close("TrayNotifyWnd");
+    }
+}
+
+void ShellExtension::Post(const FilterActions& actions) {
+    if (actions.postActivity) {
+        system_.windows.PostMessage(mainWindow_, WM_APP_ACTIVITY, 0, 0);
+    }
+    if (actions.postOverride) {
+        system_.windows.PostThreadMessage(system_.windows.GetCurrentThreadId(), WM_APP_OVERRIDE, 0, 0);
+    }
+}
+
+std::intptr_t ShellExtension::KeyboardFilterProc(int code, std::uintptr_t message,
+                                                 std::intptr_t record) {
+    auto& windows = system_.windows;
+    if (code != platform::kHcAction) {
+        return windows.CallNextHook(shared_.keyboardHook, code, message, record);
+    }
+    const auto& event = *reinterpret_cast<const platform::KeyboardEvent*>(record);
+    Modifiers modifiers;
+    if ((event.flags & platform::llkhf::kUp) == 0) {
+        // Read only for presses, in this order.
+        modifiers.ctrl = windows.GetAsyncKeyState(platform::vk::kControl) & 0x8000;
+        modifiers.alt = windows.GetAsyncKeyState(platform::vk::kMenu) & 0x8000;
+        modifiers.shift = windows.GetAsyncKeyState(platform::vk::kShift) & 0x8000;
+    }
+    const FilterActions actions = FilterKey(event.vkCode, event.flags, modifiers, settings_);
+    Post(actions);
+    if (actions.swallow) {
+        return 1;
+    }
+    return windows.CallNextHook(shared_.keyboardHook, 0, message, record);
+}
+
+std::intptr_t ShellExtension::MouseFilterProc(int code, std::uintptr_t message,
+                                              std::intptr_t record) {
+    auto& windows = system_.windows;
+    if (code != platform::kHcAction) {
+        return windows.CallNextHook(shared_.mouseHook, code, message, record);
+    }
+    const bool shift = windows.GetAsyncKeyState(platform::vk::kShift) & 0x8000;
+    const FilterActions actions = FilterMouse(static_cast<uint32_t>(message), shift, settings_);
+    Post(actions);
+    if (actions.swallow) {
+        return 1;
+    }
+    return windows.CallNextHook(shared_.mouseHook, 0, message, record);
+}
+
+}  // namespace corvane::ext

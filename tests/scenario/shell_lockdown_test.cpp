@@ -1,0 +1,263 @@
+// The extension library in user mode on the sim: hooks fed with injected input, the shell's
+// windows hidden, closed and restored, the shared state seen by every process.
+#include "app/command_ids.h"
+#include "app/settings_store.h"
+#include "ext/shell_extension.h"
+#include "tests/scenario/corvane_world.h"
+
+namespace corvane::scenario {
+namespace {
+
+namespace wm = platform::wm;
+namespace vk = platform::vk;
+using ext::ExtSharedState;
+using ext::ShellExtension;
+using platform::WindowHandle;
+
+class PassAll final : public platform::WindowHandler {
+public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t wParam,
+                                                 std::intptr_t) override {
+        received.emplace_back(message, wParam);
+        return std::nullopt;
+    }
+    std::vector<std::pair<uint32_t, std::uintptr_t>> received;
+};
+
+// A stand-in for the Windows shell: the desktop and, unless told otherwise, the taskbar.
+int FakeShell(platform::System& system) {
+    const auto args = system.processes.CommandLineArguments();
+    const bool taskbar = !(args.size() > 1 && args[1] == "notaskbar");
+    PassAll handler;
+    auto& w = system.windows;
+    const uint32_t child = platform::ws::kChild | platform::ws::kVisible;
+    const WindowHandle progman = w.CreateWindow({"Progman", "Program Manager", platform::ws::kVisible, {}}, &handler);
+    w.CreateWindow({"SHELLDLL_DefView", "", child, progman}, &handler);
+    if (taskbar) {
+        const WindowHandle tray = w.CreateWindow({"Shell_TrayWnd", "", platform::ws::kVisible, {}}, &handler);
+        for (const char* cls : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
+            w.CreateWindow({cls, "", child, tray}, &handler);
+        }
+    }
+    platform::Message message;
+    while (w.GetMessage(message) > 0) {
+        w.DispatchMessage(message);
+    }
+    return 0;
+}
+
+class ShellLockdown : public CorvaneWorld {
+protected:
+    ShellLockdown() {
+        world.RegisterProgram(kCorvanePath, [this](platform::System& system) {
+            ShellExtension extension(system, Shared());
+            return CorvaneMain(system, &extension);
+        }, CorvaneResources());
+        world.RegisterProgram("C:\\Windows\\explorer.exe", FakeShell);
+    }
+
+    ExtSharedState& Shared() { return world.Shared<ExtSharedState>("CorvaneExt"); }
+
+    void Settings(int hideGui, int timers, std::vector<const char*> on, bool hideGuiKey = true) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key), 0);
+        SetDWordValue(*key, "EnableHideGUI", hideGui);
+        SetDWordValue(*key, "EnableTimers", timers);
+        if (!hideGuiKey) {
+            return;
+        }
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
+        for (const char* name : on) {
+            SetDWordValue(*key, name, 1);
+        }
+    }
+
+    std::unique_ptr<platform::Process> StartShell(const std::string& args = "") {
+        auto shell = sys.processes.StartProcess("explorer.exe " + args);
+        world.RunFor(20);
+        return shell;
+    }
+
+    // The window's own visibility flag (a hidden parent does not change it).
+    std::optional<bool> Shown(const std::string& className) const {
+        for (const sim::WindowInfo& info : world.Windows()) {
+            if (info.className == className) {
+                return info.visible;
+            }
+        }
+        return std::nullopt;
+    }
+};
+
+TEST_F(ShellLockdown, ShellIsHiddenInUserModeAndRestoredWhenItEnds) {
+    Settings(1, 0, {"HideDesktop", "HideTaskbar", "HideTaskTray", "CloseStartButton"});
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), false);
+    EXPECT_EQ(Shown("TrayNotifyWnd"), false);
+    EXPECT_EQ(Shown("ReBarWindow32"), true);   // not named by the settings
+    EXPECT_EQ(Shown("Button"), std::nullopt);  // closed, not hidden
+    EXPECT_EQ(Shared().guiHidden, 1);
+    EXPECT_EQ(Shared().initialised, 1);
+    EXPECT_EQ(world.HookCount(), 2);
+
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), true);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), true);
+    EXPECT_EQ(Shown("TrayNotifyWnd"), true);
+    EXPECT_EQ(Shown("Button"), std::nullopt);  // a close is not undone
+    EXPECT_EQ(Shared().guiHidden, 0);
+    EXPECT_EQ(world.HookCount(), 0);
+}
+
+TEST_F(ShellLockdown, BothSwitchesOffInstallsNothingAndHidesNothing) {
+    Settings(0, 0, {"HideDesktop"});
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+    EXPECT_EQ(world.HookCount(), 0);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), true);
+}
+
+TEST_F(ShellLockdown, HideGuiOnWithoutItsKeyReportsAndUserModeGoesOn) {
+    Settings(1, 0, {}, false);
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(world.MessageBoxes()[0].text, "Error starting Corvane extension hooks.");
+    EXPECT_EQ(world.HookCount(), 0);
+    EXPECT_TRUE(world.ProcessRunning(kiosk->Id()));
+}
+
+TEST_F(ShellLockdown, NoDesktopFailsAfterTheHooksAreInPlace) {
+    Settings(1, 0, {"HideDesktop"});
+    auto kiosk = Start("/user");  // no shell running
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(world.HookCount(), 2);
+    EXPECT_EQ(Shared().guiHidden, 0);
+}
+
+TEST_F(ShellLockdown, DesktopWithoutTaskbarHidesTheDesktopAndNothingElse) {
+    Settings(1, 0, {"HideDesktop", "HideStartButton", "CloseTaskTray", "HideTaskbarButtons"});
+    auto shell = StartShell("notaskbar");
+    PassAll handler;
+    // A top-level window of a class the taskbar's children have: not the shell's, left alone.
+    const WindowHandle stray = sys.windows.CreateWindow({"Button", "stray", platform::ws::kVisible, {}}, &handler);
+    auto kiosk = Start("/user");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(stray));
+    EXPECT_TRUE(handler.received.empty() ||
+                std::none_of(handler.received.begin(), handler.received.end(),
+                             [](const auto& m) { return m.first == wm::kClose; }));
+    EXPECT_EQ(Shared().guiHidden, 1);
+}
+
+class DriverExtension : public ShellLockdown {
+protected:
+    void SetUp() override {
+        focus = sys.windows.CreateWindow({"KioskBrowser", "browser", platform::ws::kVisible, {}}, &focused);
+        main = sys.windows.CreateWindow({"CorvaneMain", "main", 0, {}}, &mainHandler);
+        sys.windows.SetForegroundWindow(focus);
+    }
+    // Hands the loop every message the injected input left, as the hook thread's loop would.
+    std::vector<platform::Message> Drain() {
+        std::vector<platform::Message> out;
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            out.push_back(message);
+            sys.windows.DispatchMessage(message);
+        }
+        return out;
+    }
+    void Key(uint16_t key, bool up = false) { sys.windows.SendKey(key, up, false); }
+    static long Count(const PassAll& handler, uint32_t message) {
+        return std::count_if(handler.received.begin(), handler.received.end(),
+                             [&](const auto& m) { return m.first == message; });
+    }
+
+    PassAll focused;
+    PassAll mainHandler;
+    WindowHandle focus{};
+    WindowHandle main{};
+};
+
+TEST_F(DriverExtension, HooksSwallowWhatTheSettingsForbidAndReportTheRest) {
+    Settings(1, 1, {"DisableWindowsKey", "DisableTaskSwitching", "DisableRightClick", "EnableOverrides"});
+    StartShell();
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    EXPECT_EQ(extension.MainWindow(), main);
+
+    Key(vk::kLWin);
+    Key(vk::kLWin, true);
+    Key('A');
+    Key(vk::kMenu);
+    Key(vk::kTab);  // Alt+Tab
+    Key(vk::kMenu, true);
+    Key(vk::kShift);
+    Key(vk::kF12);  // Shift+F12
+    sys.windows.SendMouse(platform::mouse::kEventRightDown | platform::mouse::kEventRightUp);
+    sys.windows.SendMouse(platform::mouse::kEventWheel);
+    const auto messages = Drain();
+
+    std::vector<std::uintptr_t> keysDown;
+    for (const auto& [message, wParam] : focused.received) {
+        if (message == wm::kKeyDown || message == wm::kSysKeyDown) {
+            keysDown.push_back(wParam);
+        }
+        EXPECT_NE(message, platform::mouse::kRButtonDown);
+        EXPECT_NE(message, platform::mouse::kRButtonUp);
+    }
+    EXPECT_EQ(keysDown, (std::vector<std::uintptr_t>{'A', vk::kMenu, vk::kShift, vk::kF12}));
+    // A press counts as activity, swallowed or not; the right release and the wheel do not.
+    EXPECT_EQ(Count(mainHandler, WM_APP_ACTIVITY), 7);
+    const auto overrides = std::count_if(messages.begin(), messages.end(), [](const auto& m) {
+        return m.message == WM_APP_OVERRIDE && m.window == WindowHandle::Null;
+    });
+    EXPECT_EQ(overrides, 1);
+
+    EXPECT_EQ(extension.EndExtensions(), 0);  // restored after hiding: its result is 0
+    EXPECT_EQ(world.HookCount(), 0);
+}
+
+TEST_F(DriverExtension, TimersOnlyPostActivityAndSwallowNothing) {
+    Settings(0, 1, {"DisableWindowsKey"});
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    EXPECT_EQ(world.HookCount(), 2);
+    EXPECT_EQ(extension.Settings().hideGui.disableWindowsKey, 0);  // not read with Hide GUI off
+    Key(vk::kLWin);
+    Drain();
+    EXPECT_EQ(Count(focused, wm::kKeyDown), 1);
+    EXPECT_EQ(Count(mainHandler, WM_APP_ACTIVITY), 1);
+    EXPECT_EQ(extension.EndExtensions(), 1);
+}
+
+TEST_F(DriverExtension, LifecycleEdges) {
+    ShellExtension fresh(sys, Shared());
+    EXPECT_EQ(fresh.EndExtensions(), 0);  // never started
+    EXPECT_EQ(fresh.StartExtHooks(), 0);
+    EXPECT_EQ(fresh.ShowWindowsGUI(platform::sw::kHide), 0);
+    EXPECT_EQ(fresh.InitExtension(), 0);  // no settings root
+
+    Settings(1, 0, {"HideDesktop"});
+    StartShell();
+    ASSERT_EQ(fresh.StartExtensions(main), 1);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    // Another process sees the shell hidden and does not hide it again; it may restore it.
+    ShellExtension other(sys, Shared());
+    ASSERT_EQ(other.InitExtension(), 1);
+    EXPECT_EQ(other.ShowWindowsGUI(platform::sw::kHide), 1);
+    EXPECT_EQ(other.ShowWindowsGUI(platform::sw::kShow), 0);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), true);
+    EXPECT_EQ(other.ShowWindowsGUI(platform::sw::kShow), 0);
+    EXPECT_EQ(fresh.EndExtensions(), 0);  // nothing hidden any more: it returns early
+    EXPECT_EQ(world.HookCount(), 0);
+}
+
+}  // namespace
+}  // namespace corvane::scenario
