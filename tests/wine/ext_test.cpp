@@ -1,0 +1,264 @@
+// The real CorvaneExt.dll under Wine: input sent with SendInput through its hooks, a focused
+// window of another process, and shell windows of a helper process.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/settings_store.h"
+#include "ext/exports.h"
+#include "ext/hide_gui_values.h"
+#include "platform/constants.h"
+#include "platform/win32/system.h"
+
+namespace corvane::wine {
+
+int RunExtPeer(platform::System& system, const std::string& role);
+
+namespace {
+
+namespace wm = platform::wm;
+namespace vk = platform::vk;
+using platform::WindowHandle;
+
+HWND Hwnd(WindowHandle w) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w)); }
+
+class Counter final : public platform::WindowHandler {
+public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t,
+                                                 std::intptr_t) override {
+        activity += message == WM_APP_ACTIVITY;
+        return std::nullopt;
+    }
+    int activity = 0;
+};
+
+class Extension : public testing::Test {
+protected:
+    void SetUp() override {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key), 0);
+        SetDWordValue(*key, "EnableHideGUI", 1);
+        SetDWordValue(*key, "EnableTimers", 1);
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
+        for (const HideGuiValue& value : kHideGuiValues) {
+            SetDWordValue(*key, value.name, 0);
+        }
+        for (const char* name : {"EnableOverrides", "DisableWindowsKey", "DisableCtrlEsc",
+                                 "DisableTaskSwitching", "DisableAltSpace", "DisableRightClick",
+                                 "DisableShiftLeftClick", "DisableVolumeUpKey", "HideDesktop",
+                                 "HideTaskbar", "HideStartButton", "CloseTaskTray"}) {
+            SetDWordValue(*key, name, 1);
+        }
+        main = sys.windows.CreateWindow({"CorvaneExtTestMain", "main", 0, {}}, &counter);
+    }
+    void TearDown() override {
+        EndExtensions();
+        sys.windows.DestroyWindow(main);
+        for (auto* peer : {&shell, &sink}) {
+            if (*peer && !(*peer)->WaitForExit(0)) {
+                (*peer)->Terminate(99);
+            }
+        }
+    }
+
+    std::unique_ptr<platform::Process> StartPeer(const std::string& role) {
+        return sys.processes.StartProcess("\"" + sys.processes.ModulePath() + "\" --peer " + role);
+    }
+
+    WindowHandle WaitFor(const char* className) {
+        for (int i = 0; i < 500; ++i) {
+            const WindowHandle w = sys.windows.FindWindow(std::string(className), std::nullopt);
+            if (w != WindowHandle::Null) {
+                return w;
+            }
+            Pump(20);
+        }
+        return WindowHandle::Null;
+    }
+
+    // The hooks run on this thread only while it pumps.
+    void Pump(uint32_t ms) {
+        const DWORD until = GetTickCount() + ms;
+        do {
+            platform::Message message;
+            while (sys.windows.PeekMessage(message, true)) {
+                overrides += message.message == WM_APP_OVERRIDE && message.window == WindowHandle::Null;
+                sys.windows.DispatchMessage(message);
+            }
+            sys.processes.Sleep(5);
+        } while (GetTickCount() < until);
+    }
+
+    void Press(uint16_t key, bool extended = false) {
+        sys.windows.SendKey(key, false, extended);
+        Pump(30);
+    }
+    void Release(uint16_t key, bool extended = false) {
+        sys.windows.SendKey(key, true, extended);
+        Pump(30);
+    }
+    void Chord(uint16_t modifier, uint16_t key) {
+        Press(modifier);
+        Press(key);
+        Release(key);
+        Release(modifier);
+    }
+
+    platform::win32::Win32System system;
+    platform::System& sys = system.Get();
+    Counter counter;
+    WindowHandle main{};
+    int overrides = 0;
+    std::unique_ptr<platform::Process> shell;
+    std::unique_ptr<platform::Process> sink;
+};
+
+TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
+    shell = StartPeer("shell");
+    ASSERT_NE(WaitFor("Progman"), WindowHandle::Null);
+    sink = StartPeer("sink");
+    const WindowHandle sinkWindow = WaitFor("CorvaneKeySink");
+    ASSERT_NE(sinkWindow, WindowHandle::Null);
+    Pump(200);  // the sink takes the focus
+
+    ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
+    Chord(vk::kShift, 'A');                 // an ordinary key passes
+    Press(vk::kLWin, true);                 // the Windows key
+    Release(vk::kLWin, true);               // its release passes
+    Chord(vk::kControl, vk::kEscape);       // Ctrl+Esc
+    Chord(vk::kMenu, vk::kTab);             // Alt+Tab
+    Chord(vk::kMenu, vk::kSpace);           // Alt+Space
+    Chord(vk::kShift, vk::kF12);            // Shift+F12: a request, and F12 passes
+    Press(vk::kVolumeUp, true);             // injected: passes even with its setting on
+    Release(vk::kVolumeUp, true);
+    // Clicks go to the window under the cursor: put it on the sink.
+    RECT rect{};
+    GetWindowRect(Hwnd(sinkWindow), &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Pump(50);
+    sys.windows.SendMouse(platform::mouse::kEventLeftDown);
+    sys.windows.SendMouse(platform::mouse::kEventLeftUp);
+    Pump(50);
+    sys.windows.SendMouse(platform::mouse::kEventRightDown);
+    sys.windows.SendMouse(platform::mouse::kEventRightUp);
+    Press(vk::kShift);
+    sys.windows.SendMouse(platform::mouse::kEventLeftDown);
+    sys.windows.SendMouse(platform::mouse::kEventLeftUp);
+    Release(vk::kShift);
+    Pump(300);
+
+    // The sink's title lists what it saw: "k<key>" for a key press, "u<key>" for a release,
+    // "m<message>" for a mouse message.
+    const std::string seen = sys.windows.GetWindowText(sinkWindow);
+    SCOPED_TRACE(seen);
+    EXPECT_NE(seen.find("k65,"), std::string::npos);             // A
+    EXPECT_EQ(seen.find("k91,"), std::string::npos);             // Windows key swallowed
+    EXPECT_NE(seen.find("u91,"), std::string::npos);             // its release passed
+    EXPECT_EQ(seen.find("k27,"), std::string::npos);             // Esc with Ctrl swallowed
+    EXPECT_EQ(seen.find("k9,"), std::string::npos);              // Tab with Alt swallowed
+    EXPECT_EQ(seen.find("k32,"), std::string::npos);             // Space with Alt swallowed
+    EXPECT_NE(seen.find("k123,"), std::string::npos);            // F12 passed
+    EXPECT_NE(seen.find("k175,"), std::string::npos);            // volume up passed
+    // A plain left click passes, once; right clicks and the Shift+left click do not.
+    const size_t left = seen.find("m513,");
+    EXPECT_NE(left, std::string::npos);
+    EXPECT_EQ(seen.find("m513,", left + 1), std::string::npos);
+    EXPECT_EQ(seen.find("m516,"), std::string::npos);
+    EXPECT_EQ(overrides, 1);
+    EXPECT_GE(counter.activity, 10);
+}
+
+TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
+    shell = StartPeer("shell");
+    const WindowHandle progman = WaitFor("Progman");
+    ASSERT_NE(progman, WindowHandle::Null);
+    const WindowHandle tray = WaitFor("Shell_TrayWnd");
+    const auto child = [&](WindowHandle parent, const char* cls) {
+        return sys.windows.FindWindowEx(parent, WindowHandle::Null, std::string(cls), std::nullopt);
+    };
+    const WindowHandle desktop = child(progman, "SHELLDLL_DefView");
+    const WindowHandle start = child(tray, "Button");
+    const WindowHandle notify = child(tray, "TrayNotifyWnd");
+    const WindowHandle rebar = child(tray, "ReBarWindow32");
+    ASSERT_TRUE(sys.windows.IsWindowVisible(desktop));
+
+    ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
+    Pump(200);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(desktop));
+    EXPECT_FALSE(sys.windows.IsWindowVisible(tray));
+    EXPECT_FALSE(IsWindowVisible(Hwnd(start)) && (GetWindowLongW(Hwnd(start), GWL_STYLE) & WS_VISIBLE));
+    EXPECT_FALSE(sys.windows.IsWindow(notify));  // closed
+    EXPECT_TRUE(GetWindowLongW(Hwnd(rebar), GWL_STYLE) & WS_VISIBLE);  // not named
+
+    // A second process sees the shell hidden and restores it.
+    auto restorer = StartPeer("restore");
+    ASSERT_NE(restorer, nullptr);
+    EXPECT_EQ(restorer->WaitForExit(20000), 0u);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(desktop));
+    EXPECT_TRUE(sys.windows.IsWindowVisible(tray));
+    EXPECT_TRUE(sys.windows.IsWindowVisible(start));
+    EXPECT_EQ(ShowWindowsGUI(SW_SHOW), 0);  // already restored: nothing to do
+}
+
+}  // namespace
+
+// The helper processes of these tests.
+int RunExtPeer(platform::System& system, const std::string& role) {
+    auto& w = system.windows;
+    class Sink final : public platform::WindowHandler {
+    public:
+        explicit Sink(platform::System& system) : system_(system) {}
+        std::optional<std::intptr_t> OnWindowMessage(WindowHandle window, uint32_t message,
+                                                     std::uintptr_t wParam, std::intptr_t) override {
+            std::string mark;
+            if (message == wm::kKeyDown || message == wm::kSysKeyDown) {
+                mark = "k" + std::to_string(wParam) + ",";
+            } else if (message == wm::kKeyUp || message == 0x0105) {
+                mark = "u" + std::to_string(wParam) + ",";
+            } else if (message >= 0x0201 && message <= 0x0209) {
+                mark = "m" + std::to_string(message) + ",";
+            }
+            if (!mark.empty()) {
+                seen_ += mark;
+                system_.windows.SetWindowText(window, seen_);
+            }
+            return std::nullopt;
+        }
+
+    private:
+        platform::System& system_;
+        std::string seen_;
+    };
+    Sink handler(system);
+    if (role == "restore") {
+        if (InitExtension() != 1) {
+            return 2;
+        }
+        return ShowWindowsGUI(SW_SHOW);
+    }
+    if (role == "shell") {
+        const uint32_t child = platform::ws::kChild | platform::ws::kVisible;
+        const WindowHandle progman =
+            w.CreateWindow({"Progman", "Program Manager", platform::ws::kVisible, {}}, &handler);
+        w.CreateWindow({"SHELLDLL_DefView", "", child, progman}, &handler);
+        const WindowHandle tray = w.CreateWindow({"Shell_TrayWnd", "", platform::ws::kVisible, {}}, &handler);
+        for (const char* cls : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
+            w.CreateWindow({cls, "", child, tray}, &handler);
+        }
+    } else if (role == "sink") {
+        const WindowHandle window =
+            w.CreateWindow({"CorvaneKeySink", "", platform::ws::kVisible, {}}, &handler);
+        w.SetForegroundWindow(window);
+        SetFocus(Hwnd(window));
+    } else {
+        return 3;
+    }
+    platform::Message message;
+    while (w.GetMessage(message) > 0) {
+        w.DispatchMessage(message);
+    }
+    return 0;
+}
+
+}  // namespace corvane::wine
