@@ -4,6 +4,7 @@
 #include "app/settings_store.h"
 #include "ext/shell_extension.h"
 #include "tests/scenario/corvane_world.h"
+#include "tools/fakeshell/fake_shell.h"
 
 namespace corvane::scenario {
 namespace {
@@ -24,26 +25,9 @@ public:
     std::vector<std::pair<uint32_t, std::uintptr_t>> received;
 };
 
-// A stand-in for the Windows shell: the desktop and, unless told otherwise, the taskbar.
 int FakeShell(platform::System& system) {
     const auto args = system.processes.CommandLineArguments();
-    const bool taskbar = !(args.size() > 1 && args[1] == "notaskbar");
-    PassAll handler;
-    auto& w = system.windows;
-    const uint32_t child = platform::ws::kChild | platform::ws::kVisible;
-    const WindowHandle progman = w.CreateWindow({"Progman", "Program Manager", platform::ws::kVisible, {}}, &handler);
-    w.CreateWindow({"SHELLDLL_DefView", "", child, progman}, &handler);
-    if (taskbar) {
-        const WindowHandle tray = w.CreateWindow({"Shell_TrayWnd", "", platform::ws::kVisible, {}}, &handler);
-        for (const char* cls : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
-            w.CreateWindow({cls, "", child, tray}, &handler);
-        }
-    }
-    platform::Message message;
-    while (w.GetMessage(message) > 0) {
-        w.DispatchMessage(message);
-    }
-    return 0;
+    return tools::RunFakeShell(system, !(args.size() > 1 && args[1] == "notaskbar"));
 }
 
 class ShellLockdown : public CorvaneWorld {

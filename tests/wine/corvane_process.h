@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/settings_store.h"
 #include "platform/win32/system.h"
 
 namespace corvane::wine {
@@ -44,6 +45,14 @@ class CorvaneProcesses : public testing::Test {
             sys.processes.Sleep(20);
         }
         return sys.windows.IsWindowVisible(window);
+    }
+
+    // The kiosk settings of these tests: no shell lockdown, which needs a shell.
+    void SetUp() override {
+        platform::RegistryKeyPtr root;
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root), 0);
+        SetDWordValue(*root, "EnableHideGUI", 0);
+        SetDWordValue(*root, "EnableTimers", 0);
     }
 
     // Ends what a failed test left behind, so the next one starts alone.

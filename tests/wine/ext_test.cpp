@@ -10,6 +10,7 @@
 #include "ext/hide_gui_values.h"
 #include "platform/constants.h"
 #include "platform/win32/system.h"
+#include "tools/fakeshell/fake_shell.h"
 
 namespace corvane::wine {
 
@@ -54,6 +55,11 @@ protected:
     }
     void TearDown() override {
         EndExtensions();
+        platform::RegistryKeyPtr key;
+        if (OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key) == 0) {
+            SetDWordValue(*key, "EnableHideGUI", 0);
+            SetDWordValue(*key, "EnableTimers", 0);
+        }
         sys.windows.DestroyWindow(main);
         for (auto* peer : {&shell, &sink}) {
             if (*peer && !(*peer)->WaitForExit(0)) {
@@ -238,15 +244,9 @@ int RunExtPeer(platform::System& system, const std::string& role) {
         return ShowWindowsGUI(SW_SHOW);
     }
     if (role == "shell") {
-        const uint32_t child = platform::ws::kChild | platform::ws::kVisible;
-        const WindowHandle progman =
-            w.CreateWindow({"Progman", "Program Manager", platform::ws::kVisible, {}}, &handler);
-        w.CreateWindow({"SHELLDLL_DefView", "", child, progman}, &handler);
-        const WindowHandle tray = w.CreateWindow({"Shell_TrayWnd", "", platform::ws::kVisible, {}}, &handler);
-        for (const char* cls : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
-            w.CreateWindow({cls, "", child, tray}, &handler);
-        }
-    } else if (role == "sink") {
+        return tools::RunFakeShell(system, true);
+    }
+    if (role == "sink") {
         const WindowHandle window =
             w.CreateWindow({"CorvaneKeySink", "", platform::ws::kVisible, {}}, &handler);
         w.SetForegroundWindow(window);
