@@ -27,6 +27,29 @@ void DescribeWindows(platform::System& sys, std::ostream& out) {
     }
 }
 
+void DescribeShell(platform::System& sys, std::ostream& out) {
+    auto& w = sys.windows;
+    const auto state = [&](platform::WindowHandle window) {
+        if (window == platform::WindowHandle::Null) {
+            return std::string("not there");
+        }
+        return std::string(w.IsWindowVisible(window) ? "shown" : "hidden");
+    };
+    const auto child = [&](platform::WindowHandle parent, const char* className) {
+        return parent == platform::WindowHandle::Null
+                   ? platform::WindowHandle::Null
+                   : w.FindWindowEx(parent, platform::WindowHandle::Null, std::string(className),
+                                    std::nullopt);
+    };
+    const platform::WindowHandle progman = w.FindWindow(std::string("Progman"), std::nullopt);
+    const platform::WindowHandle tray = w.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    out << "  desktop icons: " << state(child(progman, "SHELLDLL_DefView")) << "\n"
+        << "  taskbar: " << state(tray) << "\n"
+        << "  Start button: " << state(child(tray, "Button")) << "\n"
+        << "  notification area: " << state(child(tray, "TrayNotifyWnd")) << "\n"
+        << "  taskbar buttons: " << state(child(tray, "ReBarWindow32")) << "\n";
+}
+
 void DescribeSettings(platform::System& sys, std::ostream& out) {
     platform::RegistryKeyPtr root;
     const long status =
@@ -66,6 +89,8 @@ std::string Describe(platform::System& sys) {
     std::ostringstream out;
     out << "Windows:\n";
     DescribeWindows(sys, out);
+    out << "Shell:\n";
+    DescribeShell(sys, out);
     out << "Settings (HKLM\\" << kSettingsRoot << "):\n";
     DescribeSettings(sys, out);
     return out.str();
