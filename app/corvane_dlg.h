@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ext/hide_gui_values.h"
 #include "framework/dialog.h"
 
 namespace corvane {
@@ -20,6 +21,7 @@ class CCorvaneDlg : public framework::Dialog {
 
     // Loads (0) or saves (1) the root values, then each feature's sub-key.
     int ExchangeSettings(int save);
+    int ExchangeHideGUISettings(int save);
 
     // The page's buttons.
     void OnApply();
@@ -44,6 +46,7 @@ class CCorvaneDlg : public framework::Dialog {
     std::string versionText;
     std::string storedPassword;
     std::uintptr_t timerId = 0;
+    HideGuiSettings hideGui;  // the Hide GUI tab, one field per checkbox
 
   protected:
     bool OnInitDialog() override;

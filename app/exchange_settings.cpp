@@ -57,6 +57,9 @@ int CCorvaneDlg::ExchangeSettings(int save) {
             UpdateData(false);
         }
     }
+
+    // Each feature's sub-key, in this order.
+    ExchangeHideGUISettings(save);
     return 1;
 }
 

@@ -217,3 +217,50 @@ TEST_F(Settings, AfterRemovedRestrictionsBothOkAndCancelAsk) {
 
 }  // namespace
 }  // namespace corvane::scenario
+
+namespace corvane::scenario {
+namespace {
+
+class HideGuiSettingsTest : public Settings {};
+
+TEST_F(HideGuiSettingsTest, FirstSaveWritesAll37AndHandSetValuesSurvive) {
+    CCorvaneDlg dialog(app);
+    ASSERT_TRUE(dialog.Create());
+    platform::RegistryKeyPtr key;
+    EXPECT_EQ(OpenForReading(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key),
+              platform::error::kFileNotFound);
+    dialog.hideGui.disableWindowsKey = 1;
+    dialog.OnApply();
+    ASSERT_EQ(OpenForReading(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
+    for (const HideGuiValue& value : kHideGuiValues) {
+        uint32_t stored = 7;
+        EXPECT_EQ(QueryDWordValue(*key, value.name, stored), 0) << value.name;
+        EXPECT_EQ(stored, std::string(value.name) == "DisableWindowsKey" ? 1u : 0u) << value.name;
+    }
+
+    // The Sleep key has no box on the page: set by hand, it survives every save.
+    platform::RegistryKeyPtr writable;
+    ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, writable), 0);
+    SetDWordValue(*writable, "DisableSleepKey", 1);
+    CCorvaneDlg next(app);
+    ASSERT_TRUE(next.Create());
+    EXPECT_EQ(next.hideGui.disableSleepKey, 1);
+    EXPECT_EQ(next.hideGui.disableWindowsKey, 1);
+    next.OnApply();
+    next.OnApply();
+    uint32_t sleep = 0;
+    EXPECT_EQ(QueryDWordValue(*writable, "DisableSleepKey", sleep), 0);
+    EXPECT_EQ(sleep, 1u);
+}
+
+TEST_F(HideGuiSettingsTest, MissingOrUnwritableKeyIsQuiet) {
+    world.Registry().DenyAccess(platform::Hive::LocalMachine, kHideGuiKey, platform::reg::kSetValue);
+    CCorvaneDlg dialog(app);
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(dialog.ExchangeHideGUISettings(1), 0);
+    EXPECT_EQ(dialog.ExchangeHideGUISettings(0), 1);  // it exists now, and reads
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace corvane::scenario
