@@ -8,7 +8,9 @@
 namespace corvane {
 
 CCorvaneApp::CCorvaneApp(platform::System& system, ShellExtensions* extensions)
-    : Application(system), extensions_(extensions) {}
+    : Application(system), extensions_(extensions) {
+    name = "Corvane";
+}
 
 CCorvaneApp::~CCorvaneApp() = default;
 

@@ -2,6 +2,8 @@
 
 #include "app/about_dlg.h"
 #include "app/corvane_app.h"
+#include "app/password.h"
+#include "app/password_dlg.h"
 #include "app/res/resource.h"
 #include "platform/constants.h"
 
@@ -10,7 +12,19 @@ namespace corvane {
 namespace mb = platform::mb;
 
 CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
-    : Dialog(app, IDD_CORVANE_DIALOG), mainIcon(IDR_MAINFRAME), theApp_(app) {}
+    : HtmlDialog(app, IDD_CORVANE_DIALOG, IDR_HTML_LOADING), mainIcon(IDR_MAINFRAME), theApp_(app) {
+    MapClick("ButtonOK", [this] { OnOK(); });
+    MapClick("ButtonCancel", [this] { OnCancel(); });
+    MapClick("ButtonApply", [this] { OnApply(); });
+    MapClick("ButtonSetPassword", [this] { OnSetPassword(); });
+    MapClick("ButtonExitUserMode", [this] { OnExitUserMode(); });
+    MapClick("ButtonUserModeLogon", [this] { OnUserModeLogon(); });
+    MapClick("ButtonEnablePolicies", [this] { Toggle(enablePolicies); });
+    MapClick("ButtonEnableHideGUI", [this] { Toggle(enableHideGUI); });
+    MapClick("ButtonEnableAutoLogon", [this] { Toggle(enableAutoLogon); });
+    MapClick("ButtonAutoRestart", [this] { Toggle(enableAutoRestart); });
+    MapClick("ButtonActivityTimer", [this] { Toggle(enableTimers); });
+}
 
 CCorvaneDlg::~CCorvaneDlg() {
     // In user mode the window still exists: take it down while this object's handlers live.
@@ -22,7 +36,7 @@ int CCorvaneDlg::MessageBox(uint32_t stringId, uint32_t type) {
 }
 
 bool CCorvaneDlg::OnInitDialog() {
-    Dialog::OnInitDialog();
+    HtmlDialog::OnInitDialog();
     const std::string aboutEntry = system.resources.LoadString(IDS_ABOUTBOX);
     if (!aboutEntry.empty()) {
         system.windows.AppendSystemMenuItem(Handle(), 0x10, aboutEntry);
@@ -32,15 +46,123 @@ bool CCorvaneDlg::OnInitDialog() {
     ExchangeSettings(0);
 
     if (!guiPage.empty()) {
+        if (Host() != nullptr) {
+            Host()->Navigate(guiPage);
+        }
         system.windows.SetWindowText(Handle(), "Corvane (E)");
+    } else if (Host() != nullptr) {
+        Host()->LoadResource(IDR_HTML_CONFIGURATION);
     }
     versionText = "Windows Version:    " + ReadWindowsVersion(system.registry) +
                   "\nInternet Explorer Version:    " + ReadBrowserVersion(system.registry);
+    storedPassword = ReadPassword(system.registry);
+    if (!storedPassword.empty()) {
+        noPassword = 0;
+    }
 
     if (theApp_.userMode == 1) {
         EnterUserMode();
+    } else {
+        CheckPasswordAtStart();
     }
     return true;
+}
+
+void CCorvaneDlg::CheckPasswordAtStart() {
+    if (noPassword == 1) {
+        return;
+    }
+    CPasswordDlg password(app);
+    password.DoModal();  // after Cancel the text entered is empty
+    if (password.enteredPassword != storedPassword) {
+        MessageBox(IDS_PASSWORD_INCORRECT, mb::kOk | mb::kIconStop);
+        EndDialog(platform::id::kCancel);
+    }
+}
+
+bool CCorvaneDlg::DoDataExchange(bool save) {
+    Exchange exchange(*this, save);
+    exchange.InnerText("currentversions", versionText);
+    for (const HideGuiValue& value : kHideGuiValues) {
+        exchange.Checkbox(value.name, hideGui.*value.field);
+    }
+    return exchange.Ok();
+}
+
+void CCorvaneDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
+    RenderToggleButtons();
+    HtmlDialog::OnDocumentComplete(url, topLevel);
+}
+
+bool CCorvaneDlg::OnTranslateAccelerator(const platform::Message& message) {
+    return IsSwallowedAccelerator(system, message, true);
+}
+
+std::string ToggleButtonHtml(const std::string& id, const std::string& label, const char* cssClass,
+                             bool disabled) {
+    std::string html = "<button ";
+    if (cssClass != nullptr) {
+        html += "class=\"" + std::string(cssClass) + "\" ";
+    }
+    html += "style=\"width:200px\" id=\"" + id + "\"";
+    if (disabled) {
+        html += " disabled=\"disabled\"";
+    }
+    return html + ">" + label + "</button>";
+}
+
+void CCorvaneDlg::RenderToggleButtons() {
+    platform::HtmlDocument* page = Document();
+    if (page == nullptr) {
+        return;
+    }
+    const auto render = [&](const char* id, bool on, const char* onLabel, const char* offLabel) {
+        if (page->Has(id)) {
+            page->SetOuterHtml(id, ToggleButtonHtml(id, on ? onLabel : offLabel, on ? "bt2" : nullptr));
+        }
+    };
+    if (page->Has("ButtonApply")) {
+        page->SetOuterHtml("ButtonApply",
+                           "<button style=\"width:100px\" id=\"ButtonApply\">Apply</button>");
+    }
+    if (page->Has("ButtonExitUserMode")) {
+        const bool user = theApp_.userMode != 0;
+        page->SetOuterHtml("ButtonExitUserMode",
+                           ToggleButtonHtml("ButtonExitUserMode", "Exit User Mode",
+                                            user ? "bt2" : nullptr, !user));
+    }
+    render("ButtonUserModeLogon", userModeLogon != 0, "Disable User Mode on Logon",
+           "Enable User Mode on Logon");
+    render("ButtonEnablePolicies", enablePolicies != 0, "Policy Settings Enabled",
+           "Policy Settings Disabled");
+    render("ButtonEnableHideGUI", enableHideGUI != 0, "Hide GUI Enabled", "Hide GUI Disabled");
+    render("ButtonEnableAutoLogon", enableAutoLogon != 0, "Auto Logon Enabled",
+           "Auto Logon Disabled");
+    render("ButtonAutoRestart", enableAutoRestart != 0, "Auto Restart Enabled",
+           "Auto Restart Disabled");
+    render("ButtonActivityTimer", enableTimers != 0, "Timers Enabled", "Timers Disabled");
+    render("ButtonEnableLumbrel", enableLumbrel != 0, "Lumbrel Enabled", "Lumbrel Disabled");
+    if (page->Has("ButtonSetPassword")) {
+        page->SetOuterHtml("ButtonSetPassword",
+                           ToggleButtonHtml("ButtonSetPassword", "Set Corvane Password",
+                                            noPassword != 0 ? "bt1" : "bt2"));
+    }
+}
+
+void CCorvaneDlg::Toggle(int& field) {
+    field = field == 0 ? 1 : 0;
+    settingsChanged = 1;
+    RenderToggleButtons();
+}
+
+void CCorvaneDlg::OnSetPassword() {
+    settingsChanged = 1;
+    CPasswordSetDlg setPassword(app);
+    if (setPassword.DoModal() == platform::id::kOk) {
+        storedPassword = ReadPassword(system.registry);
+        noPassword = 0;
+    }
+    RenderToggleButtons();
 }
 
 std::optional<std::intptr_t> CCorvaneDlg::OnSysCommand(uint32_t command, std::intptr_t) {
@@ -55,6 +177,7 @@ std::optional<std::intptr_t> CCorvaneDlg::OnSysCommand(uint32_t command, std::in
 void CCorvaneDlg::OnApply() {
     settingsChanged = 0;
     restrictionsRemoved = 0;
+    RenderToggleButtons();
     ExchangeSettings(1);
 }
 

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "ext/hide_gui_values.h"
-#include "framework/dialog.h"
+#include "framework/html_dialog.h"
 
 namespace corvane {
 
 class CCorvaneApp;
 
-class CCorvaneDlg : public framework::Dialog {
+class CCorvaneDlg : public framework::HtmlDialog {
   public:
     explicit CCorvaneDlg(CCorvaneApp& app);
     ~CCorvaneDlg() override;
@@ -23,8 +23,16 @@ class CCorvaneDlg : public framework::Dialog {
     int ExchangeSettings(int save);
     int ExchangeHideGUISettings(int save);
 
+    // Redraws the feature switches of the page from the fields.
+    void RenderToggleButtons();
+    // The password gate in front of the hidden page of user mode; true when it was shown.
+    bool UnlockDialog();
+
     // The page's buttons.
     void OnApply();
+    void OnSetPassword();
+    void OnExitUserMode();
+    void OnUserModeLogon();
     void OnOK() override;
     void OnCancel() override;
 
@@ -50,6 +58,9 @@ class CCorvaneDlg : public framework::Dialog {
 
   protected:
     bool OnInitDialog() override;
+    bool DoDataExchange(bool save) override;
+    void OnDocumentComplete(const std::string& url, bool topLevel) override;
+    bool OnTranslateAccelerator(const platform::Message& message) override;
     std::optional<std::intptr_t> OnSysCommand(uint32_t command, std::intptr_t lParam) override;
     void OnWindowPosChanging(platform::WindowPos& pos) override;
     bool OnQueryEndSession() override;
@@ -57,12 +68,22 @@ class CCorvaneDlg : public framework::Dialog {
 
   private:
     void EnterUserMode();
+    void CheckPasswordAtStart();
+    void Toggle(int& field);
     int MessageBox(uint32_t stringId, uint32_t type);
     // The Yes/No/Cancel question of OK and Cancel; false when the dialog is to stay.
     bool AskBeforeClosing(uint32_t stringId, bool clearChangedOnYes);
 
     CCorvaneApp& theApp_;
 };
+
+// The two texts a toggle button is drawn with.
+std::string ToggleButtonHtml(const std::string& id, const std::string& label, const char* cssClass,
+                             bool disabled = false);
+
+// The logon entry of user mode under the Run key: written when on, deleted when off; 0 on
+// success.
+int SetLogonStart(platform::Registry& registry, const std::string& text, int on);
 
 // "Windows Version: ...\nInternet Explorer Version: ..." from the registry; either part empty
 // when its value cannot be read.

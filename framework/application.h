@@ -2,6 +2,8 @@
 // pre-translation also sees thread messages that carry no window.
 #pragma once
 
+#include <string>
+
 #include "platform/system.h"
 
 namespace framework {
@@ -33,6 +35,7 @@ class Application {
     bool PumpMessage();
 
     platform::System& system;
+    std::string name = "Application";  // the caption of the framework's own message boxes
     Dialog* mainWindow = nullptr;
     int quitCode = 0;
 };

@@ -2,12 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+class HtmlHost;
+class HtmlEvents;
 
 enum class WindowHandle : std::uintptr_t { Null = 0 };
 inline constexpr WindowHandle kBroadcastWindow = static_cast<WindowHandle>(0xFFFF);
@@ -147,6 +151,9 @@ class WindowSystem {
     virtual bool SendKey(uint16_t virtualKey, bool up, bool extended) = 0;
     virtual bool SendMouse(uint32_t mouseEventFlags) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+
+    // The browser control of a dialog window; null when it cannot be made.
+    virtual std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

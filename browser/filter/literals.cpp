@@ -268,37 +268,44 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         }
     };
 
-    // Each walk waits for the load of the one before: four walks over four parts of a long
-    // text keep the processor busy. Each part but the first starts early by the longest
-    // literal, so a literal across a border is still found.
-    constexpr size_t kWalks = 4;
+    // Each walk waits for the load of the one before: several walks over parts of the text keep
+    // the processor busy. Each part but the first starts early by the longest literal, so a
+    // literal across a border is still found.
     const size_t overlap = longest_ > 0 ? longest_ - 1 : 0;
-    if (text.size() < 4096) {
+    const size_t walks = text.size() >= 4096 ? 4 : text.size() >= 2 * overlap + 32 ? 2 : 1;
+    if (walks == 1) {
         uint32_t row = 0;
         for (size_t i = 0; i < text.size(); ++i) {
             step(row, bytes[i]);
         }
         return;
     }
-    const size_t part = text.size() / kWalks;
-    size_t begin[kWalks];
-    size_t end[kWalks];
-    for (size_t w = 0; w < kWalks; ++w) {
+    const size_t part = text.size() / walks;
+    size_t begin[4];
+    size_t end[4];
+    for (size_t w = 0; w < walks; ++w) {
         begin[w] = w == 0 ? 0 : w * part - overlap;
-        end[w] = w + 1 == kWalks ? text.size() : (w + 1) * part;
+        end[w] = w + 1 == walks ? text.size() : (w + 1) * part;
     }
     size_t common = end[0] - begin[0];
-    for (size_t w = 1; w < kWalks; ++w) {
+    for (size_t w = 1; w < walks; ++w) {
         common = std::min(common, end[w] - begin[w]);
     }
-    uint32_t rows[kWalks] = {0, 0, 0, 0};
-    for (size_t i = 0; i < common; ++i) {
-        step(rows[0], bytes[begin[0] + i]);
-        step(rows[1], bytes[begin[1] + i]);
-        step(rows[2], bytes[begin[2] + i]);
-        step(rows[3], bytes[begin[3] + i]);
+    uint32_t rows[4] = {0, 0, 0, 0};
+    if (walks == 4) {
+        for (size_t i = 0; i < common; ++i) {
+            step(rows[0], bytes[begin[0] + i]);
+            step(rows[1], bytes[begin[1] + i]);
+            step(rows[2], bytes[begin[2] + i]);
+            step(rows[3], bytes[begin[3] + i]);
+        }
+    } else {
+        for (size_t i = 0; i < common; ++i) {
+            step(rows[0], bytes[begin[0] + i]);
+            step(rows[1], bytes[begin[1] + i]);
+        }
     }
-    for (size_t w = 0; w < kWalks; ++w) {
+    for (size_t w = 0; w < walks; ++w) {
         for (size_t i = begin[w] + common; i < end[w]; ++i) {
             step(rows[w], bytes[i]);
         }

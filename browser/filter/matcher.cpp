@@ -1,5 +1,7 @@
 #include "browser/filter/matcher.h"
 
+#include <deque>
+#include <optional>
 #include <string>
 
 namespace lumbrel::filter {
@@ -29,6 +31,20 @@ struct Matcher::Program {
     bool anchoredEnd = false;
     bool backrefs = false;
     int groupCount = 0;
+    // The bytes a match can begin with, when they are known: other start positions are skipped.
+    std::optional<std::bitset<256>> firstBytes;
+};
+
+struct SearchFrame {
+    int pc;
+    size_t pos;
+    int explored;  // successors pushed so far
+};
+
+struct Matcher::Scratch {
+    std::vector<std::vector<uint64_t>> failed;
+    std::vector<std::vector<uint64_t>> succeeded;
+    std::deque<std::vector<SearchFrame>> paths;  // one per depth of nested look-aheads; stable
 };
 
 namespace {
@@ -154,13 +170,26 @@ private:
 // explored at most once per search, look-aheads included.
 class MemoSearch {
 public:
-    MemoSearch(const Matcher::Program& program, std::string_view text)
-        : program_(program), text_(text), failed_(program.subs.size()),
-          succeeded_(program.subs.size()) {}
+    MemoSearch(const Matcher::Program& program, std::string_view text, Matcher::Scratch& scratch)
+        : program_(program), text_(text), failed_(scratch.failed), succeeded_(scratch.succeeded),
+          paths_(scratch.paths) {
+        // Sized for this text on first use, without giving back what earlier searches took.
+        failed_.resize(program.subs.size());
+        succeeded_.resize(program.subs.size());
+        for (size_t sub = 0; sub < program.subs.size(); ++sub) {
+            failed_[sub].clear();
+            succeeded_[sub].clear();
+        }
+    }
 
     bool Run() {
         const size_t last = program_.anchoredStart ? 0 : text_.size();
+        const auto* first = program_.firstBytes ? &*program_.firstBytes : nullptr;
         for (size_t start = 0; start <= last; ++start) {
+            if (first != nullptr &&
+                (start == text_.size() || !(*first)[static_cast<uint8_t>(text_[start])])) {
+                continue;
+            }
             if (Explore(0, start, program_.anchoredEnd)) {
                 return true;
             }
@@ -183,11 +212,7 @@ private:
         return bits;
     }
 
-    struct Frame {
-        int pc;
-        size_t pos;
-        int explored;  // successors pushed so far
-    };
+    using Frame = SearchFrame;
 
     // The successors of a pair, at most two, in order of preference.
     int Successors(const Code& code, const Frame& f, bool mustEndAtEnd, Frame out[2], bool& match) {
@@ -232,7 +257,16 @@ private:
         const size_t width = code.size();
         auto& failed = Bits(failed_, sub, width);
         auto& succeeded = Bits(succeeded_, sub, width);
-        std::vector<Frame> path = {{0, start, 0}};
+        if (paths_.size() <= depth_) {
+            paths_.resize(depth_ + 1);
+        }
+        std::vector<Frame>& path = paths_[depth_];
+        path.assign(1, Frame{0, start, 0});
+        ++depth_;
+        struct Leave {
+            size_t& depth;
+            ~Leave() { --depth; }
+        } leave{depth_};
         while (!path.empty()) {
             Frame& top = path.back();
             const size_t index = top.pos * width + static_cast<size_t>(top.pc);
@@ -270,8 +304,10 @@ private:
 
     const Matcher::Program& program_;
     std::string_view text_;
-    std::vector<std::vector<uint64_t>> failed_;
-    std::vector<std::vector<uint64_t>> succeeded_;
+    std::vector<std::vector<uint64_t>>& failed_;
+    std::vector<std::vector<uint64_t>>& succeeded_;
+    std::deque<std::vector<SearchFrame>>& paths_;
+    size_t depth_ = 0;
 };
 
 // Backtracking search for patterns with back-references, within a step budget.
@@ -391,13 +427,67 @@ private:
 
 }  // namespace
 
-Matcher::Matcher(const Pattern& pattern) : program_(std::make_unique<Program>()) {
+namespace {
+
+// The bytes the first consumed character of a match can be: none known when a match can be
+// empty or starts with a look-ahead or a back-reference.
+std::optional<std::bitset<256>> FirstBytes(const Matcher::Program& program) {
+    const Code& code = program.subs[0];
+    std::bitset<256> bytes;
+    std::vector<bool> seen(code.size(), false);
+    std::vector<int> work = {0};
+    while (!work.empty()) {
+        const int pc = work.back();
+        work.pop_back();
+        if (seen[static_cast<size_t>(pc)]) {
+            continue;
+        }
+        seen[static_cast<size_t>(pc)] = true;
+        const Inst& inst = code[static_cast<size_t>(pc)];
+        switch (inst.op) {
+            case Op::Char:
+                bytes.set(inst.ch);
+                if (inst.ch >= 'a' && inst.ch <= 'z') {
+                    bytes.set(inst.ch - 32u);
+                }
+                break;
+            case Op::Any:
+                return std::nullopt;
+            case Op::Class:
+                bytes |= program.accepts[static_cast<size_t>(inst.x)];
+                break;
+            case Op::Split:
+                work.push_back(inst.x);
+                work.push_back(inst.y);
+                break;
+            case Op::Jmp:
+                work.push_back(inst.x);
+                break;
+            case Op::Save:
+                work.push_back(pc + 1);
+                break;
+            case Op::Backref:
+            case Op::NotAhead:
+            case Op::Match:
+                return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+Matcher::Matcher(const Pattern& pattern)
+    : program_(std::make_unique<Program>()), scratch_(std::make_unique<Scratch>()) {
     program_->anchoredStart = pattern.anchoredStart;
     program_->anchoredEnd = pattern.anchoredEnd;
     program_->backrefs = pattern.hasBackrefs;
     program_->groupCount = pattern.groupCount;
     program_->subs.emplace_back();
     Emitter(pattern, *program_).EmitSub(pattern.root, 0);
+    if (!program_->anchoredStart && !program_->backrefs) {
+        program_->firstBytes = FirstBytes(*program_);
+    }
 }
 
 Matcher::~Matcher() = default;
@@ -408,7 +498,7 @@ SearchResult Matcher::Search(std::string_view text) const {
     if (program_->backrefs) {
         return BacktrackSearch(*program_, text).Run();
     }
-    return MemoSearch(*program_, text).Run() ? SearchResult::Match : SearchResult::NoMatch;
+    return MemoSearch(*program_, text, *scratch_).Run() ? SearchResult::Match : SearchResult::NoMatch;
 }
 
 }  // namespace lumbrel::filter

@@ -30,9 +30,11 @@ public:
     static uint64_t StepBudget(size_t textLength) { return 200000 + 64 * uint64_t(textLength); }
 
     struct Program;
+    struct Scratch;
 
 private:
     std::unique_ptr<Program> program_;
+    std::unique_ptr<Scratch> scratch_;  // reused between searches: one thread at a time
 };
 
 }  // namespace lumbrel::filter

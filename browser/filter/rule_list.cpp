@@ -80,10 +80,10 @@ RuleList::RuleList(const std::vector<std::string>& lines) {
 
 Verdict RuleList::Evaluate(std::string_view text) const {
     if (!text.empty()) {
-        std::vector<uint64_t> seen;
-        std::vector<uint32_t> found;
-        scanner_.Scan(text, seen, found);
-        std::vector<uint32_t> candidates = alwaysChecked_;
+        std::vector<uint32_t>& found = found_;
+        std::vector<uint32_t>& candidates = candidates_;
+        scanner_.Scan(text, seen_, found);
+        candidates.assign(alwaysChecked_.begin(), alwaysChecked_.end());
         for (const uint32_t id : found) {
             candidates.insert(candidates.end(), byLiteral_[id].begin(), byLiteral_[id].end());
         }

@@ -50,6 +50,8 @@ struct Verdict {
     std::optional<size_t> line;  // index into the list
 };
 
+// Evaluating keeps scratch space between calls: one list is for one thread at a time, as each
+// browser window's helper has its own.
 class RuleList {
 public:
     RuleList() = default;
@@ -72,6 +74,9 @@ private:
     std::vector<std::vector<uint32_t>> byLiteral_;   // entries requiring each literal
     std::optional<size_t> lastAll_;
     LiteralScanner scanner_;
+    mutable std::vector<uint64_t> seen_;
+    mutable std::vector<uint32_t> found_;
+    mutable std::vector<uint32_t> candidates_;
 };
 
 }  // namespace lumbrel::filter

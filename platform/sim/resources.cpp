@@ -171,6 +171,12 @@ class Parser {
                 }
             } else if (!t.text.empty() && t.text[0] == '#') {
                 SkipLine();
+            } else if (pos_ + 2 < tokens_.size() && !t.quoted && tokens_[pos_ + 2].quoted &&
+                       (tokens_[pos_ + 1].text == "HTML" || tokens_[pos_ + 1].text == "SCR" ||
+                        tokens_[pos_ + 1].text == "IMG")) {
+                const uint32_t id = Number(t);
+                out_.files[id] = FolderOf(file_) + tokens_[pos_ + 2].text;
+                pos_ += 3;
             } else if (t.text == "STRINGTABLE") {
                 ++pos_;
                 ParseStringTable();
@@ -312,6 +318,14 @@ std::shared_ptr<Resources> Resources::FromRcFile(const std::string& path) {
 std::string Resources::LoadString(uint32_t id) const {
     const auto it = strings.find(id);
     return it == strings.end() ? std::string() : it->second;
+}
+
+std::optional<std::string> Resources::FindFile(uint32_t id) const {
+    const auto it = files.find(id);
+    if (it == files.end()) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 std::optional<DialogTemplate> Resources::FindDialog(uint32_t id) const {

@@ -29,7 +29,11 @@ class Resources final : public platform::Resources {
     std::string LoadString(uint32_t id) const override;
     std::optional<DialogTemplate> FindDialog(uint32_t id) const;
 
+    // The file of an HTML, SCR or IMG resource, by id.
+    std::optional<std::string> FindFile(uint32_t id) const;
+
     std::map<uint32_t, std::string> strings;
+    std::map<uint32_t, std::string> files;
     std::map<uint32_t, DialogTemplate> dialogs;
 };
 

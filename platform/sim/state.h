@@ -65,6 +65,8 @@ struct Thread {
     Process* process = nullptr;
     std::deque<platform::Message> queue;
     std::deque<SentMessage*> sent;
+    // Events of COM objects (the page), delivered when the thread next pumps messages.
+    std::deque<std::function<void()>> callbacks;
     bool quitPosted = false;
     int quitCode = 0;
     long lastError = 0;
@@ -144,6 +146,11 @@ struct World::State {
     void EndProcess(Process& process, uint32_t exitCode);
 
     bool TimerDue(const Thread& thread) const;
+    // Runs `call` on `thread` when it next pumps messages; no value when it did not in time.
+    std::optional<std::intptr_t> CallOnThread(Thread& thread, std::function<std::intptr_t()> call,
+                                              uint32_t timeoutMs);
+
+    std::map<platform::WindowHandle, class SimHtmlHost*> pages;
 
   private:
     Thread* PickNext(Thread& self);
@@ -207,6 +214,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(platform::WindowHandle window) override;
+    std::unique_ptr<platform::HtmlHost> CreateHtmlHost(platform::WindowHandle dialog,
+                                                       platform::HtmlEvents& events) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/constants.h"
+#include "platform/sim/html_host.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
 
@@ -343,6 +344,11 @@ std::optional<std::intptr_t> SimWindowSystem::SendMessageTimeout(WindowHandle ha
 
 void SimWindowSystem::HandleSentMessages() {
     Thread& self = state_.Current();
+    while (!self.callbacks.empty()) {
+        auto callback = std::move(self.callbacks.front());
+        self.callbacks.pop_front();
+        callback();
+    }
     while (!self.sent.empty()) {
         SentMessage* sent = self.sent.front();
         self.sent.pop_front();
@@ -390,7 +396,7 @@ int SimWindowSystem::GetMessage(platform::Message& message) {
         const bool ready = state_.Block(
             [&] {
                 return !self.queue.empty() || self.quitPosted || state_.TimerDue(self) ||
-                       !self.sent.empty();
+                       !self.sent.empty() || !self.callbacks.empty();
             },
             std::nullopt);
         if (!ready) {
@@ -575,15 +581,13 @@ bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
         } else {
             // The hook runs on its own thread, when that thread waits for messages; one that
             // does not answer in time is passed over.
-            SentMessage sent{{}, {}, false, [&] {
-                                 return hook.procedure->OnHookEvent(platform::kHcAction, message,
-                                                                    record);
-                             }};
-            hook.thread->sent.push_back(&sent);
-            state_.Block([&] { return sent.done || hook.thread->finished; },
-                         state_.now + kLowLevelHooksTimeoutMs);
-            std::erase(hook.thread->sent, &sent);
-            result = sent.done ? sent.result.value_or(0) : 0;
+            result = state_.CallOnThread(*hook.thread,
+                                         [&] {
+                                             return hook.procedure->OnHookEvent(
+                                                 platform::kHcAction, message, record);
+                                         },
+                                         kLowLevelHooksTimeoutMs)
+                         .value_or(0);
         }
         if (result != 0) {
             return true;
@@ -646,6 +650,15 @@ bool SimWindowSystem::SetForegroundWindow(WindowHandle window) {
     }
     state_.focus = window;
     return true;
+}
+
+std::unique_ptr<platform::HtmlHost> SimWindowSystem::CreateHtmlHost(WindowHandle dialog,
+                                                                    platform::HtmlEvents& events) {
+    if (!state_.FindWindow(dialog)) {
+        return nullptr;
+    }
+    return std::make_unique<SimHtmlHost>(state_, state_.Current(), dialog, events,
+                                         process_.resources);
 }
 
 }  // namespace sim

@@ -92,6 +92,21 @@ void State::EndProcess(Process& process, uint32_t exitCode) {
     process.exitCode = exitCode;
 }
 
+std::optional<std::intptr_t> State::CallOnThread(Thread& thread, std::function<std::intptr_t()> call,
+                                                 uint32_t timeoutMs) {
+    if (&thread == &Current()) {
+        return call();
+    }
+    SentMessage sent{{}, {}, false, std::move(call)};
+    thread.sent.push_back(&sent);
+    Block([&] { return sent.done || thread.finished; }, now + timeoutMs);
+    std::erase(thread.sent, &sent);
+    if (!sent.done) {
+        return std::nullopt;
+    }
+    return sent.result;
+}
+
 bool State::TimerDue(const Thread& thread) const {
     return std::any_of(timers.begin(), timers.end(),
                        [&](const Timer& t) { return t.thread == &thread && t.due <= now; });
@@ -256,6 +271,11 @@ void* World::SharedSection(const std::string& name, size_t size) {
         section.resize(units, std::max_align_t{});
     }
     return section.data();
+}
+
+SimHtmlHost* World::Page(platform::WindowHandle dialog) const {
+    const auto it = state_->pages.find(dialog);
+    return it == state_->pages.end() ? nullptr : it->second;
 }
 
 int World::HookCount() const {

@@ -22,6 +22,7 @@
 namespace sim {
 
 class Resources;
+class SimHtmlHost;
 
 // Thrown inside a simulated process that is being terminated, to unwind its stack.
 struct ProcessKilled {};
@@ -97,6 +98,9 @@ class World {
     }
     void* SharedSection(const std::string& name, size_t size);
     int HookCount() const;
+
+    // The page of a dialog window, as a scripted user sees it; null when it has none.
+    SimHtmlHost* Page(platform::WindowHandle dialog) const;
 
     std::vector<WindowInfo> Windows() const;
     std::optional<WindowInfo> FindWindowInfo(const std::string& className,
