@@ -5,6 +5,7 @@
 #include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 namespace {
 
@@ -17,9 +18,26 @@ public:
     int EndExtensions() override { return ::EndExtensions(); }
 };
 
+// The browser control of the pages needs OLE on this thread.
+class OleScope {
+public:
+    OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleScope() {
+        if (ok_) {
+            OleUninitialize();
+        }
+    }
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+
+private:
+    bool ok_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
     InitCommonControlsEx(&controls);
     platform::win32::Win32System system;

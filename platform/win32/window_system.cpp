@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "platform/win32/html_host.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 
@@ -360,6 +361,11 @@ bool Win32WindowSystem::SendMouse(uint32_t mouseEventFlags) {
 
 bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
     return ::SetForegroundWindow(Hwnd(window));
+}
+
+std::unique_ptr<HtmlHost> Win32WindowSystem::CreateHtmlHost(WindowHandle dialog,
+                                                           HtmlEvents& events) {
+    return CreateWebBrowserHost(dialog, events);
 }
 
 }  // namespace platform::win32

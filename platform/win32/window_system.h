@@ -59,6 +59,7 @@ class Win32WindowSystem final : public WindowSystem {
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

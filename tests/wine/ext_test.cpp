@@ -64,6 +64,7 @@ protected:
         for (auto* peer : {&shell, &sink}) {
             if (*peer && !(*peer)->WaitForExit(0)) {
                 (*peer)->Terminate(99);
+                (*peer)->WaitForExit(10000);  // its windows go with it
             }
         }
     }
@@ -72,11 +73,15 @@ protected:
         return sys.processes.StartProcess("\"" + sys.processes.ModulePath() + "\" --peer " + role);
     }
 
-    WindowHandle WaitFor(const char* className) {
+    // The window of this class that the peer made, once it has made it.
+    WindowHandle WaitFor(const char* className, const platform::Process* owner = nullptr) {
         for (int i = 0; i < 500; ++i) {
-            const WindowHandle w = sys.windows.FindWindow(std::string(className), std::nullopt);
-            if (w != WindowHandle::Null) {
-                return w;
+            WindowHandle w = WindowHandle::Null;
+            while ((w = sys.windows.FindWindowEx(WindowHandle::Null, w, std::string(className),
+                                                 std::nullopt)) != WindowHandle::Null) {
+                if (owner == nullptr || sys.windows.GetWindowProcessId(w) == owner->Id()) {
+                    return w;
+                }
             }
             Pump(20);
         }
@@ -122,9 +127,9 @@ protected:
 
 TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     shell = StartPeer("shell");
-    ASSERT_NE(WaitFor("Progman"), WindowHandle::Null);
+    ASSERT_NE(WaitFor("Shell_TrayWnd", shell.get()), WindowHandle::Null);
     sink = StartPeer("sink");
-    const WindowHandle sinkWindow = WaitFor("CorvaneKeySink");
+    const WindowHandle sinkWindow = WaitFor("CorvaneKeySink", sink.get());
     ASSERT_NE(sinkWindow, WindowHandle::Null);
     Pump(200);  // the sink takes the focus
 
@@ -177,9 +182,11 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
 
 TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
     shell = StartPeer("shell");
-    const WindowHandle progman = WaitFor("Progman");
+    const WindowHandle tray = WaitFor("Shell_TrayWnd", shell.get());  // made last but its children
+    const WindowHandle progman = WaitFor("Progman", shell.get());
     ASSERT_NE(progman, WindowHandle::Null);
-    const WindowHandle tray = WaitFor("Shell_TrayWnd");
+    ASSERT_NE(tray, WindowHandle::Null);
+    Pump(100);
     const auto child = [&](WindowHandle parent, const char* cls) {
         return sys.windows.FindWindowEx(parent, WindowHandle::Null, std::string(cls), std::nullopt);
     };

@@ -1,0 +1,72 @@
+// A reference to a COM interface, released on every path.
+#pragma once
+
+#include <utility>
+
+#include "platform/win32/windows_api.h"
+
+namespace platform::win32 {
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr& other) : p_(other.p_) {
+        if (p_) {
+            p_->AddRef();
+        }
+    }
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr other) noexcept {
+        std::swap(p_, other.p_);
+        return *this;
+    }
+    ~ComPtr() { Reset(); }
+
+    void Reset() {
+        if (p_) {
+            std::exchange(p_, nullptr)->Release();
+        }
+    }
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For functions that hand out a new reference.
+    T** Put() {
+        Reset();
+        return &p_;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+
+    template <typename U>
+    ComPtr<U> As(REFIID iid) const {
+        ComPtr<U> out;
+        if (p_) {
+            p_->QueryInterface(iid, out.PutVoid());
+        }
+        return out;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// A BSTR, freed on every path.
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* text = nullptr) : s_(text ? SysAllocString(text) : nullptr) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(s_); }
+    BSTR Get() const { return s_; }
+    BSTR* Put() {
+        SysFreeString(s_);
+        s_ = nullptr;
+        return &s_;
+    }
+
+private:
+    BSTR s_;
+};
+
+}  // namespace platform::win32

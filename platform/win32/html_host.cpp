@@ -1,0 +1,434 @@
+#include "platform/win32/html_host.h"
+
+// clang-format off
+#include "platform/win32/windows_api.h"
+#include <exdisp.h>
+#include <exdispid.h>
+#include <mshtml.h>
+#include <mshtmhst.h>
+// clang-format on
+
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/wide.h"
+
+namespace platform::win32 {
+
+namespace {
+
+HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+
+std::string FromBstr(BSTR text) { return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string(); }
+
+// The sites the control calls back into. Reference counted by the control; it outlives the
+// host only until the control lets go, and forwards nothing once the host has detached.
+class BrowserSite final : public IOleClientSite,
+                          public IOleInPlaceSite,
+                          public IDocHostUIHandler,
+                          public IDispatch {
+public:
+    BrowserSite(HWND window, HtmlEvents& events) : window_(window), events_(&events) {}
+
+    void Detach() { events_ = nullptr; }
+    void SetBrowser(IDispatch* browser) { browser_ = browser; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+            *out = static_cast<IOleClientSite*>(this);
+        } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+            *out = static_cast<IOleInPlaceSite*>(this);
+        } else if (iid == IID_IDocHostUIHandler) {
+            *out = static_cast<IDocHostUIHandler*>(this);
+        } else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
+            *out = static_cast<IDispatch*>(this);
+        } else {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** container) override {
+        *container = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow / IOleInPlaceSite
+    STDMETHODIMP GetWindow(HWND* window) override {
+        *window = window_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                  LPRECT position, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override {
+        *frame = nullptr;
+        *document = nullptr;
+        GetClientRect(window_, position);
+        GetClientRect(window_, clip);
+        info->cb = sizeof(OLEINPLACEFRAMEINFO);
+        info->fMDIApp = FALSE;
+        info->hwndFrame = window_;
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IDocHostUIHandler: no context menu, and the dialog's keyboard filter.
+    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_OK; }
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
+        info->cbSize = sizeof(DOCHOSTUIINFO);
+        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_SCROLL_NO;
+        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+        return S_OK;
+    }
+    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                        IOleInPlaceUIWindow*) override {
+        return S_OK;
+    }
+    STDMETHODIMP HideUI() override { return S_OK; }
+    STDMETHODIMP UpdateUI() override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG msg, const GUID*, DWORD) override {
+        if (events_ == nullptr || msg == nullptr) {
+            return S_FALSE;
+        }
+        const Message message{static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(msg->hwnd)),
+                              msg->message, msg->wParam, msg->lParam, msg->time, msg->pt.x, msg->pt.y};
+        return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP GetOptionKeyPath(LPOLESTR*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetExternal(IDispatch** external) override {
+        *external = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override {
+        *out = nullptr;
+        return S_FALSE;
+    }
+    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override {
+        *out = nullptr;
+        return S_FALSE;
+    }
+
+    // IDispatch: the browser's events.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (events_ == nullptr || params == nullptr) {
+            return S_OK;
+        }
+        // Arguments come last first: the window's IDispatch, then the address.
+        if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs >= 2) {
+            const VARIANT& url = params->rgvarg[0];
+            const VARIANT& which = params->rgvarg[1];
+            std::string address;
+            if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal && url.pvarVal->vt == VT_BSTR) {
+                address = FromBstr(url.pvarVal->bstrVal);
+            } else if (url.vt == VT_BSTR) {
+                address = FromBstr(url.bstrVal);
+            }
+            const bool topLevel = which.vt == VT_DISPATCH && which.pdispVal == browser_;
+            events_->OnDocumentComplete(address, topLevel);
+        }
+        return S_OK;
+    }
+
+private:
+    HWND window_;
+    HtmlEvents* events_;
+    IDispatch* browser_ = nullptr;  // not owned: compared only
+    ULONG references_ = 1;
+};
+
+// A click anywhere on the page, as the document's onclick: the element's own id, or its
+// nearest ancestor's.
+class ClickHandler final : public IDispatch {
+public:
+    ClickHandler(IHTMLDocument2* document, HtmlEvents& events) : document_(document), events_(&events) {}
+    void Detach() { events_ = nullptr; }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (events_ == nullptr) {
+            return S_OK;
+        }
+        ComPtr<IHTMLWindow2> window;
+        if (FAILED(document_->get_parentWindow(window.Put())) || !window) {
+            return S_OK;
+        }
+        ComPtr<IHTMLEventObj> event;
+        if (FAILED(window->get_event(event.Put())) || !event) {
+            return S_OK;
+        }
+        ComPtr<IHTMLElement> element;
+        event->get_srcElement(element.Put());
+        while (element) {
+            Bstr id;
+            element->get_id(id.Put());
+            if (id.Get() != nullptr && SysStringLen(id.Get()) > 0) {
+                events_->OnElementClick(FromBstr(id.Get()));
+                return S_OK;
+            }
+            ComPtr<IHTMLElement> parent;
+            element->get_parentElement(parent.Put());
+            element = parent;
+        }
+        return S_OK;
+    }
+
+private:
+    IHTMLDocument2* document_;  // not owned: lives as long as the page
+    HtmlEvents* events_;
+    ULONG references_ = 1;
+};
+
+class WebBrowserHost final : public HtmlHost, public HtmlDocument {
+public:
+    WebBrowserHost(HWND window, HtmlEvents& events) : window_(window), events_(events) {}
+
+    ~WebBrowserHost() override {
+        DetachClicks();
+        if (connection_ && cookie_ != 0) {
+            connection_->Unadvise(cookie_);
+        }
+        if (object_) {
+            object_->Close(OLECLOSE_NOSAVE);
+            object_->SetClientSite(nullptr);
+        }
+        if (site_) {
+            site_->Detach();
+            site_->Release();
+        }
+    }
+
+    bool Start() {
+        site_ = new BrowserSite(window_, events_);
+        if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                    object_.PutVoid())) ||
+            !object_) {
+            return false;
+        }
+        if (FAILED(object_->SetClientSite(site_))) {
+            return false;
+        }
+        RECT rect{};
+        GetClientRect(window_, &rect);
+        if (FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &rect))) {
+            return false;
+        }
+        browser_ = object_.As<IWebBrowser2>(IID_IWebBrowser2);
+        if (!browser_) {
+            return false;
+        }
+        site_->SetBrowser(object_.As<IDispatch>(IID_IDispatch).Get());
+        auto container = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+        if (container && SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2,
+                                                                  connection_.Put()))) {
+            connection_->Advise(static_cast<IDispatch*>(site_), &cookie_);
+        }
+        return true;
+    }
+
+    bool LoadResource(uint32_t htmlId) override {
+        wchar_t module[MAX_PATH];
+        GetModuleFileNameW(nullptr, module, MAX_PATH);
+        return Navigate(Narrow(std::wstring(L"res://") + module + L"/" + std::to_wstring(htmlId)));
+    }
+
+    bool Navigate(const std::string& url) override {
+        DetachClicks();
+        VARIANT address;
+        VariantInit(&address);
+        address.vt = VT_BSTR;
+        address.bstrVal = SysAllocString(Wide(url).c_str());
+        const HRESULT hr = browser_->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
+        VariantClear(&address);
+        return SUCCEEDED(hr);
+    }
+
+    HtmlDocument* Document() override {
+        ComPtr<IDispatch> dispatch;
+        if (FAILED(browser_->get_Document(dispatch.Put())) || !dispatch) {
+            return nullptr;
+        }
+        document_ = dispatch.As<IHTMLDocument2>(IID_IHTMLDocument2);
+        if (!document_) {
+            return nullptr;
+        }
+        AttachClicks();
+        return this;
+    }
+
+    bool Has(const std::string& id) const override { return static_cast<bool>(Element(id)); }
+
+    std::optional<std::string> Value(const std::string& id) const override {
+        auto input = Element(id).As<IHTMLInputElement>(IID_IHTMLInputElement);
+        if (!input) {
+            return std::nullopt;
+        }
+        Bstr value;
+        input->get_value(value.Put());
+        return FromBstr(value.Get());
+    }
+    bool SetValue(const std::string& id, const std::string& value) override {
+        auto input = Element(id).As<IHTMLInputElement>(IID_IHTMLInputElement);
+        Bstr text(Wide(value).c_str());
+        return input && SUCCEEDED(input->put_value(text.Get()));
+    }
+    std::optional<int> CheckState(const std::string& id) const override {
+        auto input = Element(id).As<IHTMLInputElement>(IID_IHTMLInputElement);
+        if (!input) {
+            return std::nullopt;
+        }
+        VARIANT_BOOL checked = VARIANT_FALSE;
+        VARIANT_BOOL indeterminate = VARIANT_FALSE;
+        input->get_checked(&checked);
+        input->get_indeterminate(&indeterminate);
+        return (checked ? 1 : 0) | (indeterminate ? 2 : 0);
+    }
+    bool SetCheckState(const std::string& id, int state) override {
+        auto input = Element(id).As<IHTMLInputElement>(IID_IHTMLInputElement);
+        return input && SUCCEEDED(input->put_checked((state & 1) ? VARIANT_TRUE : VARIANT_FALSE)) &&
+               SUCCEEDED(input->put_indeterminate((state & 2) ? VARIANT_TRUE : VARIANT_FALSE));
+    }
+    std::optional<std::string> InnerText(const std::string& id) const override {
+        auto element = Element(id);
+        if (!element) {
+            return std::nullopt;
+        }
+        Bstr text;
+        element->get_innerText(text.Put());
+        return FromBstr(text.Get());
+    }
+    bool SetInnerText(const std::string& id, const std::string& text) override {
+        auto element = Element(id);
+        Bstr value(Wide(text).c_str());
+        return element && SUCCEEDED(element->put_innerText(value.Get()));
+    }
+    bool SetOuterHtml(const std::string& id, const std::string& html) override {
+        auto element = Element(id);
+        Bstr value(Wide(html).c_str());
+        return element && SUCCEEDED(element->put_outerHTML(value.Get()));
+    }
+    std::string Title() const override {
+        if (!document_) {
+            return {};
+        }
+        Bstr title;
+        document_->get_title(title.Put());
+        return FromBstr(title.Get());
+    }
+
+private:
+    ComPtr<IHTMLElement> Element(const std::string& id) const {
+        ComPtr<IHTMLElement> element;
+        auto document3 = document_.As<IHTMLDocument3>(IID_IHTMLDocument3);
+        if (document3) {
+            Bstr name(Wide(id).c_str());
+            document3->getElementById(name.Get(), element.Put());
+        }
+        return element;
+    }
+
+    // One click handler per document, as the document's onclick.
+    void AttachClicks() {
+        if (clickedDocument_ == document_.Get()) {
+            return;
+        }
+        DetachClicks();
+        clicks_ = new ClickHandler(document_.Get(), events_);
+        VARIANT handler;
+        VariantInit(&handler);
+        handler.vt = VT_DISPATCH;
+        handler.pdispVal = clicks_;
+        document_->put_onclick(handler);
+        clickedDocument_ = document_.Get();
+    }
+    void DetachClicks() {
+        if (clicks_ != nullptr) {
+            clicks_->Detach();
+            clicks_->Release();
+            clicks_ = nullptr;
+        }
+        clickedDocument_ = nullptr;
+    }
+
+    HWND window_;
+    HtmlEvents& events_;
+    BrowserSite* site_ = nullptr;
+    ComPtr<IOleObject> object_;
+    ComPtr<IWebBrowser2> browser_;
+    ComPtr<IConnectionPoint> connection_;
+    DWORD cookie_ = 0;
+    ComPtr<IHTMLDocument2> document_;
+    ClickHandler* clicks_ = nullptr;
+    IHTMLDocument2* clickedDocument_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<HtmlHost> CreateWebBrowserHost(WindowHandle dialog, HtmlEvents& events) {
+    auto host = std::make_unique<WebBrowserHost>(Hwnd(dialog), events);
+    if (!host->Start()) {
+        return nullptr;  // no browser control here: the dialog goes on without a page
+    }
+    return host;
+}
+
+}  // namespace platform::win32
