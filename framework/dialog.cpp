@@ -67,6 +67,8 @@ void Dialog::EndDialog(int result) {
     result_ = result;
     if (modal_) {
         ended_ = true;
+        // The loop may be waiting for a message: give it one to look at its end.
+        system.windows.PostMessage(window_, platform::wm::kNull, 0, 0);
     } else if (window_ != platform::WindowHandle::Null) {
         system.windows.ShowWindow(window_, platform::sw::kHide);
     }

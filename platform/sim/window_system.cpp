@@ -352,7 +352,9 @@ void SimWindowSystem::HandleSentMessages() {
     while (!self.sent.empty()) {
         SentMessage* sent = self.sent.front();
         self.sent.pop_front();
-        if (Window* window = state_.FindWindow(sent->message.window)) {
+        if (sent->call) {
+            sent->result = sent->call();
+        } else if (Window* window = state_.FindWindow(sent->message.window)) {
             sent->result =
                 Send(*window, sent->message.message, sent->message.wParam, sent->message.lParam);
         }

@@ -97,6 +97,37 @@ TEST_F(ShellLockdown, ShellIsHiddenInUserModeAndRestoredWhenItEnds) {
     EXPECT_EQ(world.HookCount(), 0);
 }
 
+TEST_F(ShellLockdown, KioskHooksFilterAnotherProcesssInput) {
+    Settings(1, 0, {"DisableWindowsKey"});
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    PassAll browser;
+    const WindowHandle focus =
+        sys.windows.CreateWindow({"KioskBrowser", "browser", platform::ws::kVisible, {}}, &browser);
+    sys.windows.SetForegroundWindow(focus);
+    sys.windows.SendKey(vk::kLWin, false, true);
+    sys.windows.SendKey('A', false, false);
+    platform::Message message;
+    while (sys.windows.PeekMessage(message, true)) {
+        sys.windows.DispatchMessage(message);
+    }
+    std::vector<std::uintptr_t> keys;
+    for (const auto& [msg, wParam] : browser.received) {
+        if (msg == wm::kKeyDown) {
+            keys.push_back(wParam);
+        }
+    }
+    EXPECT_EQ(keys, std::vector<std::uintptr_t>{'A'});
+    // Once the kiosk has ended, nothing filters any more.
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    sys.windows.SendKey(vk::kLWin, false, true);
+    while (sys.windows.PeekMessage(message, true)) {
+        sys.windows.DispatchMessage(message);
+    }
+    EXPECT_EQ(browser.received.back(), std::make_pair(wm::kKeyDown, std::uintptr_t(vk::kLWin)));
+}
+
 TEST_F(ShellLockdown, BothSwitchesOffInstallsNothingAndHidesNothing) {
     Settings(0, 0, {"HideDesktop"});
     auto shell = StartShell();
