@@ -140,3 +140,64 @@ TEST_F(Framework, ModelessEndHidesAndACloseBoxCancels) {
 
 }  // namespace
 }  // namespace framework
+
+#include "framework/html_dialog.h"
+
+namespace framework {
+namespace {
+
+TEST(HtmlDialogNumbers, OnlyUnsignedDecimalNumbersOf32Bits) {
+    EXPECT_EQ(ParseUnsigned("0"), 0u);
+    EXPECT_EQ(ParseUnsigned(" 42 "), 42u);
+    EXPECT_EQ(ParseUnsigned("4294967295"), 4294967295u);
+    EXPECT_EQ(ParseUnsigned("4294967296"), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("99999999999999999999999"), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("-1"), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("+1"), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("12a"), std::nullopt);
+    EXPECT_EQ(ParseUnsigned(""), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("  "), std::nullopt);
+    EXPECT_EQ(ParseUnsigned("1 2"), std::nullopt);
+}
+
+// A page with three number boxes: a bad one in the middle stops the exchange there.
+class NumberPage final : public HtmlDialog {
+public:
+    explicit NumberPage(Application& app) : HtmlDialog(app, 200, 300) {}
+    bool DoDataExchange(bool save) override {
+        return Exchange(*this, save).Number("first", first).Number("second", second).Number("third", third).Ok();
+    }
+    uint32_t first = 1;
+    uint32_t second = 2;
+    uint32_t third = 3;
+};
+
+TEST_F(Framework, ANumberBoxHoldingTextStopsTheExchangeWithAMessage) {
+    NumberPage dialog(app);
+    ASSERT_TRUE(dialog.Create());
+    platform::Message message;
+    while (sys.windows.PeekMessage(message, true)) {
+        sys.windows.DispatchMessage(message);
+    }
+    ASSERT_NE(dialog.Document(), nullptr);
+    EXPECT_EQ(dialog.Document()->Value("second"), "2");  // pushed when the page completed
+    dialog.Document()->SetValue("first", "10");
+    dialog.Document()->SetValue("second", "ten");
+    dialog.Document()->SetValue("third", "30");
+    EXPECT_FALSE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.first, 10u);
+    EXPECT_EQ(dialog.second, 2u);
+    EXPECT_EQ(dialog.third, 3u);  // after the faulty one: unchanged
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(world.MessageBoxes()[0].text, "Please enter a positive integer.");
+    dialog.Document()->SetValue("second", "-5");
+    EXPECT_FALSE(dialog.UpdateData(true));
+    dialog.Document()->SetValue("second", "4294967296");
+    EXPECT_FALSE(dialog.UpdateData(true));
+    dialog.Document()->SetValue("second", "20");
+    EXPECT_TRUE(dialog.UpdateData(true));
+    EXPECT_EQ(dialog.third, 30u);
+}
+
+}  // namespace
+}  // namespace framework
