@@ -118,7 +118,8 @@ void CCorvaneDlg::RenderToggleButtons() {
     }
     const auto render = [&](const char* id, bool on, const char* onLabel, const char* offLabel) {
         if (page->Has(id)) {
-            page->SetOuterHtml(id, ToggleButtonHtml(id, on ? onLabel : offLabel, on ? "bt2" : nullptr));
+            page->SetOuterHtml(id,
+                               ToggleButtonHtml(id, on ? onLabel : offLabel, on ? "bt2" : nullptr));
         }
     };
     if (page->Has("ButtonApply")) {

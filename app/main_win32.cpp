@@ -11,7 +11,7 @@ namespace {
 
 // CorvaneExt.dll, linked through the import table.
 class LinkedExtensions final : public corvane::ShellExtensions {
-public:
+  public:
     int StartExtensions(platform::WindowHandle mainWindow) override {
         return ::StartExtensions(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(mainWindow)));
     }
@@ -20,7 +20,7 @@ public:
 
 // The browser control of the pages needs OLE on this thread.
 class OleScope {
-public:
+  public:
     OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
     ~OleScope() {
         if (ok_) {
@@ -30,7 +30,7 @@ public:
     OleScope(const OleScope&) = delete;
     OleScope& operator=(const OleScope&) = delete;
 
-private:
+  private:
     bool ok_;
 };
 

@@ -62,10 +62,7 @@ void CPasswordSetDlg::OnDocumentComplete(const std::string& url, bool topLevel) 
 }
 
 bool CPasswordSetDlg::DoDataExchange(bool save) {
-    return Exchange(*this, save)
-        .Text("password", newPassword)
-        .Text("verify", verifyPassword)
-        .Ok();
+    return Exchange(*this, save).Text("password", newPassword).Text("verify", verifyPassword).Ok();
 }
 
 bool CPasswordSetDlg::OnTranslateAccelerator(const platform::Message& message) {

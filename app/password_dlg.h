@@ -8,11 +8,11 @@
 namespace corvane {
 
 class CPasswordDlg final : public framework::HtmlDialog {
-public:
+  public:
     explicit CPasswordDlg(framework::Application& app);
     std::string enteredPassword;
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     bool DoDataExchange(bool save) override;
@@ -20,17 +20,17 @@ protected:
 };
 
 class CPasswordSetDlg final : public framework::HtmlDialog {
-public:
+  public:
     explicit CPasswordSetDlg(framework::Application& app);
     std::string newPassword;
     std::string verifyPassword;
 
-protected:
+  protected:
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     bool DoDataExchange(bool save) override;
     bool OnTranslateAccelerator(const platform::Message& message) override;
 
-private:
+  private:
     void SetPassword();
 };
 

@@ -44,11 +44,13 @@ void CCorvaneDlg::OnUserModeLogon() {
 
 int SetLogonStart(platform::Registry& registry, const std::string& text, int on) {
     platform::RegistryKeyPtr run;
-    if (registry.OpenKey(platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    if (registry.OpenKey(platform::Hive::LocalMachine,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                          platform::reg::kReadWrite, run) != 0) {
         return 1;
     }
-    const long status = on == 1 ? SetStringValue(*run, "Corvane", text) : run->DeleteValue("Corvane");
+    const long status =
+        on == 1 ? SetStringValue(*run, "Corvane", text) : run->DeleteValue("Corvane");
     return status == 0 ? 0 : 1;
 }
 

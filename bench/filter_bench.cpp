@@ -16,25 +16,26 @@ namespace lumbrel::bench {
 namespace {
 
 class Engine {
-public:
+  public:
     virtual ~Engine() = default;
     virtual bool Allowed(const std::string& text) = 0;
 };
 
 class Ours final : public Engine {
-public:
+  public:
     explicit Ours(const std::vector<std::string>& lines) : rules_(lines) {}
     bool Allowed(const std::string& text) override { return rules_.Evaluate(text).allowed; }
 
-private:
+  private:
     filter::RuleList rules_;
 };
 
 class StdRegex final : public Engine {
-public:
+  public:
     explicit StdRegex(const std::vector<std::string>& lines) : plain_(Plain(lines)) {
         for (const auto& p : plain_.patterns) {
-            regexes_.emplace_back(p, std::regex::ECMAScript | std::regex::icase | std::regex::optimize);
+            regexes_.emplace_back(
+                p, std::regex::ECMAScript | std::regex::icase | std::regex::optimize);
         }
     }
     bool Allowed(const std::string& text) override {
@@ -46,13 +47,13 @@ public:
         return plain_.defaultAllow;
     }
 
-private:
+  private:
     PlainRules plain_;
     std::vector<std::regex> regexes_;
 };
 
 class Pcre2Jit final : public Engine {
-public:
+  public:
     explicit Pcre2Jit(const std::vector<std::string>& lines) : plain_(Plain(lines)) {
         for (const auto& p : plain_.patterns) {
             int error = 0;
@@ -74,10 +75,11 @@ public:
         return plain_.defaultAllow;
     }
 
-private:
+  private:
     PlainRules plain_;
     std::vector<std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)>> codes_;
-    std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> data_{nullptr, pcre2_match_data_free};
+    std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> data_{
+        nullptr, pcre2_match_data_free};
 };
 
 RE2::Options CaseInsensitive() {
@@ -89,7 +91,7 @@ RE2::Options CaseInsensitive() {
 }
 
 class Re2Loop final : public Engine {
-public:
+  public:
     explicit Re2Loop(const std::vector<std::string>& lines) : plain_(Plain(lines)) {
         for (const auto& p : plain_.patterns) {
             res_.push_back(std::make_unique<RE2>(p, CaseInsensitive()));
@@ -104,14 +106,14 @@ public:
         return plain_.defaultAllow;
     }
 
-private:
+  private:
     PlainRules plain_;
     std::vector<std::unique_ptr<RE2>> res_;
 };
 
 // RE2's multi-pattern set: one pass, then the first matching line in file order.
 class Re2Set final : public Engine {
-public:
+  public:
     explicit Re2Set(const std::vector<std::string>& lines)
         : plain_(Plain(lines)), set_(CaseInsensitive(), RE2::UNANCHORED) {
         for (const auto& p : plain_.patterns) {
@@ -127,7 +129,7 @@ public:
         return plain_.allow[static_cast<size_t>(*std::min_element(hits.begin(), hits.end()))];
     }
 
-private:
+  private:
     PlainRules plain_;
     RE2::Set set_;
 };
@@ -159,12 +161,19 @@ void ContentPage(benchmark::State& state) {
             break;
         }
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(body.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(body.size()));
     state.SetLabel("per 2 MB page");
 }
 
-#define URL_BENCH(E) BENCHMARK_TEMPLATE(UrlDecision, E)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)
-#define CONTENT_BENCH(E) BENCHMARK_TEMPLATE(ContentPage, E)->Arg(20)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)
+#define URL_BENCH(E)                   \
+    BENCHMARK_TEMPLATE(UrlDecision, E) \
+        ->Arg(100)                     \
+        ->Arg(1000)                    \
+        ->Arg(10000)                   \
+        ->Unit(benchmark::kMicrosecond)
+#define CONTENT_BENCH(E) \
+    BENCHMARK_TEMPLATE(ContentPage, E)->Arg(20)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)
 
 URL_BENCH(Ours);
 URL_BENCH(Re2Set);

@@ -25,8 +25,12 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace corvane::bench {
 namespace {
@@ -63,7 +67,8 @@ void Verdict(benchmark::State& state) {
         state.SkipWithError("the verdict allocated memory");
     }
     state.counters["allocations"] = static_cast<double>(made);
-    state.counters["swallowed%"] = 100.0 * static_cast<double>(swallowed) / static_cast<double>(state.iterations());
+    state.counters["swallowed%"] =
+        100.0 * static_cast<double>(swallowed) / static_cast<double>(state.iterations());
     state.SetLabel("per event");
 }
 BENCHMARK(Verdict);

@@ -15,11 +15,25 @@ inline std::vector<std::string> UrlRules(int count, uint32_t seed = 1) {
     for (int i = 0; i < count - 1; ++i) {
         const char sign = (i % 3 == 0) ? '+' : '-';
         switch (i % 5) {
-            case 0: rules.push_back(std::string(1, sign) + "site" + std::to_string(i) + "\\.example\\.com"); break;
-            case 1: rules.push_back(std::string(1, sign) + "^https?://(www\\.)?shop" + std::to_string(i) + "\\.net/"); break;
-            case 2: rules.push_back(std::string(1, sign) + "/news/" + std::to_string(i) + "/[0-9]+\\.html$"); break;
-            case 3: rules.push_back(std::string(1, sign) + "(ads|track)" + std::to_string(i) + "\\.io"); break;
-            default: rules.push_back(std::string(1, sign) + "portal" + std::to_string(i) + "\\.org/.*login"); break;
+            case 0:
+                rules.push_back(std::string(1, sign) + "site" + std::to_string(i) +
+                                "\\.example\\.com");
+                break;
+            case 1:
+                rules.push_back(std::string(1, sign) + "^https?://(www\\.)?shop" +
+                                std::to_string(i) + "\\.net/");
+                break;
+            case 2:
+                rules.push_back(std::string(1, sign) + "/news/" + std::to_string(i) +
+                                "/[0-9]+\\.html$");
+                break;
+            case 3:
+                rules.push_back(std::string(1, sign) + "(ads|track)" + std::to_string(i) + "\\.io");
+                break;
+            default:
+                rules.push_back(std::string(1, sign) + "portal" + std::to_string(i) +
+                                "\\.org/.*login");
+                break;
         }
     }
     rules.push_back("-all");
@@ -36,11 +50,24 @@ inline std::vector<std::string> Addresses(int count, int ruleCount, uint32_t see
         const int r = rule(random);
         if (i % 10 == 0) {
             switch (r % 5) {
-                case 0: addresses.push_back("http://site" + std::to_string(r) + ".example.com/index.html"); break;
-                case 1: addresses.push_back("https://www.shop" + std::to_string(r) + ".net/cart?id=" + std::to_string(i)); break;
-                case 2: addresses.push_back("http://paper.com/news/" + std::to_string(r) + "/" + std::to_string(i) + ".html"); break;
-                case 3: addresses.push_back("http://cdn.track" + std::to_string(r) + ".io/pixel.gif"); break;
-                default: addresses.push_back("https://portal" + std::to_string(r) + ".org/user/login"); break;
+                case 0:
+                    addresses.push_back("http://site" + std::to_string(r) +
+                                        ".example.com/index.html");
+                    break;
+                case 1:
+                    addresses.push_back("https://www.shop" + std::to_string(r) +
+                                        ".net/cart?id=" + std::to_string(i));
+                    break;
+                case 2:
+                    addresses.push_back("http://paper.com/news/" + std::to_string(r) + "/" +
+                                        std::to_string(i) + ".html");
+                    break;
+                case 3:
+                    addresses.push_back("http://cdn.track" + std::to_string(r) + ".io/pixel.gif");
+                    break;
+                default:
+                    addresses.push_back("https://portal" + std::to_string(r) + ".org/user/login");
+                    break;
             }
         } else {
             addresses.push_back("http://www.library" + std::to_string(other(random)) +
@@ -51,8 +78,8 @@ inline std::vector<std::string> Addresses(int count, int ruleCount, uint32_t see
 }
 
 inline std::vector<std::string> ContentRules(int count) {
-    static const char* const words[] = {"casino", "poker", "lottery", "betting", "jackpot",
-                                        "roulette", "slots", "wager", "bookmaker", "blackjack"};
+    static const char* const words[] = {"casino",   "poker", "lottery", "betting",   "jackpot",
+                                        "roulette", "slots", "wager",   "bookmaker", "blackjack"};
     std::vector<std::string> rules;
     for (int i = 0; i < count - 1; ++i) {
         const std::string word = words[i % 10];
@@ -70,9 +97,9 @@ inline std::vector<std::string> ContentRules(int count) {
 
 // About 2 MB of page markup in which no content rule matches.
 inline std::string PageBody(size_t bytes = 2 << 20, uint32_t seed = 3) {
-    static const char* const words[] = {"the", "library", "opens", "at", "nine", "reading",
-                                        "room", "quiet", "please", "catalog", "history", "maps",
-                                        "children", "story", "hour", "free", "win", "computer"};
+    static const char* const words[] = {
+        "the",     "library", "opens", "at",       "nine",  "reading", "room", "quiet", "please",
+        "catalog", "history", "maps",  "children", "story", "hour",    "free", "win",   "computer"};
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(words)) - 1);
     std::string body;

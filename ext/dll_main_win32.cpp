@@ -15,8 +15,10 @@ CORVANE_SHARED_SECTION_END
 
 // The process objects: built at process attach, kept until the process ends (the hooks end
 // with the thread that installed them).
-alignas(platform::win32::Win32System) unsigned char systemStorage[sizeof(platform::win32::Win32System)];
-alignas(corvane::ext::ShellExtension) unsigned char extensionStorage[sizeof(corvane::ext::ShellExtension)];
+alignas(
+    platform::win32::Win32System) unsigned char systemStorage[sizeof(platform::win32::Win32System)];
+alignas(corvane::ext::ShellExtension) unsigned char extensionStorage[sizeof(
+    corvane::ext::ShellExtension)];
 corvane::ext::ShellExtension* extension = nullptr;
 
 platform::WindowHandle Handle(HWND window) {
@@ -36,8 +38,18 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 CORVANE_EXT_API int StartExtensions(HWND mainWindow) {
     return extension->StartExtensions(Handle(mainWindow));
 }
-CORVANE_EXT_API int EndExtensions() { return extension->EndExtensions(); }
-CORVANE_EXT_API int InitExtension() { return extension->InitExtension(); }
-CORVANE_EXT_API int StartExtHooks() { return extension->StartExtHooks(); }
-CORVANE_EXT_API int EndExtHooks() { return extension->EndExtHooks(); }
-CORVANE_EXT_API int ShowWindowsGUI(int showCommand) { return extension->ShowWindowsGUI(showCommand); }
+CORVANE_EXT_API int EndExtensions() {
+    return extension->EndExtensions();
+}
+CORVANE_EXT_API int InitExtension() {
+    return extension->InitExtension();
+}
+CORVANE_EXT_API int StartExtHooks() {
+    return extension->StartExtHooks();
+}
+CORVANE_EXT_API int EndExtHooks() {
+    return extension->EndExtHooks();
+}
+CORVANE_EXT_API int ShowWindowsGUI(int showCommand) {
+    return extension->ShowWindowsGUI(showCommand);
+}

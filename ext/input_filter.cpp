@@ -9,7 +9,9 @@ namespace {
 namespace vk = platform::vk;
 
 // Special keyboard keys are swallowed only as the keyboard sends them: extended, nothing else.
-bool ExtendedOnly(uint32_t flags) { return flags == platform::llkhf::kExtended; }
+bool ExtendedOnly(uint32_t flags) {
+    return flags == platform::llkhf::kExtended;
+}
 
 struct SpecialKey {
     uint32_t virtualKey;

@@ -4,7 +4,8 @@
 
 #if defined(_MSC_VER)
 #define CORVANE_SHARED_SECTION_BEGIN(name) __pragma(data_seg(name))
-#define CORVANE_SHARED_SECTION_END __pragma(data_seg()) __pragma(comment(linker, "/SECTION:.CORVANE,RWS"))
+#define CORVANE_SHARED_SECTION_END \
+    __pragma(data_seg()) __pragma(comment(linker, "/SECTION:.CORVANE,RWS"))
 #define CORVANE_SHARED(name)
 #else
 #define CORVANE_SHARED_SECTION_BEGIN(name)

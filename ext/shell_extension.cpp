@@ -191,7 +191,8 @@ void ShellExtension::Post(const FilterActions& actions) {
         system_.windows.PostMessage(mainWindow_, WM_APP_ACTIVITY, 0, 0);
     }
     if (actions.postOverride) {
-        system_.windows.PostThreadMessage(system_.windows.GetCurrentThreadId(), WM_APP_OVERRIDE, 0, 0);
+        system_.windows.PostThreadMessage(system_.windows.GetCurrentThreadId(), WM_APP_OVERRIDE, 0,
+                                          0);
     }
 }
 

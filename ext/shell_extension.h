@@ -18,7 +18,7 @@ struct ExtSharedState {
 };
 
 class ShellExtension final : public ShellExtensions {
-public:
+  public:
     ShellExtension(platform::System& system, ExtSharedState& shared);
 
     // The six exports.
@@ -35,31 +35,30 @@ public:
     const ExtSettings& Settings() const { return settings_; }
     platform::WindowHandle MainWindow() const { return mainWindow_; }
 
-private:
+  private:
     // The window pass: false when there is no desktop window.
     bool WindowPass(int showCommand);
     void CloseSteps();
     void Post(const FilterActions& actions);
 
-
     class KeyboardHook final : public platform::HookProcedure {
-    public:
+      public:
         explicit KeyboardHook(ShellExtension& owner) : owner_(owner) {}
         std::intptr_t OnHookEvent(int code, std::uintptr_t w, std::intptr_t l) override {
             return owner_.KeyboardFilterProc(code, w, l);
         }
 
-    private:
+      private:
         ShellExtension& owner_;
     };
     class MouseHook final : public platform::HookProcedure {
-    public:
+      public:
         explicit MouseHook(ShellExtension& owner) : owner_(owner) {}
         std::intptr_t OnHookEvent(int code, std::uintptr_t w, std::intptr_t l) override {
             return owner_.MouseFilterProc(code, w, l);
         }
 
-    private:
+      private:
         ShellExtension& owner_;
     };
 

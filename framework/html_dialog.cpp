@@ -33,7 +33,9 @@ void HtmlDialog::OnElementClick(const std::string& elementId) {
     }
 }
 
-platform::HtmlDocument* HtmlDialog::Exchange::Page() { return ok_ ? dialog_.Document() : nullptr; }
+platform::HtmlDocument* HtmlDialog::Exchange::Page() {
+    return ok_ ? dialog_.Document() : nullptr;
+}
 
 HtmlDialog::Exchange& HtmlDialog::Exchange::Checkbox(const std::string& id, int& field) {
     if (platform::HtmlDocument* page = Page()) {
@@ -74,7 +76,8 @@ HtmlDialog::Exchange& HtmlDialog::Exchange::Number(const std::string& id, uint32
         field = *number;
     } else {
         dialog_.system.windows.MessageBox(dialog_.Handle(), "Please enter a positive integer.",
-                                          dialog_.app.name, platform::mb::kOk | platform::mb::kIconExclamation);
+                                          dialog_.app.name,
+                                          platform::mb::kOk | platform::mb::kIconExclamation);
         ok_ = false;
     }
     return *this;

@@ -13,7 +13,7 @@
 namespace framework {
 
 class HtmlDialog : public Dialog, protected platform::HtmlEvents {
-public:
+  public:
     HtmlDialog(Application& app, uint32_t templateId, uint32_t htmlId)
         : Dialog(app, templateId), htmlId_(htmlId) {}
     ~HtmlDialog() override;
@@ -22,7 +22,7 @@ public:
     platform::HtmlDocument* Document() { return host_ ? host_->Document() : nullptr; }
     platform::HtmlHost* Host() { return host_.get(); }
 
-protected:
+  protected:
     // Makes the browser control and loads the dialog's page.
     bool OnInitDialog() override;
     // The top-level document pushes the fields to the page.
@@ -36,7 +36,7 @@ protected:
     // One pass of the element bindings in one direction. A number box holding anything but
     // an unsigned decimal number shows "Please enter a positive integer." and ends the pass.
     class Exchange {
-    public:
+      public:
         Exchange(HtmlDialog& dialog, bool save) : dialog_(dialog), save_(save) {}
         Exchange& Checkbox(const std::string& id, int& field);
         Exchange& Text(const std::string& id, std::string& field);
@@ -44,14 +44,14 @@ protected:
         Exchange& InnerText(const std::string& id, std::string& field);
         bool Ok() const { return ok_; }
 
-    private:
+      private:
         platform::HtmlDocument* Page();
         HtmlDialog& dialog_;
         bool save_;
         bool ok_ = true;
     };
 
-private:
+  private:
     uint32_t htmlId_;
     std::unique_ptr<platform::HtmlHost> host_;
     std::map<std::string, std::function<void()>> clicks_;  // by lower-case id

@@ -9,14 +9,14 @@
 namespace platform {
 
 class InputFile {
-public:
+  public:
     virtual ~InputFile() = default;  // closes the file
     // Reads up to `size` bytes; `read` is 0 at the end. The result is a Windows error code.
     virtual long Read(char* buffer, size_t size, size_t& read) = 0;
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Opens an existing file to read, letting others read it too but not write it.
     virtual long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) = 0;

@@ -12,21 +12,21 @@ namespace platform {
 
 // What the page tells its dialog, always on the dialog's thread through its message loop.
 class HtmlEvents {
-public:
+  public:
     virtual void OnDocumentComplete(const std::string& url, bool topLevel) = 0;
     // A click on an element with this id.
     virtual void OnElementClick(const std::string& elementId) = 0;
     // A key message the browser is about to handle; true keeps it from the browser.
     virtual bool OnTranslateAccelerator(const Message& message) = 0;
 
-protected:
+  protected:
     ~HtmlEvents() = default;
 };
 
 // The loaded document's elements, found by id without regard to case. An element that is
 // not there gives no value and takes no change.
 class HtmlDocument {
-public:
+  public:
     virtual ~HtmlDocument() = default;
     virtual bool Has(const std::string& id) const = 0;
     virtual std::optional<std::string> Value(const std::string& id) const = 0;
@@ -41,7 +41,7 @@ public:
 };
 
 class HtmlHost {
-public:
+  public:
     virtual ~HtmlHost() = default;
     // A page of the program's resources (HTML type), by id.
     virtual bool LoadResource(uint32_t htmlId) = 0;

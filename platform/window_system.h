@@ -63,10 +63,10 @@ struct KeyboardEvent {
 // A low-level hook procedure: code, message (wParam) and event record (lParam) as Windows
 // passes them; it returns non-zero to swallow the event.
 class HookProcedure {
-public:
+  public:
     virtual std::intptr_t OnHookEvent(int code, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
-protected:
+  protected:
     ~HookProcedure() = default;
 };
 

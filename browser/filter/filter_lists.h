@@ -11,7 +11,7 @@
 namespace lumbrel::filter {
 
 class FilterLists {
-public:
+  public:
     explicit FilterLists(platform::System& system) : system_(system) {}
 
     // 1 when the file was read, 0 when it could not be opened (a message box tells why).
@@ -28,7 +28,7 @@ public:
     std::vector<std::string> urlList;
     std::vector<std::string> contentList;
 
-private:
+  private:
     int Load(std::string_view path, const char* what, std::vector<std::string>& list,
              RuleList& rules);
 

@@ -11,7 +11,9 @@ namespace lumbrel::filter {
 
 namespace {
 
-std::string LineName(size_t index) { return "line " + std::to_string(index + 1); }
+std::string LineName(size_t index) {
+    return "line " + std::to_string(index + 1);
+}
 
 // A pattern that matches every non-empty text: one that can match the empty text at its start
 // with no anchor at its end.
@@ -33,8 +35,8 @@ std::optional<std::vector<int>> SimpleSequence(const Pattern& pattern) {
     };
     const Node& root = pattern.nodes[static_cast<size_t>(pattern.root)];
     std::vector<int> sequence;
-    const std::vector<int> items = root.kind == NodeKind::Concat ? root.children
-                                                                 : std::vector<int>{pattern.root};
+    const std::vector<int> items =
+        root.kind == NodeKind::Concat ? root.children : std::vector<int>{pattern.root};
     for (const int item : items) {
         const auto value = element(item);
         if (!value) {
@@ -103,8 +105,8 @@ std::vector<LintFinding> LintRules(const std::vector<std::string>& lines) {
                                        "); it refuses every text that reaches it"});
         }
         if (stopper) {
-            findings.push_back({i, "never decides: " + LineName(*stopper) +
-                                       " decides every text before it"});
+            findings.push_back(
+                {i, "never decides: " + LineName(*stopper) + " decides every text before it"});
             continue;
         }
         if (rule.kind == LineKind::BadPattern) {

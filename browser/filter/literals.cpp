@@ -33,7 +33,7 @@ struct Requirement {
 };
 
 class Finder {
-public:
+  public:
     explicit Finder(const Pattern& pattern) : pattern_(pattern) {}
 
     Requirement Of(int index) const {
@@ -119,7 +119,7 @@ public:
         return best;
     }
 
-private:
+  private:
     const Pattern& pattern_;
 };
 
@@ -238,7 +238,7 @@ void LiteralScanner::Build() {
 }
 
 void LiteralScanner::Report(uint32_t row, std::vector<uint64_t>& seen,
-                           std::vector<uint32_t>& ids) const {
+                            std::vector<uint32_t>& ids) const {
     for (uint32_t i = outputs_[row / classCount_]; outputList_[i] != ~0u; ++i) {
         const uint32_t id = outputList_[i];
         uint64_t& word = seen[id >> 6];
@@ -251,7 +251,7 @@ void LiteralScanner::Report(uint32_t row, std::vector<uint64_t>& seen,
 }
 
 void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
-                         std::vector<uint32_t>& ids) const {
+                          std::vector<uint32_t>& ids) const {
     ids.clear();
     if (literals_.empty()) {
         return;

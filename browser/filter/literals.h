@@ -24,7 +24,7 @@ RequiredLiterals FindRequiredLiterals(const Pattern& pattern);
 
 // Aho-Corasick over folded bytes, as a dense table over the bytes the literals use.
 class LiteralScanner {
-public:
+  public:
     // Returns the id of the literal, reusing the id of an equal one.
     uint32_t Add(std::string_view literal);
     void Build();
@@ -34,7 +34,7 @@ public:
     // `seen` is scratch space of one bit per literal.
     void Scan(std::string_view text, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
 
-private:
+  private:
     void Report(uint32_t row, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
 
     std::vector<std::string> literals_;
@@ -45,7 +45,7 @@ private:
     // Indexed by a state's row (state * classCount_) plus a class; holds the next state's row,
     // with kHasOutput set when that state ends a literal.
     std::vector<uint32_t> next_;
-    std::vector<uint32_t> outputs_;  // per state: index into outputList_, or 0 for none
+    std::vector<uint32_t> outputs_;     // per state: index into outputList_, or 0 for none
     std::vector<uint32_t> outputList_;  // literal ids, each run ended by ~0u
 };
 

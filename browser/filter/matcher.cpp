@@ -25,7 +25,7 @@ constexpr size_t kUnset = static_cast<size_t>(-1);
 }  // namespace
 
 struct Matcher::Program {
-    std::vector<Code> subs;                // [0] is the pattern; the others are `!` elements
+    std::vector<Code> subs;                 // [0] is the pattern; the others are `!` elements
     std::vector<std::bitset<256>> accepts;  // per class, indexed by the text's raw byte
     bool anchoredStart = false;
     bool anchoredEnd = false;
@@ -50,7 +50,7 @@ struct Matcher::Scratch {
 namespace {
 
 class Emitter {
-public:
+  public:
     Emitter(const Pattern& pattern, Matcher::Program& program)
         : pattern_(pattern), program_(program) {}
 
@@ -59,7 +59,7 @@ public:
         At(sub).push_back({Op::Match});
     }
 
-private:
+  private:
     Code& At(int sub) { return program_.subs[static_cast<size_t>(sub)]; }
     int Here(int sub) { return static_cast<int>(At(sub).size()); }
 
@@ -169,9 +169,12 @@ private:
 // good; the pairs on the path to a match all succeed. Both are remembered, so each pair is
 // explored at most once per search, look-aheads included.
 class MemoSearch {
-public:
+  public:
     MemoSearch(const Matcher::Program& program, std::string_view text, Matcher::Scratch& scratch)
-        : program_(program), text_(text), failed_(scratch.failed), succeeded_(scratch.succeeded),
+        : program_(program),
+          text_(text),
+          failed_(scratch.failed),
+          succeeded_(scratch.succeeded),
           paths_(scratch.paths) {
         // Sized for this text on first use, without giving back what earlier searches took.
         failed_.resize(program.subs.size());
@@ -197,7 +200,7 @@ public:
         return false;
     }
 
-private:
+  private:
     static bool Test(const std::vector<uint64_t>& bits, size_t index) {
         return (bits[index >> 6] >> (index & 63)) & 1;
     }
@@ -312,7 +315,7 @@ private:
 
 // Backtracking search for patterns with back-references, within a step budget.
 class BacktrackSearch {
-public:
+  public:
     BacktrackSearch(const Matcher::Program& program, std::string_view text)
         : program_(program), text_(text), budget_(Matcher::StepBudget(text.size())) {}
 
@@ -328,7 +331,7 @@ public:
         return SearchResult::NoMatch;
     }
 
-private:
+  private:
     struct Frame {
         int pc;
         size_t pos;
@@ -384,7 +387,8 @@ private:
                         const size_t from = captures[2 * static_cast<size_t>(inst.x)];
                         const size_t to = captures[2 * static_cast<size_t>(inst.x) + 1];
                         // A group that has not matched (yet) stands for the empty text.
-                        const size_t length = (from == kUnset || to == kUnset || to < from) ? 0 : to - from;
+                        const size_t length =
+                            (from == kUnset || to == kUnset || to < from) ? 0 : to - from;
                         go = pos + length <= n;
                         for (size_t k = 0; go && k < length; ++k) {
                             go = FoldCase(static_cast<uint8_t>(text_[from + k])) ==
@@ -498,7 +502,8 @@ SearchResult Matcher::Search(std::string_view text) const {
     if (program_->backrefs) {
         return BacktrackSearch(*program_, text).Run();
     }
-    return MemoSearch(*program_, text, *scratch_).Run() ? SearchResult::Match : SearchResult::NoMatch;
+    return MemoSearch(*program_, text, *scratch_).Run() ? SearchResult::Match
+                                                        : SearchResult::NoMatch;
 }
 
 }  // namespace lumbrel::filter

@@ -17,7 +17,7 @@ namespace lumbrel::filter {
 enum class SearchResult { NoMatch, Match, BudgetExceeded };
 
 class Matcher {
-public:
+  public:
     explicit Matcher(const Pattern& pattern);
     ~Matcher();
     Matcher(Matcher&&) noexcept;
@@ -32,7 +32,7 @@ public:
     struct Program;
     struct Scratch;
 
-private:
+  private:
     std::unique_ptr<Program> program_;
     std::unique_ptr<Scratch> scratch_;  // reused between searches: one thread at a time
 };

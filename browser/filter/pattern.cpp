@@ -13,19 +13,19 @@ struct Failure {
 };
 
 class Parser {
-public:
+  public:
     Parser(std::string_view text, Pattern& out) : text_(text), out_(out) {}
 
     int ParseAll() {
         const int root = Alternation(0);
         if (pos_ < text_.size()) {
             Fail(text_[pos_] == ')' || text_[pos_] == '}' ? "closing bracket without an opening one"
-                                                           : "unexpected character");
+                                                          : "unexpected character");
         }
         return root;
     }
 
-private:
+  private:
     [[noreturn]] void Fail(const char* message) { throw Failure{{pos_, message}}; }
 
     int Add(Node node) {
@@ -272,9 +272,9 @@ private:
                 const int doubleQuoted =
                     AddWith(NodeKind::Concat,
                             {CharNode('"'), RepeatNode(ClassNode(dq, true), 0, -1), CharNode('"')});
-                const int singleQuoted =
-                    AddWith(NodeKind::Concat, {CharNode('\''), RepeatNode(ClassNode(sq, true), 0, -1),
-                                               CharNode('\'')});
+                const int singleQuoted = AddWith(
+                    NodeKind::Concat,
+                    {CharNode('\''), RepeatNode(ClassNode(sq, true), 0, -1), CharNode('\'')});
                 return group(AddWith(NodeKind::Alternation, {doubleQuoted, singleQuoted}));
             }
             case 'w':

@@ -61,7 +61,9 @@ struct ParseResult {
 ParseResult ParsePattern(std::string_view text);
 
 // A to Z to a to z; every other byte stays.
-inline uint8_t FoldCase(uint8_t c) { return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c + 32) : c; }
+inline uint8_t FoldCase(uint8_t c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c + 32) : c;
+}
 
 // Whether the node can match the empty text (used by the parser's quantifier rule).
 bool CanMatchEmpty(const Pattern& pattern, int node);

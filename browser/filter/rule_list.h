@@ -27,8 +27,8 @@ enum class LineKind {
 
 struct RuleLine {
     LineKind kind = LineKind::Ignored;
-    bool allow = false;   // the sign is "+"
-    std::string body;     // the pattern text, folded to lower case
+    bool allow = false;  // the sign is "+"
+    std::string body;    // the pattern text, folded to lower case
     std::optional<CompileError> error;
 };
 
@@ -37,11 +37,11 @@ struct RuleLine {
 RuleLine ReadRuleLine(std::string_view line, ParseResult* parsed = nullptr);
 
 enum class Reason {
-    PatternMatched,    // `line` matched
-    BadPattern,        // `line` does not compile
-    BudgetExceeded,    // `line` needed more steps than its budget
-    DefaultAll,        // no pattern matched; `line` is the last "all" line
-    NoAllLine,         // no pattern matched and there is no "all" line
+    PatternMatched,  // `line` matched
+    BadPattern,      // `line` does not compile
+    BudgetExceeded,  // `line` needed more steps than its budget
+    DefaultAll,      // no pattern matched; `line` is the last "all" line
+    NoAllLine,       // no pattern matched and there is no "all" line
 };
 
 struct Verdict {
@@ -53,14 +53,14 @@ struct Verdict {
 // Evaluating keeps scratch space between calls: one list is for one thread at a time, as each
 // browser window's helper has its own.
 class RuleList {
-public:
+  public:
     RuleList() = default;
     explicit RuleList(const std::vector<std::string>& lines);
 
     Verdict Evaluate(std::string_view text) const;
     const std::vector<RuleLine>& Lines() const { return lines_; }
 
-private:
+  private:
     struct Compiled {
         size_t line;
         std::optional<Matcher> matcher;  // none for a bad pattern
@@ -69,9 +69,9 @@ private:
     };
 
     std::vector<RuleLine> lines_;
-    std::vector<Compiled> compiled_;  // pattern and bad-pattern lines, in file order
-    std::vector<uint32_t> alwaysChecked_;            // entries without a required literal
-    std::vector<std::vector<uint32_t>> byLiteral_;   // entries requiring each literal
+    std::vector<Compiled> compiled_;                // pattern and bad-pattern lines, in file order
+    std::vector<uint32_t> alwaysChecked_;           // entries without a required literal
+    std::vector<std::vector<uint32_t>> byLiteral_;  // entries requiring each literal
     std::optional<size_t> lastAll_;
     LiteralScanner scanner_;
     mutable std::vector<uint64_t> seen_;

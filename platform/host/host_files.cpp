@@ -9,7 +9,7 @@ namespace platform::host {
 namespace {
 
 class HostInputFile final : public InputFile {
-public:
+  public:
     explicit HostInputFile(std::FILE* file) : file_(file) {}
     ~HostInputFile() override { std::fclose(file_); }
 
@@ -18,7 +18,7 @@ public:
         return (read == 0 && std::ferror(file_)) ? (errno != 0 ? errno : EIO) : 0;
     }
 
-private:
+  private:
     std::FILE* file_;
 };
 

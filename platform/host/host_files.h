@@ -6,7 +6,7 @@
 namespace platform::host {
 
 class HostFiles final : public FileSystem {
-public:
+  public:
     long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) override;
     std::string DescribeError(long error) const override;
 };

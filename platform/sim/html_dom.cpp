@@ -39,7 +39,8 @@ std::unique_ptr<DomNode> Convert(const GumboNode* node, DomNode* parent) {
         out->checked = out->Attribute("checked").has_value();
     }
     for (unsigned i = 0; i < element.children.length; ++i) {
-        if (auto child = Convert(static_cast<const GumboNode*>(element.children.data[i]), out.get())) {
+        if (auto child =
+                Convert(static_cast<const GumboNode*>(element.children.data[i]), out.get())) {
             out->children.push_back(std::move(child));
         }
     }
@@ -72,19 +73,28 @@ std::string Escape(const std::string& text, bool attribute) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += attribute ? "&quot;" : "\""; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += attribute ? "&quot;" : "\"";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
 }
 
 bool IsVoid(const std::string& tag) {
-    for (const char* v : {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta",
-                          "param", "source", "track", "wbr"}) {
+    for (const char* v : {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
+                          "meta", "param", "source", "track", "wbr"}) {
         if (tag == v) {
             return true;
         }
@@ -156,8 +166,8 @@ bool HtmlDom::ReplaceOuterHtml(DomNode& node, const std::string& html) {
     }
     // Parsed as a body of its own: its elements take the node's place.
     std::unique_ptr<DomNode> fragment = Parse("<body>" + html + "</body>");
-    DomNode* body = const_cast<DomNode*>(
-        Find(*fragment, [](const DomNode& n) { return n.tag == "body"; }));
+    DomNode* body =
+        const_cast<DomNode*>(Find(*fragment, [](const DomNode& n) { return n.tag == "body"; }));
     auto& siblings = parent->children;
     for (size_t i = 0; i < siblings.size(); ++i) {
         if (siblings[i].get() != &node) {

@@ -26,7 +26,7 @@ struct DomNode {
 };
 
 class HtmlDom {
-public:
+  public:
     explicit HtmlDom(const std::string& html);
 
     DomNode* FindById(const std::string& id) const;  // ignores case
@@ -38,7 +38,7 @@ public:
     void SetInnerText(DomNode& node, const std::string& text);
     const DomNode& Root() const { return *root_; }
 
-private:
+  private:
     std::unique_ptr<DomNode> root_;
 };
 

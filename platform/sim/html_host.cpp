@@ -11,7 +11,10 @@ namespace sim {
 SimHtmlHost::SimHtmlHost(World::State& state, Thread& thread, platform::WindowHandle dialog,
                          platform::HtmlEvents& events,
                          std::shared_ptr<const platform::Resources> resources)
-    : state_(state), thread_(thread), dialog_(dialog), events_(events),
+    : state_(state),
+      thread_(thread),
+      dialog_(dialog),
+      events_(events),
       resources_(std::move(resources)) {
     state_.pages[dialog_] = this;
 }
@@ -65,7 +68,9 @@ bool SimHtmlHost::Navigate(const std::string& url) {
     return Load(html, url);
 }
 
-bool SimHtmlHost::Has(const std::string& id) const { return dom_ && dom_->FindById(id); }
+bool SimHtmlHost::Has(const std::string& id) const {
+    return dom_ && dom_->FindById(id);
+}
 
 std::optional<std::string> SimHtmlHost::Value(const std::string& id) const {
     const DomNode* node = dom_ ? dom_->FindById(id) : nullptr;
@@ -124,7 +129,9 @@ bool SimHtmlHost::SetOuterHtml(const std::string& id, const std::string& html) {
     return node && dom_->ReplaceOuterHtml(*node, html);
 }
 
-std::string SimHtmlHost::Title() const { return dom_ ? dom_->Title() : std::string(); }
+std::string SimHtmlHost::Title() const {
+    return dom_ ? dom_->Title() : std::string();
+}
 
 std::optional<std::string> SimHtmlHost::OuterHtml(const std::string& id) const {
     const DomNode* node = dom_ ? dom_->FindById(id) : nullptr;
@@ -153,11 +160,12 @@ bool SimHtmlHost::PressKey(uint32_t virtualKey) {
                                     static_cast<uint32_t>(state_.now)};
     auto alive = alive_;
     return state_
-               .CallOnThread(thread_,
-                             [this, alive, message]() -> std::intptr_t {
-                                 return *alive && events_.OnTranslateAccelerator(message);
-                             },
-                             5000)
+               .CallOnThread(
+                   thread_,
+                   [this, alive, message]() -> std::intptr_t {
+                       return *alive && events_.OnTranslateAccelerator(message);
+                   },
+                   5000)
                .value_or(0) != 0;
 }
 

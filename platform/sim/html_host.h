@@ -15,7 +15,7 @@ namespace sim {
 struct Thread;
 
 class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocument {
-public:
+  public:
     SimHtmlHost(World::State& state, Thread& thread, platform::WindowHandle dialog,
                 platform::HtmlEvents& events, std::shared_ptr<const platform::Resources> resources);
     ~SimHtmlHost() override;
@@ -44,7 +44,7 @@ public:
     std::optional<std::string> OuterHtml(const std::string& id) const;
     const std::string& Url() const { return url_; }
 
-private:
+  private:
     bool Load(const std::string& html, const std::string& url);
 
     World::State& state_;

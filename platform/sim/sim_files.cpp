@@ -10,7 +10,7 @@ namespace sim {
 namespace {
 
 class SimInputFile final : public platform::InputFile {
-public:
+  public:
     SimInputFile(SimFiles::File file, std::shared_ptr<int> open)
         : file_(std::move(file)), open_(std::move(open)) {
         ++*open_;
@@ -32,7 +32,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     SimFiles::File file_;
     std::shared_ptr<int> open_;
     size_t offset_ = 0;
@@ -40,7 +40,9 @@ private:
 
 }  // namespace
 
-std::string SimFiles::Key(std::string_view path) { return platform::AsciiLower(path); }
+std::string SimFiles::Key(std::string_view path) {
+    return platform::AsciiLower(path);
+}
 
 long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) {
     out.reset();
@@ -58,12 +60,19 @@ long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::I
 std::string SimFiles::DescribeError(long error) const {
     // The texts Windows gives for the errors tests use.
     switch (error) {
-        case 2: return "The system cannot find the file specified.";
-        case 3: return "The system cannot find the path specified.";
-        case 5: return "Access is denied.";
-        case 23: return "Data error (cyclic redundancy check).";
-        case 32: return "The process cannot access the file because it is being used by another process.";
-        default: return "Error " + std::to_string(error) + ".";
+        case 2:
+            return "The system cannot find the file specified.";
+        case 3:
+            return "The system cannot find the path specified.";
+        case 5:
+            return "Access is denied.";
+        case 23:
+            return "Data error (cyclic redundancy check).";
+        case 32:
+            return "The process cannot access the file because it is being used by another "
+                   "process.";
+        default:
+            return "Error " + std::to_string(error) + ".";
     }
 }
 

@@ -11,11 +11,11 @@
 namespace sim {
 
 class SimFiles final : public platform::FileSystem {
-public:
+  public:
     struct File {
         std::string contents;
-        long openError = 0;                   // opening fails with this
-        std::optional<size_t> readErrorAt;    // reading past this offset fails
+        long openError = 0;                 // opening fails with this
+        std::optional<size_t> readErrorAt;  // reading past this offset fails
         long readError = 0;
     };
 
@@ -31,7 +31,7 @@ public:
     long OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) override;
     std::string DescribeError(long error) const override;
 
-private:
+  private:
     static std::string Key(std::string_view path);
     std::map<std::string, File> files_;
     std::shared_ptr<int> open_ = std::make_shared<int>(0);

@@ -1,9 +1,9 @@
 // The sim's shared state and the views each simulated process has of it. Internal to the sim.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstddef>
-#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -124,7 +124,7 @@ struct World::State {
     platform::WindowHandle focus = platform::WindowHandle::Null;
     std::map<std::string, uint32_t> atoms;  // registered messages, by folded name
     std::map<std::string, std::vector<std::max_align_t>> sharedSections;
-    std::map<std::string, int> mutexes;     // named mutexes and their handle counts
+    std::map<std::string, int> mutexes;  // named mutexes and their handle counts
     std::vector<Program> programs;
     std::deque<int> messageBoxAnswers;
     std::vector<MessageBoxRecord> messageBoxes;

@@ -524,7 +524,7 @@ bool SimWindowSystem::AppendSystemMenuItem(WindowHandle handle, uint32_t command
 }
 
 platform::HookHandle SimWindowSystem::SetLowLevelHook(platform::HookKind kind,
-                                                     platform::HookProcedure* procedure) {
+                                                      platform::HookProcedure* procedure) {
     const auto handle = static_cast<platform::HookHandle>(state_.nextHook++);
     state_.hooks.push_back({handle, kind, procedure, &state_.Current()});
     return handle;
@@ -543,7 +543,8 @@ std::intptr_t SimWindowSystem::CallNextHook(platform::HookHandle, int, std::uint
 }
 
 int16_t SimWindowSystem::GetAsyncKeyState(int virtualKey) const {
-    const bool down = virtualKey >= 0 && virtualKey < 256 && state_.keyDown[static_cast<size_t>(virtualKey)];
+    const bool down =
+        virtualKey >= 0 && virtualKey < 256 && state_.keyDown[static_cast<size_t>(virtualKey)];
     return down ? static_cast<int16_t>(0x8000) : 0;
 }
 
@@ -583,12 +584,14 @@ bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
         } else {
             // The hook runs on its own thread, when that thread waits for messages; one that
             // does not answer in time is passed over.
-            result = state_.CallOnThread(*hook.thread,
-                                         [&] {
-                                             return hook.procedure->OnHookEvent(
-                                                 platform::kHcAction, message, record);
-                                         },
-                                         kLowLevelHooksTimeoutMs)
+            result = state_
+                         .CallOnThread(
+                             *hook.thread,
+                             [&] {
+                                 return hook.procedure->OnHookEvent(platform::kHcAction, message,
+                                                                    record);
+                             },
+                             kLowLevelHooksTimeoutMs)
                          .value_or(0);
         }
         if (result != 0) {
@@ -601,7 +604,8 @@ bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
 bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
     const bool altDown = state_.keyDown[platform::vk::kMenu];
     uint32_t message = up ? wm::kKeyUp : wm::kKeyDown;
-    if (altDown || virtualKey == platform::vk::kMenu || GenericKey(virtualKey) == platform::vk::kMenu) {
+    if (altDown || virtualKey == platform::vk::kMenu ||
+        GenericKey(virtualKey) == platform::vk::kMenu) {
         message += wm::kSysKeyDown - wm::kKeyDown;
     }
     platform::KeyboardEvent event{virtualKey, 0,
@@ -622,9 +626,9 @@ bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
 bool SimWindowSystem::SendMouse(uint32_t flags) {
     namespace mouse = platform::mouse;
     const std::pair<uint32_t, uint32_t> events[] = {
-        {mouse::kEventMove, mouse::kMove},           {mouse::kEventLeftDown, mouse::kLButtonDown},
-        {mouse::kEventLeftUp, mouse::kLButtonUp},    {mouse::kEventRightDown, mouse::kRButtonDown},
-        {mouse::kEventRightUp, mouse::kRButtonUp},   {mouse::kEventMiddleDown, mouse::kMButtonDown},
+        {mouse::kEventMove, mouse::kMove},         {mouse::kEventLeftDown, mouse::kLButtonDown},
+        {mouse::kEventLeftUp, mouse::kLButtonUp},  {mouse::kEventRightDown, mouse::kRButtonDown},
+        {mouse::kEventRightUp, mouse::kRButtonUp}, {mouse::kEventMiddleDown, mouse::kMButtonDown},
         {mouse::kEventWheel, mouse::kWheel},
     };
     struct {
@@ -638,7 +642,8 @@ bool SimWindowSystem::SendMouse(uint32_t flags) {
         }
         record.flags = 1;  // LLMHF_INJECTED
         record.time = static_cast<uint32_t>(state_.now);
-        if (!RunHooks(platform::HookKind::Mouse, message, reinterpret_cast<std::intptr_t>(&record)) &&
+        if (!RunHooks(platform::HookKind::Mouse, message,
+                      reinterpret_cast<std::intptr_t>(&record)) &&
             state_.FindWindow(state_.focus)) {
             PostMessage(state_.focus, message, 0, 0);
         }

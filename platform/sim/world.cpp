@@ -41,8 +41,8 @@ Process& State::NewProcess(std::string image, std::vector<std::string> args, Pro
     process->resources = resources ? std::move(resources) : std::make_shared<EmptyResources>();
     process->windows = std::make_unique<SimWindowSystem>(*this, *process);
     process->processes = std::make_unique<SimProcessSystem>(*this, *process);
-    process->system = std::make_unique<platform::System>(
-        platform::System{registry, *process->windows, *process->processes, *process->resources, files});
+    process->system = std::make_unique<platform::System>(platform::System{
+        registry, *process->windows, *process->processes, *process->resources, files});
     auto thread = std::make_unique<Thread>();
     thread->id = nextThreadId++;
     thread->process = process.get();
@@ -92,7 +92,8 @@ void State::EndProcess(Process& process, uint32_t exitCode) {
     process.exitCode = exitCode;
 }
 
-std::optional<std::intptr_t> State::CallOnThread(Thread& thread, std::function<std::intptr_t()> call,
+std::optional<std::intptr_t> State::CallOnThread(Thread& thread,
+                                                 std::function<std::intptr_t()> call,
                                                  uint32_t timeoutMs) {
     if (&thread == &Current()) {
         return call();

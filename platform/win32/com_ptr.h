@@ -9,7 +9,7 @@ namespace platform::win32 {
 
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(const ComPtr& other) : p_(other.p_) {
         if (p_) {
@@ -47,13 +47,13 @@ public:
         return out;
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
 // A BSTR, freed on every path.
 class Bstr {
-public:
+  public:
     explicit Bstr(const wchar_t* text = nullptr) : s_(text ? SysAllocString(text) : nullptr) {}
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -65,7 +65,7 @@ public:
         return &s_;
     }
 
-private:
+  private:
     BSTR s_;
 };
 

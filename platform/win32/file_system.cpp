@@ -9,7 +9,7 @@ namespace platform::win32 {
 namespace {
 
 class Win32InputFile final : public InputFile {
-public:
+  public:
     explicit Win32InputFile(UniqueHandle file) : file_(std::move(file)) {}
 
     long Read(char* buffer, size_t size, size_t& read) override {
@@ -23,7 +23,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     UniqueHandle file_;
 };
 

@@ -5,7 +5,7 @@
 namespace platform::win32 {
 
 class Win32FileSystem final : public FileSystem {
-public:
+  public:
     long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) override;
     std::string DescribeError(long error) const override;
 };

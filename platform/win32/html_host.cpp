@@ -15,9 +15,13 @@ namespace platform::win32 {
 
 namespace {
 
-HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
+HWND Hwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
 
-std::string FromBstr(BSTR text) { return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string(); }
+std::string FromBstr(BSTR text) {
+    return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
+}
 
 // The sites the control calls back into. Reference counted by the control; it outlives the
 // host only until the control lets go, and forwards nothing once the host has detached.
@@ -25,7 +29,7 @@ class BrowserSite final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IDocHostUIHandler,
                           public IDispatch {
-public:
+  public:
     BrowserSite(HWND window, HtmlEvents& events) : window_(window), events_(&events) {}
 
     void Detach() { events_ = nullptr; }
@@ -120,8 +124,14 @@ public:
         if (events_ == nullptr || msg == nullptr) {
             return S_FALSE;
         }
-        const Message message{static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(msg->hwnd)),
-                              msg->message, msg->wParam, msg->lParam, msg->time, msg->pt.x, msg->pt.y};
+        const Message message{
+            static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(msg->hwnd)),
+            msg->message,
+            msg->wParam,
+            msg->lParam,
+            msg->time,
+            msg->pt.x,
+            msg->pt.y};
         return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
     }
     STDMETHODIMP GetOptionKeyPath(LPOLESTR*, DWORD) override { return E_NOTIMPL; }
@@ -145,7 +155,9 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
         if (events_ == nullptr || params == nullptr) {
@@ -167,7 +179,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     HWND window_;
     HtmlEvents* events_;
     IDispatch* browser_ = nullptr;  // not owned: compared only
@@ -177,8 +189,9 @@ private:
 // A click anywhere on the page, as the document's onclick: the element's own id, or its
 // nearest ancestor's.
 class ClickHandler final : public IDispatch {
-public:
-    ClickHandler(IHTMLDocument2* document, HtmlEvents& events) : document_(document), events_(&events) {}
+  public:
+    ClickHandler(IHTMLDocument2* document, HtmlEvents& events)
+        : document_(document), events_(&events) {}
     void Detach() { events_ = nullptr; }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -203,8 +216,11 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
         if (events_ == nullptr) {
             return S_OK;
         }
@@ -232,14 +248,14 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     IHTMLDocument2* document_;  // not owned: lives as long as the page
     HtmlEvents* events_;
     ULONG references_ = 1;
 };
 
 class WebBrowserHost final : public HtmlHost, public HtmlDocument {
-public:
+  public:
     WebBrowserHost(HWND window, HtmlEvents& events) : window_(window), events_(events) {}
 
     ~WebBrowserHost() override {
@@ -278,8 +294,8 @@ public:
         }
         site_->SetBrowser(object_.As<IDispatch>(IID_IDispatch).Get());
         auto container = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-        if (container && SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2,
-                                                                  connection_.Put()))) {
+        if (container &&
+            SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, connection_.Put()))) {
             connection_->Advise(static_cast<IDispatch*>(site_), &cookie_);
         }
         return true;
@@ -375,7 +391,7 @@ public:
         return FromBstr(title.Get());
     }
 
-private:
+  private:
     ComPtr<IHTMLElement> Element(const std::string& id) const {
         ComPtr<IHTMLElement> element;
         auto document3 = document_.As<IHTMLDocument3>(IID_IHTMLDocument3);

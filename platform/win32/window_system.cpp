@@ -316,8 +316,12 @@ LRESULT CALLBACK MouseHookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
                              : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-HookHandle ToHandle(HHOOK hook) { return static_cast<HookHandle>(reinterpret_cast<std::uintptr_t>(hook)); }
-HHOOK ToHhook(HookHandle hook) { return reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook)); }
+HookHandle ToHandle(HHOOK hook) {
+    return static_cast<HookHandle>(reinterpret_cast<std::uintptr_t>(hook));
+}
+HHOOK ToHhook(HookHandle hook) {
+    return reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook));
+}
 
 }  // namespace
 
@@ -326,14 +330,17 @@ HookHandle Win32WindowSystem::SetLowLevelHook(HookKind kind, HookProcedure* proc
     const HOOKPROC trampoline = keyboard ? KeyboardHookTrampoline : MouseHookTrampoline;
     // The module that holds the trampoline: this library's, or the program's.
     HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(trampoline), &module);
+    GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(trampoline), &module);
     hookProcedures[keyboard ? 0 : 1] = procedure;
-    return ToHandle(SetWindowsHookExW(keyboard ? WH_KEYBOARD_LL : WH_MOUSE_LL, trampoline, module, 0));
+    return ToHandle(
+        SetWindowsHookExW(keyboard ? WH_KEYBOARD_LL : WH_MOUSE_LL, trampoline, module, 0));
 }
 
-bool Win32WindowSystem::Unhook(HookHandle hook) { return UnhookWindowsHookEx(ToHhook(hook)); }
+bool Win32WindowSystem::Unhook(HookHandle hook) {
+    return UnhookWindowsHookEx(ToHhook(hook));
+}
 
 std::intptr_t Win32WindowSystem::CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
@@ -364,7 +371,7 @@ bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
 }
 
 std::unique_ptr<HtmlHost> Win32WindowSystem::CreateHtmlHost(WindowHandle dialog,
-                                                           HtmlEvents& events) {
+                                                            HtmlEvents& events) {
     return CreateWebBrowserHost(dialog, events);
 }
 

@@ -12,9 +12,10 @@ namespace {
 namespace mb = platform::mb;
 
 class ConfigurationPage : public CorvaneWorld {
-protected:
+  protected:
     // The page of the process's dialog with this caption, once it has loaded.
-    sim::SimHtmlHost* PageOf(const platform::Process& process, const std::string& caption = "Corvane") {
+    sim::SimHtmlHost* PageOf(const platform::Process& process,
+                             const std::string& caption = "Corvane") {
         world.RunFor(50);
         const auto window = WindowOf(process, caption);
         return window ? world.Page(window->handle) : nullptr;
@@ -131,7 +132,8 @@ TEST_F(ConfigurationPage, PasswordIsSetThenAskedAtTheNextStart) {
     ask->SetValue("password", "S3CRET");
     ask->Click("ButtonOK");
     EXPECT_EQ(again->WaitForExit(5000), 0u);
-    EXPECT_EQ(LastBox()->text, "The password you have entered in incorrect.\n\nCorvane will not exit.");
+    EXPECT_EQ(LastBox()->text,
+              "The password you have entered in incorrect.\n\nCorvane will not exit.");
     EXPECT_EQ(LastBox()->type, mb::kOk | mb::kIconStop);
 
     // The right one opens the page; Cancel in the prompt counts as a wrong one.
@@ -167,14 +169,16 @@ TEST_F(ConfigurationPage, KeyboardFilterKeepsPrintNewOpenAndReloadFromTheBrowser
 }
 
 TEST_F(ConfigurationPage, AlternativePageBindsBySameIdsAndMissingOnesAreSkipped) {
-    world.Files().Put("C:\\Kiosk\\admin.htm",
-                      "<html><head><title>Kiosk admin</title></head><body>"
-                      "<input type=checkbox id=disablesleepkey><input type=checkbox id=HideDesktop>"
-                      "<button id=buttonActivityTimer>?</button><button id=ButtonApply>Apply</button>"
-                      "</body></html>");
+    world.Files().Put(
+        "C:\\Kiosk\\admin.htm",
+        "<html><head><title>Kiosk admin</title></head><body>"
+        "<input type=checkbox id=disablesleepkey><input type=checkbox id=HideDesktop>"
+        "<button id=buttonActivityTimer>?</button><button id=ButtonApply>Apply</button>"
+        "</body></html>");
     {
         platform::RegistryKeyPtr root;
-        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root), 0);
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root),
+                  0);
         SetStringValue(*root, "CorvaneGUI", "C:\\Kiosk\\admin.htm");
         ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, root), 0);
         SetDWordValue(*root, "HideDesktop", 1);

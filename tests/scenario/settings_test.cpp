@@ -270,7 +270,8 @@ TEST_F(HideGuiSettingsTest, FirstSaveWritesAll37AndHandSetValuesSurvive) {
 }
 
 TEST_F(HideGuiSettingsTest, MissingOrUnwritableKeyIsQuiet) {
-    world.Registry().DenyAccess(platform::Hive::LocalMachine, kHideGuiKey, platform::reg::kSetValue);
+    world.Registry().DenyAccess(platform::Hive::LocalMachine, kHideGuiKey,
+                                platform::reg::kSetValue);
     CCorvaneDlg dialog(app);
     ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(dialog.ExchangeHideGUISettings(1), 0);

@@ -16,9 +16,9 @@ using ext::ShellExtension;
 using platform::WindowHandle;
 
 class PassAll final : public platform::WindowHandler {
-public:
-    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t wParam,
-                                                 std::intptr_t) override {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t) override {
         received.emplace_back(message, wParam);
         return std::nullopt;
     }
@@ -31,12 +31,15 @@ int FakeShell(platform::System& system) {
 }
 
 class ShellLockdown : public CorvaneWorld {
-protected:
+  protected:
     ShellLockdown() {
-        world.RegisterProgram(kCorvanePath, [this](platform::System& system) {
-            ShellExtension extension(system, Shared());
-            return CorvaneMain(system, &extension);
-        }, CorvaneResources());
+        world.RegisterProgram(
+            kCorvanePath,
+            [this](platform::System& system) {
+                ShellExtension extension(system, Shared());
+                return CorvaneMain(system, &extension);
+            },
+            CorvaneResources());
         world.RegisterProgram("C:\\Windows\\explorer.exe", FakeShell);
     }
 
@@ -44,7 +47,8 @@ protected:
 
     void Settings(int hideGui, int timers, std::vector<const char*> on, bool hideGuiKey = true) {
         platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key), 0);
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key),
+                  0);
         SetDWordValue(*key, "EnableHideGUI", hideGui);
         SetDWordValue(*key, "EnableTimers", timers);
         if (!hideGuiKey) {
@@ -160,7 +164,8 @@ TEST_F(ShellLockdown, DesktopWithoutTaskbarHidesTheDesktopAndNothingElse) {
     auto shell = StartShell("notaskbar");
     PassAll handler;
     // A top-level window of a class the taskbar's children have: not the shell's, left alone.
-    const WindowHandle stray = sys.windows.CreateWindow({"Button", "stray", platform::ws::kVisible, {}}, &handler);
+    const WindowHandle stray =
+        sys.windows.CreateWindow({"Button", "stray", platform::ws::kVisible, {}}, &handler);
     auto kiosk = Start("/user");
     EXPECT_TRUE(world.MessageBoxes().empty());
     EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
@@ -172,9 +177,10 @@ TEST_F(ShellLockdown, DesktopWithoutTaskbarHidesTheDesktopAndNothingElse) {
 }
 
 class DriverExtension : public ShellLockdown {
-protected:
+  protected:
     void SetUp() override {
-        focus = sys.windows.CreateWindow({"KioskBrowser", "browser", platform::ws::kVisible, {}}, &focused);
+        focus = sys.windows.CreateWindow({"KioskBrowser", "browser", platform::ws::kVisible, {}},
+                                         &focused);
         main = sys.windows.CreateWindow({"CorvaneMain", "main", 0, {}}, &mainHandler);
         sys.windows.SetForegroundWindow(focus);
     }
@@ -201,7 +207,8 @@ protected:
 };
 
 TEST_F(DriverExtension, HooksSwallowWhatTheSettingsForbidAndReportTheRest) {
-    Settings(1, 1, {"DisableWindowsKey", "DisableTaskSwitching", "DisableRightClick", "EnableOverrides"});
+    Settings(1, 1,
+             {"DisableWindowsKey", "DisableTaskSwitching", "DisableRightClick", "EnableOverrides"});
     StartShell();
     ShellExtension extension(sys, Shared());
     ASSERT_EQ(extension.StartExtensions(main), 1);

@@ -50,7 +50,8 @@ class CorvaneProcesses : public testing::Test {
     // The kiosk settings of these tests: no shell lockdown, which needs a shell.
     void SetUp() override {
         platform::RegistryKeyPtr root;
-        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root), 0);
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, root),
+                  0);
         SetDWordValue(*root, "EnableHideGUI", 0);
         SetDWordValue(*root, "EnableTimers", 0);
     }

@@ -22,10 +22,12 @@ namespace wm = platform::wm;
 namespace vk = platform::vk;
 using platform::WindowHandle;
 
-HWND Hwnd(WindowHandle w) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w)); }
+HWND Hwnd(WindowHandle w) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
+}
 
 class Counter final : public platform::WindowHandler {
-public:
+  public:
     std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t,
                                                  std::intptr_t) override {
         activity += message == WM_APP_ACTIVITY;
@@ -35,20 +37,21 @@ public:
 };
 
 class Extension : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key), 0);
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key),
+                  0);
         SetDWordValue(*key, "EnableHideGUI", 1);
         SetDWordValue(*key, "EnableTimers", 1);
         ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
         for (const HideGuiValue& value : kHideGuiValues) {
             SetDWordValue(*key, value.name, 0);
         }
-        for (const char* name : {"EnableOverrides", "DisableWindowsKey", "DisableCtrlEsc",
-                                 "DisableTaskSwitching", "DisableAltSpace", "DisableRightClick",
-                                 "DisableShiftLeftClick", "DisableVolumeUpKey", "HideDesktop",
-                                 "HideTaskbar", "HideStartButton", "CloseTaskTray"}) {
+        for (const char* name :
+             {"EnableOverrides", "DisableWindowsKey", "DisableCtrlEsc", "DisableTaskSwitching",
+              "DisableAltSpace", "DisableRightClick", "DisableShiftLeftClick", "DisableVolumeUpKey",
+              "HideDesktop", "HideTaskbar", "HideStartButton", "CloseTaskTray"}) {
             SetDWordValue(*key, name, 1);
         }
         main = sys.windows.CreateWindow({"CorvaneExtTestMain", "main", 0, {}}, &counter);
@@ -94,7 +97,8 @@ protected:
         do {
             platform::Message message;
             while (sys.windows.PeekMessage(message, true)) {
-                overrides += message.message == WM_APP_OVERRIDE && message.window == WindowHandle::Null;
+                overrides +=
+                    message.message == WM_APP_OVERRIDE && message.window == WindowHandle::Null;
                 sys.windows.DispatchMessage(message);
             }
             sys.processes.Sleep(5);
@@ -134,14 +138,14 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     Pump(200);  // the sink takes the focus
 
     ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
-    Chord(vk::kShift, 'A');                 // an ordinary key passes
-    Press(vk::kLWin, true);                 // the Windows key
-    Release(vk::kLWin, true);               // its release passes
-    Chord(vk::kControl, vk::kEscape);       // Ctrl+Esc
-    Chord(vk::kMenu, vk::kTab);             // Alt+Tab
-    Chord(vk::kMenu, vk::kSpace);           // Alt+Space
-    Chord(vk::kShift, vk::kF12);            // Shift+F12: a request, and F12 passes
-    Press(vk::kVolumeUp, true);             // injected: passes even with its setting on
+    Chord(vk::kShift, 'A');            // an ordinary key passes
+    Press(vk::kLWin, true);            // the Windows key
+    Release(vk::kLWin, true);          // its release passes
+    Chord(vk::kControl, vk::kEscape);  // Ctrl+Esc
+    Chord(vk::kMenu, vk::kTab);        // Alt+Tab
+    Chord(vk::kMenu, vk::kSpace);      // Alt+Space
+    Chord(vk::kShift, vk::kF12);       // Shift+F12: a request, and F12 passes
+    Press(vk::kVolumeUp, true);        // injected: passes even with its setting on
     Release(vk::kVolumeUp, true);
     // Clicks go to the window under the cursor: put it on the sink.
     RECT rect{};
@@ -163,14 +167,14 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     // "m<message>" for a mouse message.
     const std::string seen = sys.windows.GetWindowText(sinkWindow);
     SCOPED_TRACE(seen);
-    EXPECT_NE(seen.find("k65,"), std::string::npos);             // A
-    EXPECT_EQ(seen.find("k91,"), std::string::npos);             // Windows key swallowed
-    EXPECT_NE(seen.find("u91,"), std::string::npos);             // its release passed
-    EXPECT_EQ(seen.find("k27,"), std::string::npos);             // Esc with Ctrl swallowed
-    EXPECT_EQ(seen.find("k9,"), std::string::npos);              // Tab with Alt swallowed
-    EXPECT_EQ(seen.find("k32,"), std::string::npos);             // Space with Alt swallowed
-    EXPECT_NE(seen.find("k123,"), std::string::npos);            // F12 passed
-    EXPECT_NE(seen.find("k175,"), std::string::npos);            // volume up passed
+    EXPECT_NE(seen.find("k65,"), std::string::npos);   // A
+    EXPECT_EQ(seen.find("k91,"), std::string::npos);   // Windows key swallowed
+    EXPECT_NE(seen.find("u91,"), std::string::npos);   // its release passed
+    EXPECT_EQ(seen.find("k27,"), std::string::npos);   // Esc with Ctrl swallowed
+    EXPECT_EQ(seen.find("k9,"), std::string::npos);    // Tab with Alt swallowed
+    EXPECT_EQ(seen.find("k32,"), std::string::npos);   // Space with Alt swallowed
+    EXPECT_NE(seen.find("k123,"), std::string::npos);  // F12 passed
+    EXPECT_NE(seen.find("k175,"), std::string::npos);  // volume up passed
     // A plain left click passes, once; right clicks and the Shift+left click do not.
     const size_t left = seen.find("m513,");
     EXPECT_NE(left, std::string::npos);
@@ -200,8 +204,9 @@ TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
     Pump(200);
     EXPECT_FALSE(sys.windows.IsWindowVisible(desktop));
     EXPECT_FALSE(sys.windows.IsWindowVisible(tray));
-    EXPECT_FALSE(IsWindowVisible(Hwnd(start)) && (GetWindowLongW(Hwnd(start), GWL_STYLE) & WS_VISIBLE));
-    EXPECT_FALSE(sys.windows.IsWindow(notify));  // closed
+    EXPECT_FALSE(IsWindowVisible(Hwnd(start)) &&
+                 (GetWindowLongW(Hwnd(start), GWL_STYLE) & WS_VISIBLE));
+    EXPECT_FALSE(sys.windows.IsWindow(notify));                        // closed
     EXPECT_TRUE(GetWindowLongW(Hwnd(rebar), GWL_STYLE) & WS_VISIBLE);  // not named
 
     // A second process sees the shell hidden and restores it.
@@ -220,10 +225,11 @@ TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
 int RunExtPeer(platform::System& system, const std::string& role) {
     auto& w = system.windows;
     class Sink final : public platform::WindowHandler {
-    public:
+      public:
         explicit Sink(platform::System& system) : system_(system) {}
         std::optional<std::intptr_t> OnWindowMessage(WindowHandle window, uint32_t message,
-                                                     std::uintptr_t wParam, std::intptr_t) override {
+                                                     std::uintptr_t wParam,
+                                                     std::intptr_t) override {
             std::string mark;
             if (message == wm::kKeyDown || message == wm::kSysKeyDown) {
                 mark = "k" + std::to_string(wParam) + ",";
@@ -239,7 +245,7 @@ int RunExtPeer(platform::System& system, const std::string& role) {
             return std::nullopt;
         }
 
-    private:
+      private:
         platform::System& system_;
         std::string seen_;
     };

@@ -7,7 +7,7 @@ namespace corvane::tools {
 namespace {
 
 class DefaultOnly final : public platform::WindowHandler {
-public:
+  public:
     std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t, std::uintptr_t,
                                                  std::intptr_t) override {
         return std::nullopt;

@@ -29,7 +29,9 @@ constexpr const char* kUsage =
     "Exit status: 0 all allowed (--lint: nothing found), 1 something refused (--lint: findings),\n"
     "2 a usage or file error.\n";
 
-std::string Quoted(const std::string& line) { return "\"" + line + "\""; }
+std::string Quoted(const std::string& line) {
+    return "\"" + line + "\"";
+}
 
 void Explain(const Verdict& verdict, const std::vector<std::string>& lines, std::ostream& out) {
     const auto where = [&](size_t index) {

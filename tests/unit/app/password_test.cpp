@@ -43,7 +43,7 @@ TEST(ScramblePassword, TwiceGivesTheTextBack) {
 }
 
 class PasswordStorage : public testing::Test {
-protected:
+  protected:
     sim::SimRegistry registry;
 };
 

@@ -10,7 +10,7 @@ namespace lumbrel::filter {
 namespace {
 
 class Generator {
-public:
+  public:
     explicit Generator(uint32_t seed) : random_(seed) {}
 
     std::string Pattern(int depth = 0) {
@@ -38,7 +38,8 @@ public:
             out += '$';
         }
         if (Chance(3)) {  // now and then something that does not compile
-            out.insert(static_cast<size_t>(Pick(0, static_cast<int>(out.size()))), 1, "([{)]}*\\"[Pick(0, 7)]);
+            out.insert(static_cast<size_t>(Pick(0, static_cast<int>(out.size()))), 1,
+                       "([{)]}*\\"[Pick(0, 7)]);
         }
         return out;
     }
@@ -73,12 +74,12 @@ public:
         return lines;
     }
 
-private:
+  private:
     std::string Atom(int depth) {
-        static const char* const simple[] = {"a",   "b",   "c",   "A",   "1",   ".",  "[ab]",
-                                              "[^a]", "[a-c]", "[\\t ]", "\\.", "\\a", "\\b", "\\c",
-                                              "\\d",  "\\h",  "\\n",  "\\q",  "\\w", "\\z", "/",
-                                              ":",    "\"",   "-"};
+        static const char* const simple[] = {"a",    "b",    "c",     "A",      "1",   ".",
+                                             "[ab]", "[^a]", "[a-c]", "[\\t ]", "\\.", "\\a",
+                                             "\\b",  "\\c",  "\\d",   "\\h",    "\\n", "\\q",
+                                             "\\w",  "\\z",  "/",     ":",      "\"",  "-"};
         const int choice = Pick(0, 12);
         if (depth < 2 && choice == 0) {
             return "(" + Pattern(depth + 1) + ")";

@@ -9,14 +9,14 @@ namespace lumbrel::filter {
 namespace {
 
 class FilterListsTest : public testing::Test {
-protected:
+  protected:
     sim::World world;
     FilterLists lists{world.Driver()};
 };
 
 TEST_F(FilterListsTest, LinesAreKeptWithLfOrCrLfAndNoLimits) {
-    world.Files().Put("C:\\f\\urls.txt", "+example\r\n\r\n; note\n-all\n  \n" +
-                                            std::string(1 << 20, 'x') + "\nlast");
+    world.Files().Put("C:\\f\\urls.txt",
+                      "+example\r\n\r\n; note\n-all\n  \n" + std::string(1 << 20, 'x') + "\nlast");
     EXPECT_EQ(lists.LoadUrlList("c:\\F\\URLS.TXT"), 1);
     ASSERT_EQ(lists.urlList.size(), 7u);
     EXPECT_EQ(lists.urlList[0], "+example");
@@ -78,8 +78,8 @@ TEST_F(FilterListsTest, SchemeRuleIsExactAndCaseSensitive) {
                                 "res://ieframe.dll/", "mms://stream/"}) {
         EXPECT_TRUE(PassesSchemeRule(allowed)) << allowed;
     }
-    for (const char* refused : {"ftp://a/", "file:///C:/", "about:home", "HTTP://A/", "about:blank#",
-                                "", "http:/a"}) {
+    for (const char* refused :
+         {"ftp://a/", "file:///C:/", "about:home", "HTTP://A/", "about:blank#", "", "http:/a"}) {
         EXPECT_FALSE(PassesSchemeRule(refused)) << refused;
     }
 }

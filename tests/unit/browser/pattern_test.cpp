@@ -126,8 +126,8 @@ TEST(Pattern, Anchors) {
     EXPECT_FALSE(Finds("^https://", "http://x/?u=https://bank"));
     EXPECT_TRUE(Finds(".com$", "www.x.com"));
     EXPECT_FALSE(Finds(".com$", "www.x.com/"));
-    EXPECT_TRUE(Finds("a\\$", "a$"));   // an escaped `$` stays a character
-    EXPECT_TRUE(Finds("a^b", "a^b"));   // `^` not first is an ordinary character
+    EXPECT_TRUE(Finds("a\\$", "a$"));  // an escaped `$` stays a character
+    EXPECT_TRUE(Finds("a^b", "a^b"));  // `^` not first is an ordinary character
     EXPECT_TRUE(Finds("^", "anything"));
     // The anchors hold for the whole pattern, not for one alternative.
     EXPECT_TRUE(Finds("^a|b$", "b"));

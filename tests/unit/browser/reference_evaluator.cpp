@@ -12,7 +12,7 @@ constexpr size_t kUnset = static_cast<size_t>(-1);
 struct OutOfSteps {};
 
 class Backtracker {
-public:
+  public:
     Backtracker(const Pattern& pattern, std::string_view text, uint64_t maxSteps)
         : p_(pattern), text_(text), maxSteps_(maxSteps) {}
 
@@ -88,7 +88,7 @@ public:
         return false;
     }
 
-private:
+  private:
     bool Sequence(const std::vector<int>& items, size_t k, size_t pos, Captures& caps,
                   const Next& next) {
         if (k == items.size()) {
@@ -118,7 +118,9 @@ private:
     uint64_t steps_ = 0;
 };
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 std::string ToLower(std::string s) {
     for (char& c : s) {
@@ -137,9 +139,9 @@ std::optional<bool> Matches(const Pattern& pattern, std::string_view text, uint6
     try {
         for (size_t start = 0; start <= last; ++start) {
             Captures caps(static_cast<size_t>(pattern.groupCount), {kUnset, kUnset});
-            const bool found = backtracker.Match(pattern.root, start, caps, [&](size_t end, Captures&) {
-                return !pattern.anchoredEnd || end == text.size();
-            });
+            const bool found = backtracker.Match(
+                pattern.root, start, caps,
+                [&](size_t end, Captures&) { return !pattern.anchoredEnd || end == text.size(); });
             if (found) {
                 return true;
             }

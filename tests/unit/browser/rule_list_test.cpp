@@ -90,7 +90,8 @@ TEST(RuleList, RuleThatRunsOutOfStepsRefuses) {
 TEST(RuleList, GarbageFilesLoadAndDecide) {
     std::vector<std::string> lines;
     for (int i = 0; i < 256; ++i) {
-        lines.push_back(std::string(1, static_cast<char>(i)) + std::string(3, static_cast<char>(255 - i)));
+        lines.push_back(std::string(1, static_cast<char>(i)) +
+                        std::string(3, static_cast<char>(255 - i)));
     }
     lines.push_back(std::string("+a\0b", 4));
     lines.push_back("\xEF\xBB\xBF+all");  // a byte order mark makes the sign a byte of it

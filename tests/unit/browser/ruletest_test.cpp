@@ -21,8 +21,9 @@ std::vector<std::string> Findings(const std::vector<std::string>& lines) {
 TEST(Lint, FindsWhatCanNeverDecide) {
     EXPECT_EQ(Findings({"+example", "-all", "; +EXAMPLE", " +EXAMPLE "}),
               (std::vector<std::string>{"4 duplicates line 1"}));
-    EXPECT_EQ(Findings({"-all", "+all"}),
-              (std::vector<std::string>{"1 never decides: the \"all\" line at line 2 replaces it"}));
+    EXPECT_EQ(
+        Findings({"-all", "+all"}),
+        (std::vector<std::string>{"1 never decides: the \"all\" line at line 2 replaces it"}));
     const auto bad = Findings({"+[abc", "+example"});
     ASSERT_EQ(bad.size(), 2u);
     EXPECT_EQ(bad[0].rfind("1 does not compile: \"[\" without its \"]\" (column 2)", 0), 0u);
@@ -38,7 +39,7 @@ TEST(Lint, FindsWhatCanNeverDecide) {
 }
 
 class RuleTester : public testing::Test {
-protected:
+  protected:
     int Run(std::vector<std::string> args, const std::string& input = "") {
         std::istringstream in(input);
         out.str("");
@@ -80,7 +81,9 @@ TEST_F(RuleTester, UsageAndFileErrorsExitWith2) {
     EXPECT_EQ(Run({"--bogus", "x"}), 2);
     EXPECT_EQ(Run({"rules.txt", "--content"}), 2);
     EXPECT_EQ(Run({"missing.txt", "x"}), 2);
-    EXPECT_EQ(err.str(), "lumbrel-ruletest: cannot open missing.txt: The system cannot find the file specified.\n");
+    EXPECT_EQ(
+        err.str(),
+        "lumbrel-ruletest: cannot open missing.txt: The system cannot find the file specified.\n");
     files.Put("rules.txt", "+all\n");
     EXPECT_EQ(Run({"rules.txt", "--content", "nopage.html"}), 2);
     EXPECT_EQ(Run({"--help"}), 0);

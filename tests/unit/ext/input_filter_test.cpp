@@ -80,7 +80,8 @@ TEST(KeyFilter, EveryRowSwallowsItsKeyAndOnlyItsKey) {
             EXPECT_FALSE(FilterKey(row.key, row.flags, row.without, on).swallow);
         }
         // A release always passes, also of a key whose press was swallowed.
-        EXPECT_FALSE(FilterKey(row.key, row.flags | platform::llkhf::kUp, row.modifiers, on).swallow);
+        EXPECT_FALSE(
+            FilterKey(row.key, row.flags | platform::llkhf::kUp, row.modifiers, on).swallow);
     }
 }
 
@@ -140,9 +141,9 @@ TEST(MouseFilter, TheMouseTable) {
         bool swallowedWithout;
     };
     const MouseRow rows[] = {
-        {mouse::kMove, true, false, false},         {mouse::kLButtonDown, true, true, false},
-        {mouse::kLButtonUp, false, true, false},    {mouse::kLButtonDblClk, true, false, false},
-        {mouse::kRButtonDown, true, true, true},    {mouse::kRButtonUp, false, true, true},
+        {mouse::kMove, true, false, false},          {mouse::kLButtonDown, true, true, false},
+        {mouse::kLButtonUp, false, true, false},     {mouse::kLButtonDblClk, true, false, false},
+        {mouse::kRButtonDown, true, true, true},     {mouse::kRButtonUp, false, true, true},
         {mouse::kRButtonDblClk, true, false, false}, {mouse::kMButtonDown, false, false, false},
         {mouse::kWheel, false, false, false},
     };

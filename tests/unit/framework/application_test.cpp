@@ -162,10 +162,14 @@ TEST(HtmlDialogNumbers, OnlyUnsignedDecimalNumbersOf32Bits) {
 
 // A page with three number boxes: a bad one in the middle stops the exchange there.
 class NumberPage final : public HtmlDialog {
-public:
+  public:
     explicit NumberPage(Application& app) : HtmlDialog(app, 200, 300) {}
     bool DoDataExchange(bool save) override {
-        return Exchange(*this, save).Number("first", first).Number("second", second).Number("third", third).Ok();
+        return Exchange(*this, save)
+            .Number("first", first)
+            .Number("second", second)
+            .Number("third", third)
+            .Ok();
     }
     uint32_t first = 1;
     uint32_t second = 2;
