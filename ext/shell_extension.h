@@ -41,21 +41,13 @@ class ShellExtension final : public ShellExtensions {
     void CloseSteps();
     void Post(const FilterActions& actions);
 
-    class KeyboardHook final : public platform::HookProcedure {
+    // A hook procedure of the platform that calls one of the two filter procedures.
+    template <std::intptr_t (ShellExtension::*Filter)(int, std::uintptr_t, std::intptr_t)>
+    class Hook final : public platform::HookProcedure {
       public:
-        explicit KeyboardHook(ShellExtension& owner) : owner_(owner) {}
+        explicit Hook(ShellExtension& owner) : owner_(owner) {}
         std::intptr_t OnHookEvent(int code, std::uintptr_t w, std::intptr_t l) override {
-            return owner_.KeyboardFilterProc(code, w, l);
-        }
-
-      private:
-        ShellExtension& owner_;
-    };
-    class MouseHook final : public platform::HookProcedure {
-      public:
-        explicit MouseHook(ShellExtension& owner) : owner_(owner) {}
-        std::intptr_t OnHookEvent(int code, std::uintptr_t w, std::intptr_t l) override {
-            return owner_.MouseFilterProc(code, w, l);
+            return (owner_.*Filter)(code, w, l);
         }
 
       private:
@@ -68,8 +60,8 @@ class ShellExtension final : public ShellExtensions {
     int mouseHookInstalled_ = 0;
     int keyboardHookInstalled_ = 0;
     ExtSettings settings_;
-    KeyboardHook keyboardHook_{*this};
-    MouseHook mouseHook_{*this};
+    Hook<&ShellExtension::KeyboardFilterProc> keyboardHook_{*this};
+    Hook<&ShellExtension::MouseFilterProc> mouseHook_{*this};
 };
 
 }  // namespace corvane::ext

@@ -114,24 +114,26 @@ std::vector<uint8_t> Utf16ToRegSzBytes(std::u16string_view text) {
     return out;
 }
 
-std::string AsciiLower(std::string_view text) {
+namespace {
+
+std::string MapAscii(std::string_view text, char first, char last, int shift) {
     std::string out(text);
     for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= first && c <= last) {
+            c = static_cast<char>(c + shift);
         }
     }
     return out;
 }
 
+}  // namespace
+
+std::string AsciiLower(std::string_view text) {
+    return MapAscii(text, 'A', 'Z', 'a' - 'A');
+}
+
 std::string AsciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
+    return MapAscii(text, 'a', 'z', 'A' - 'a');
 }
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {

@@ -9,14 +9,6 @@ namespace {
 
 constexpr const char* kCaption = "Lumbrel";
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(FoldCase(static_cast<uint8_t>(c)));
-    }
-    return out;
-}
-
 }  // namespace
 
 int FilterLists::Load(std::string_view path, const char* what, std::vector<std::string>& list,
@@ -54,7 +46,7 @@ int FilterLists::LoadContentList(std::string_view path) {
 }
 
 Verdict FilterLists::JudgeUrl(std::string_view address) const {
-    return urlRules_.Evaluate(Lower(address));
+    return urlRules_.Evaluate(FoldText(address));
 }
 
 Verdict FilterLists::JudgeContent(std::string_view markup) const {

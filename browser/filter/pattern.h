@@ -65,6 +65,15 @@ inline uint8_t FoldCase(uint8_t c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c + 32) : c;
 }
 
+// A text with A to Z folded, as the rules compare it.
+inline std::string FoldText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(FoldCase(static_cast<uint8_t>(c)));
+    }
+    return out;
+}
+
 // Whether the node can match the empty text (used by the parser's quantifier rule).
 bool CanMatchEmpty(const Pattern& pattern, int node);
 

@@ -10,14 +10,6 @@ bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(FoldCase(static_cast<uint8_t>(c)));
-    }
-    return out;
-}
-
 }  // namespace
 
 RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
@@ -32,7 +24,7 @@ RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
         return rule;
     }
     rule.allow = line.front() == '+';
-    rule.body = Lower(line.substr(1));
+    rule.body = FoldText(line.substr(1));
     if (rule.body == "all") {
         rule.kind = rule.allow ? LineKind::AllowAll : LineKind::RefuseAll;
     } else if (!rule.body.empty()) {
