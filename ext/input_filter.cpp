@@ -1,5 +1,7 @@
 #include "ext/input_filter.h"
 
+#include <iterator>
+
 #include "platform/constants.h"
 
 namespace corvane::ext {
@@ -13,33 +15,30 @@ bool ExtendedOnly(uint32_t flags) {
     return flags == platform::llkhf::kExtended;
 }
 
-struct SpecialKey {
-    uint32_t virtualKey;
-    int HideGuiSettings::*setting;
+// Rules 9 to 27 of the key table: the Sleep key, then the browser, volume, media and launch
+// keys 0xA6 to 0xB7 in their order, each with its setting.
+constexpr uint32_t kSleepKey = 0x5F;
+constexpr uint32_t kFirstSpecial = 0xA6;
+constexpr int HideGuiSettings::*kSpecialKeys[] = {
+    &HideGuiSettings::disableBrowserBackKey,    &HideGuiSettings::disableBrowserForwardKey,
+    &HideGuiSettings::disableBrowserRefreshKey, &HideGuiSettings::disableBrowserStopKey,
+    &HideGuiSettings::disableBrowserSearchKey,  &HideGuiSettings::disableBrowserFavoritesKey,
+    &HideGuiSettings::disableBrowserHomeKey,    &HideGuiSettings::disableVolumeMuteKey,
+    &HideGuiSettings::disableVolumeDownKey,     &HideGuiSettings::disableVolumeUpKey,
+    &HideGuiSettings::disableMediaNextKey,      &HideGuiSettings::disableMediaPreviousKey,
+    &HideGuiSettings::disableMediaStopKey,      &HideGuiSettings::disableMediaPlayPauseKey,
+    &HideGuiSettings::disableLaunchMailKey,     &HideGuiSettings::disableLaunchMediaKey,
+    &HideGuiSettings::disableLaunchApp1Key,     &HideGuiSettings::disableLaunchApp2Key,
 };
 
-// Rules 9 to 27 of the key table, in order.
-constexpr SpecialKey kSpecialKeys[] = {
-    {0x5F, &HideGuiSettings::disableSleepKey},
-    {0xA6, &HideGuiSettings::disableBrowserBackKey},
-    {0xA7, &HideGuiSettings::disableBrowserForwardKey},
-    {0xA8, &HideGuiSettings::disableBrowserRefreshKey},
-    {0xA9, &HideGuiSettings::disableBrowserStopKey},
-    {0xAA, &HideGuiSettings::disableBrowserSearchKey},
-    {0xAB, &HideGuiSettings::disableBrowserFavoritesKey},
-    {0xAC, &HideGuiSettings::disableBrowserHomeKey},
-    {0xAD, &HideGuiSettings::disableVolumeMuteKey},
-    {0xAE, &HideGuiSettings::disableVolumeDownKey},
-    {0xAF, &HideGuiSettings::disableVolumeUpKey},
-    {0xB0, &HideGuiSettings::disableMediaNextKey},
-    {0xB1, &HideGuiSettings::disableMediaPreviousKey},
-    {0xB2, &HideGuiSettings::disableMediaStopKey},
-    {0xB3, &HideGuiSettings::disableMediaPlayPauseKey},
-    {0xB4, &HideGuiSettings::disableLaunchMailKey},
-    {0xB5, &HideGuiSettings::disableLaunchMediaKey},
-    {0xB6, &HideGuiSettings::disableLaunchApp1Key},
-    {0xB7, &HideGuiSettings::disableLaunchApp2Key},
-};
+// The setting of a special key, looked up by its code rather than searched.
+bool SpecialKeySwallowed(uint32_t key, const HideGuiSettings& s) {
+    if (key == kSleepKey) {
+        return s.disableSleepKey != 0;
+    }
+    const uint32_t index = key - kFirstSpecial;  // wraps for keys below the range
+    return index < std::size(kSpecialKeys) && s.*kSpecialKeys[index] != 0;
+}
 
 bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSettings& s) {
     if (s.disableCtrlKey && m.ctrl) {
@@ -66,12 +65,7 @@ bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSe
     if (s.disableAltSpace && key == vk::kSpace && m.alt) {
         return true;
     }
-    for (const SpecialKey& special : kSpecialKeys) {
-        if (s.*special.setting && key == special.virtualKey && ExtendedOnly(flags)) {
-            return true;
-        }
-    }
-    return false;
+    return ExtendedOnly(flags) && SpecialKeySwallowed(key, s);
 }
 
 }  // namespace
