@@ -36,6 +36,7 @@ bool CCorvaneApp::InitInstance() {
         secondInstance = 1;
         return false;
     }
+    system.windows.InitCommonControls(0xFF);  // every standard window class
 
     if (userMode == 0) {
         auto dialog = std::make_unique<CCorvaneDlg>(*this);

@@ -1,11 +1,8 @@
 // Entry point of Corvane.exe: the real platform objects, then the portable program.
 #include "app/corvane_app.h"
 #include "ext/exports.h"
+#include "platform/win32/ole_scope.h"
 #include "platform/win32/system.h"
-#include "platform/win32/windows_api.h"
-
-#include <commctrl.h>
-#include <ole2.h>
 
 namespace {
 
@@ -18,28 +15,10 @@ class LinkedExtensions final : public corvane::ShellExtensions {
     int EndExtensions() override { return ::EndExtensions(); }
 };
 
-// The browser control of the pages needs OLE on this thread.
-class OleScope {
-  public:
-    OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~OleScope() {
-        if (ok_) {
-            OleUninitialize();
-        }
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-
-  private:
-    bool ok_;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    OleScope ole;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
-    InitCommonControlsEx(&controls);
+    platform::win32::OleScope ole;
     platform::win32::Win32System system;
     LinkedExtensions extensions;
     return corvane::CorvaneMain(system.Get(), &extensions);

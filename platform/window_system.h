@@ -70,7 +70,7 @@ class HookProcedure {
     ~HookProcedure() = default;
 };
 
-struct WindowSpec {
+struct WindowOptions {
     std::string className;  // registered on first use
     std::string title;
     uint32_t style = 0;
@@ -85,7 +85,7 @@ class WindowSystem {
 
     // Creation and destruction. A dialog comes from a template of the program's resources and
     // receives WM_INITDIALOG; a template with WS_VISIBLE is shown after it.
-    virtual WindowHandle CreateWindow(const WindowSpec& spec, WindowHandler* handler) = 0;
+    virtual WindowHandle CreateWindow(const WindowOptions& options, WindowHandler* handler) = 0;
     virtual WindowHandle CreateDialog(uint32_t templateId, WindowHandle owner,
                                       WindowHandler* handler) = 0;
     virtual bool DestroyWindow(WindowHandle window) = 0;
@@ -151,6 +151,9 @@ class WindowSystem {
     virtual bool SendKey(uint16_t virtualKey, bool up, bool extended) = 0;
     virtual bool SendMouse(uint32_t mouseEventFlags) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+
+    // InitCommonControlsEx with these classes (ICC_* flags).
+    virtual bool InitCommonControls(uint32_t classes) = 0;
 
     // The browser control of a dialog window; null when it cannot be made.
     virtual std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) = 0;

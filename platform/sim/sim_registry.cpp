@@ -17,21 +17,21 @@ std::string Fold(std::string_view name) {
 }
 
 std::vector<std::string_view> SplitPath(std::string_view path) {
-    std::vector<std::string_view> parts;
+    std::vector<std::string_view> segments;
     size_t start = 0;
     while (start <= path.size()) {
         const size_t end = path.find('\\', start);
         const std::string_view part = path.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!part.empty()) {
-            parts.push_back(part);
+            segments.push_back(part);
         }
         if (end == std::string_view::npos) {
             break;
         }
         start = end + 1;
     }
-    return parts;
+    return segments;
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     SimWindowSystem(World::State& state, Process& process) : state_(state), process_(process) {}
 
     uint32_t RegisterWindowMessage(std::string_view name) override;
-    platform::WindowHandle CreateWindow(const platform::WindowSpec& spec,
+    platform::WindowHandle CreateWindow(const platform::WindowOptions& options,
                                         platform::WindowHandler* handler) override;
     platform::WindowHandle CreateDialog(uint32_t templateId, platform::WindowHandle owner,
                                         platform::WindowHandler* handler) override;
@@ -214,6 +214,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(platform::WindowHandle window) override;
+    bool InitCommonControls(uint32_t) override { return true; }
     std::unique_ptr<platform::HtmlHost> CreateHtmlHost(platform::WindowHandle dialog,
                                                        platform::HtmlEvents& events) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;

@@ -34,23 +34,23 @@ uint32_t SimWindowSystem::RegisterWindowMessage(std::string_view name) {
     return it->second;
 }
 
-WindowHandle SimWindowSystem::CreateWindow(const platform::WindowSpec& spec,
+WindowHandle SimWindowSystem::CreateWindow(const platform::WindowOptions& options,
                                            platform::WindowHandler* handler) {
-    const bool child = (spec.style & platform::ws::kChild) != 0;
-    if (spec.parent != WindowHandle::Null && !state_.FindWindow(spec.parent)) {
+    const bool child = (options.style & platform::ws::kChild) != 0;
+    if (options.parent != WindowHandle::Null && !state_.FindWindow(options.parent)) {
         Fail(platform::error::kInvalidWindowHandle);
         return WindowHandle::Null;
     }
     const auto handle = static_cast<WindowHandle>(state_.nextWindow);
     state_.nextWindow += 2;
     Window window{handle,
-                  spec.className,
-                  spec.title,
-                  spec.style & ~platform::ws::kVisible,
+                  options.className,
+                  options.title,
+                  options.style & ~platform::ws::kVisible,
                   false,
                   true,
-                  child ? spec.parent : WindowHandle::Null,
-                  child ? WindowHandle::Null : spec.parent,
+                  child ? options.parent : WindowHandle::Null,
+                  child ? WindowHandle::Null : options.parent,
                   &state_.Current(),
                   handler,
                   0,
@@ -58,7 +58,7 @@ WindowHandle SimWindowSystem::CreateWindow(const platform::WindowSpec& spec,
     state_.windows.emplace(handle, window);
     state_.zOrder.push_back(handle);
     Send(state_.windows.at(handle), wm::kCreate, 0, 0);
-    if (spec.style & platform::ws::kVisible) {
+    if (options.style & platform::ws::kVisible) {
         ShowWindow(handle, platform::sw::kShow);
     }
     return handle;
@@ -72,9 +72,9 @@ WindowHandle SimWindowSystem::CreateDialog(uint32_t templateId, WindowHandle own
         Fail(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
         return WindowHandle::Null;
     }
-    platform::WindowSpec spec{"#32770", dialog->caption, dialog->style & ~platform::ws::kVisible,
-                              owner};
-    const WindowHandle handle = CreateWindow(spec, handler);
+    platform::WindowOptions options{"#32770", dialog->caption,
+                                    dialog->style & ~platform::ws::kVisible, owner};
+    const WindowHandle handle = CreateWindow(options, handler);
     if (handle == WindowHandle::Null) {
         return handle;
     }

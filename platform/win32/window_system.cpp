@@ -105,13 +105,14 @@ bool Win32WindowSystem::EnsureClass(const std::string& className) {
     return true;
 }
 
-WindowHandle Win32WindowSystem::CreateWindow(const WindowSpec& spec, WindowHandler* handler) {
-    if (!EnsureClass(spec.className)) {
+WindowHandle Win32WindowSystem::CreateWindow(const WindowOptions& options, WindowHandler* handler) {
+    if (!EnsureClass(options.className)) {
         return WindowHandle::Null;
     }
-    const HWND hwnd = CreateWindowExW(
-        0, Wide(spec.className).c_str(), Wide(spec.title).c_str(), spec.style, CW_USEDEFAULT,
-        CW_USEDEFAULT, 300, 200, Hwnd(spec.parent), nullptr, GetModuleHandleW(nullptr), handler);
+    const HWND hwnd =
+        CreateWindowExW(0, Wide(options.className).c_str(), Wide(options.title).c_str(),
+                        options.style, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, Hwnd(options.parent),
+                        nullptr, GetModuleHandleW(nullptr), handler);
     return Handle(hwnd);
 }
 
@@ -373,6 +374,11 @@ bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
 std::unique_ptr<HtmlHost> Win32WindowSystem::CreateHtmlHost(WindowHandle dialog,
                                                             HtmlEvents& events) {
     return CreateWebBrowserHost(dialog, events);
+}
+
+bool Win32WindowSystem::InitCommonControls(uint32_t classes) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), classes};
+    return InitCommonControlsEx(&controls);
 }
 
 }  // namespace platform::win32

@@ -10,7 +10,7 @@ namespace platform::win32 {
 class Win32WindowSystem final : public WindowSystem {
   public:
     uint32_t RegisterWindowMessage(std::string_view name) override;
-    WindowHandle CreateWindow(const WindowSpec& spec, WindowHandler* handler) override;
+    WindowHandle CreateWindow(const WindowOptions& options, WindowHandler* handler) override;
     WindowHandle CreateDialog(uint32_t templateId, WindowHandle owner,
                               WindowHandler* handler) override;
     bool DestroyWindow(WindowHandle window) override;
@@ -59,6 +59,7 @@ class Win32WindowSystem final : public WindowSystem {
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    bool InitCommonControls(uint32_t classes) override;
     std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 // after windows.h, which it needs
+#include <commctrl.h>
 #include <shellapi.h>
 
 #undef CreateWindow
