@@ -28,7 +28,6 @@ class Dialog : protected platform::WindowHandler {
     bool DestroyWindow();
 
     platform::WindowHandle Handle() const { return window_; }
-    uint32_t TemplateId() const { return templateId_; }
 
     virtual bool PreTranslateMessage(platform::Message& message);
 

@@ -188,6 +188,4 @@ inline constexpr uint32_t kClose = 0xF060;
 // ShellExecute results at or below this value are errors.
 inline constexpr intptr_t kShellExecuteErrorLimit = 32;
 
-inline constexpr uint32_t kMaxPath = 260;
-
 }  // namespace platform

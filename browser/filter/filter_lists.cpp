@@ -46,7 +46,8 @@ int FilterLists::LoadContentList(std::string_view path) {
 }
 
 Verdict FilterLists::JudgeUrl(std::string_view address) const {
-    return urlRules_.Evaluate(FoldText(address));
+    // The rules fold case as they compare: a lower-case copy would change no verdict.
+    return urlRules_.Evaluate(address);
 }
 
 Verdict FilterLists::JudgeContent(std::string_view markup) const {

@@ -58,7 +58,6 @@ class RuleList {
     explicit RuleList(const std::vector<std::string>& lines);
 
     Verdict Evaluate(std::string_view text) const;
-    const std::vector<RuleLine>& Lines() const { return lines_; }
 
   private:
     struct Compiled {

@@ -26,7 +26,6 @@ SimHtmlHost::~SimHtmlHost() {
 
 bool SimHtmlHost::Load(const std::string& html, const std::string& url) {
     dom_ = std::make_unique<HtmlDom>(html);
-    url_ = url;
     // The browser reports the finished document later, through the message loop.
     auto alive = alive_;
     thread_.callbacks.push_back([this, alive, url] {
@@ -56,7 +55,6 @@ bool SimHtmlHost::Navigate(const std::string& url) {
     std::unique_ptr<platform::InputFile> file;
     if (state_.files.OpenForReading(url, file) != 0) {
         dom_.reset();  // a navigation error: no document, no completion
-        url_ = url;
         return true;
     }
     std::string html;

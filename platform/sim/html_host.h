@@ -42,7 +42,6 @@ class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocume
     // from the browser.
     bool PressKey(uint32_t virtualKey);
     std::optional<std::string> OuterHtml(const std::string& id) const;
-    const std::string& Url() const { return url_; }
 
   private:
     bool Load(const std::string& html, const std::string& url);
@@ -53,7 +52,6 @@ class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocume
     platform::HtmlEvents& events_;
     std::shared_ptr<const platform::Resources> resources_;
     std::unique_ptr<HtmlDom> dom_;
-    std::string url_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -578,22 +578,17 @@ bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
         if (hook.kind != kind || hook.thread->finished) {
             continue;
         }
-        std::intptr_t result = 0;
-        if (hook.thread == &state_.Current()) {
-            result = hook.procedure->OnHookEvent(platform::kHcAction, message, record);
-        } else {
-            // The hook runs on its own thread, when that thread waits for messages; one that
-            // does not answer in time is passed over.
-            result = state_
-                         .CallOnThread(
-                             *hook.thread,
-                             [&] {
-                                 return hook.procedure->OnHookEvent(platform::kHcAction, message,
-                                                                    record);
-                             },
-                             kLowLevelHooksTimeoutMs)
-                         .value_or(0);
-        }
+        // The hook runs on its own thread, when that thread waits for messages (at once when
+        // that is this thread); one that does not answer in time is passed over.
+        const std::intptr_t result =
+            state_
+                .CallOnThread(
+                    *hook.thread,
+                    [&] {
+                        return hook.procedure->OnHookEvent(platform::kHcAction, message, record);
+                    },
+                    kLowLevelHooksTimeoutMs)
+                .value_or(0);
         if (result != 0) {
             return true;
         }

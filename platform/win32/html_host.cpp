@@ -34,6 +34,8 @@ class BrowserSite final : public IOleClientSite,
 
     void Detach() { events_ = nullptr; }
     void SetBrowser(IDispatch* browser) { browser_ = browser; }
+    // The document whose onclick this site is; clicks arrive as its default member.
+    void SetDocument(IHTMLDocument2* document) { document_ = document; }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -160,7 +162,14 @@ class BrowserSite final : public IOleClientSite,
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        if (events_ == nullptr || params == nullptr) {
+        if (events_ == nullptr) {
+            return S_OK;
+        }
+        if (id == DISPID_VALUE) {
+            OnClick();
+            return S_OK;
+        }
+        if (params == nullptr) {
             return S_OK;
         }
         // Arguments come last first: the window's IDispatch, then the address.
@@ -180,57 +189,18 @@ class BrowserSite final : public IOleClientSite,
     }
 
   private:
-    HWND window_;
-    HtmlEvents* events_;
-    IDispatch* browser_ = nullptr;  // not owned: compared only
-    ULONG references_ = 1;
-};
-
-// A click anywhere on the page, as the document's onclick: the element's own id, or its
-// nearest ancestor's.
-class ClickHandler final : public IDispatch {
-  public:
-    ClickHandler(IHTMLDocument2* document, HtmlEvents& events)
-        : document_(document), events_(&events) {}
-    void Detach() { events_ = nullptr; }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        if (events_ == nullptr) {
-            return S_OK;
+    // A click anywhere on the page: the element's own id, or its nearest ancestor's.
+    void OnClick() {
+        if (document_ == nullptr) {
+            return;
         }
         ComPtr<IHTMLWindow2> window;
         if (FAILED(document_->get_parentWindow(window.Put())) || !window) {
-            return S_OK;
+            return;
         }
         ComPtr<IHTMLEventObj> event;
         if (FAILED(window->get_event(event.Put())) || !event) {
-            return S_OK;
+            return;
         }
         ComPtr<IHTMLElement> element;
         event->get_srcElement(element.Put());
@@ -239,18 +209,18 @@ class ClickHandler final : public IDispatch {
             element->get_id(id.Put());
             if (id.Get() != nullptr && SysStringLen(id.Get()) > 0) {
                 events_->OnElementClick(FromBstr(id.Get()));
-                return S_OK;
+                return;
             }
             ComPtr<IHTMLElement> parent;
             element->get_parentElement(parent.Put());
             element = parent;
         }
-        return S_OK;
     }
 
-  private:
-    IHTMLDocument2* document_;  // not owned: lives as long as the page
+    HWND window_;
     HtmlEvents* events_;
+    IDispatch* browser_ = nullptr;        // not owned: compared only
+    IHTMLDocument2* document_ = nullptr;  // not owned: the host holds it
     ULONG references_ = 1;
 };
 
@@ -402,25 +372,22 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
         return element;
     }
 
-    // One click handler per document, as the document's onclick.
+    // The site is the document's onclick, once per document.
     void AttachClicks() {
         if (clickedDocument_ == document_.Get()) {
             return;
         }
-        DetachClicks();
-        clicks_ = new ClickHandler(document_.Get(), events_);
+        site_->SetDocument(document_.Get());
         VARIANT handler;
         VariantInit(&handler);
         handler.vt = VT_DISPATCH;
-        handler.pdispVal = clicks_;
+        handler.pdispVal = static_cast<IDispatch*>(site_);
         document_->put_onclick(handler);
         clickedDocument_ = document_.Get();
     }
     void DetachClicks() {
-        if (clicks_ != nullptr) {
-            clicks_->Detach();
-            clicks_->Release();
-            clicks_ = nullptr;
+        if (site_ != nullptr) {
+            site_->SetDocument(nullptr);
         }
         clickedDocument_ = nullptr;
     }
@@ -433,7 +400,6 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
     ComPtr<IConnectionPoint> connection_;
     DWORD cookie_ = 0;
     ComPtr<IHTMLDocument2> document_;
-    ClickHandler* clicks_ = nullptr;
     IHTMLDocument2* clickedDocument_ = nullptr;
 };
 

@@ -9,7 +9,7 @@
 namespace platform::win32 {
 
 class OleScope {
-public:
+  public:
     OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
     ~OleScope() {
         if (ok_) {
@@ -19,7 +19,7 @@ public:
     OleScope(const OleScope&) = delete;
     OleScope& operator=(const OleScope&) = delete;
 
-private:
+  private:
     bool ok_;
 };
 

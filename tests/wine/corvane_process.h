@@ -8,6 +8,7 @@
 
 #include "app/settings_store.h"
 #include "platform/win32/system.h"
+#include "tests/wine/wait_for_window.h"
 
 namespace corvane::wine {
 
@@ -25,18 +26,8 @@ class CorvaneProcesses : public testing::Test {
     // Waits until the process shows its top-level window with this caption (hidden or not).
     platform::WindowHandle WaitForWindow(const platform::Process& process,
                                          const std::string& caption = "Corvane") {
-        for (int i = 0; i < 500; ++i) {
-            platform::WindowHandle window = platform::WindowHandle::Null;
-            while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window,
-                                                      std::string("#32770"), caption)) !=
-                   platform::WindowHandle::Null) {
-                if (sys.windows.GetWindowProcessId(window) == process.Id()) {
-                    return window;
-                }
-            }
-            sys.processes.Sleep(20);
-        }
-        return platform::WindowHandle::Null;
+        return wine::WaitForWindow(sys, "#32770", caption, &process,
+                                   [this] { sys.processes.Sleep(20); });
     }
 
     // A dialog is made hidden and shown after its initialisation: give it that time.

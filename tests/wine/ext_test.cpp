@@ -10,6 +10,7 @@
 #include "ext/hide_gui_values.h"
 #include "platform/constants.h"
 #include "platform/win32/system.h"
+#include "tests/wine/wait_for_window.h"
 #include "tools/fakeshell/fake_shell.h"
 
 namespace corvane::wine {
@@ -78,17 +79,7 @@ class Extension : public testing::Test {
 
     // The window of this class that the peer made, once it has made it.
     WindowHandle WaitFor(const char* className, const platform::Process* owner = nullptr) {
-        for (int i = 0; i < 500; ++i) {
-            WindowHandle w = WindowHandle::Null;
-            while ((w = sys.windows.FindWindowEx(WindowHandle::Null, w, std::string(className),
-                                                 std::nullopt)) != WindowHandle::Null) {
-                if (owner == nullptr || sys.windows.GetWindowProcessId(w) == owner->Id()) {
-                    return w;
-                }
-            }
-            Pump(20);
-        }
-        return WindowHandle::Null;
+        return WaitForWindow(sys, className, std::nullopt, owner, [this] { Pump(20); });
     }
 
     // The hooks run on this thread only while it pumps.

@@ -153,11 +153,7 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
 
     bool anyRefused = false;
     const auto judge = [&](const std::string& address) {
-        std::string lowered = address;
-        for (char& c : lowered) {
-            c = static_cast<char>(filter::FoldCase(static_cast<uint8_t>(c)));
-        }
-        const Verdict verdict = rules.Evaluate(lowered);
+        const Verdict verdict = rules.Evaluate(address);
         anyRefused = anyRefused || !verdict.allowed;
         out << (verdict.allowed ? "ALLOW  " : "REFUSE ") << address << ": ";
         Explain(verdict, file.lines, out);
