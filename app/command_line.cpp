@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/command_ids.h"
+#include "common/command_ids.h"
 #include "platform/text.h"
 
 namespace corvane {

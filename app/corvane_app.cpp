@@ -1,9 +1,9 @@
 #include "app/corvane_app.h"
 
-#include "app/command_ids.h"
 #include "app/command_line.h"
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
+#include "common/command_ids.h"
 
 namespace corvane {
 

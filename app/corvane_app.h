@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/shell_extensions.h"
+#include "common/shell_extensions.h"
 #include "framework/application.h"
 
 namespace corvane {

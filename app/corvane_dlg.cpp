@@ -24,6 +24,11 @@ CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
     MapClick("ButtonEnableAutoLogon", [this] { Toggle(enableAutoLogon); });
     MapClick("ButtonAutoRestart", [this] { Toggle(enableAutoRestart); });
     MapClick("ButtonActivityTimer", [this] { Toggle(enableTimers); });
+    MapClick("ButtonRemoveExtensions", [this] { OnRemoveExtensions(); });
+    MapClick("ButtonGroupPolicies", [this] { OnGroupPolicies(); });
+    MapClick("ButtonInternetOptions", [this] { OnInternetOptions(); });
+    MapClick("ButtonRemoveRestrictions", [this] { OnRemoveRestrictions(); });
+    MapClick("ButtonRemoveAutoLogon", [this] { OnRemoveAutoLogon(); });
 }
 
 CCorvaneDlg::~CCorvaneDlg() {
@@ -82,10 +87,13 @@ void CCorvaneDlg::CheckPasswordAtStart() {
 
 bool CCorvaneDlg::DoDataExchange(bool save) {
     Exchange exchange(*this, save);
-    exchange.InnerText("currentversions", versionText);
-    for (const HideGuiValue& value : kHideGuiValues) {
-        exchange.Checkbox(value.name, hideGui.*value.field);
-    }
+    BindRoot(exchange);
+    BindPolicies(exchange);
+    BindHideGui(exchange);
+    BindLumbrel(exchange);
+    BindAutoLogon(exchange);
+    BindAutoRestart(exchange);
+    BindTimers(exchange);
     return exchange.Ok();
 }
 

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "ext/hide_gui_values.h"
+#include "common/hide_gui_values.h"
+#include "common/lumbrel_values.h"
 #include "framework/html_dialog.h"
+#include "policies/policy_values.h"
+#include "session/session_values.h"
 
 namespace corvane {
 
@@ -21,7 +24,21 @@ class CCorvaneDlg : public framework::HtmlDialog {
 
     // Loads (0) or saves (1) the root values, then each feature's sub-key.
     int ExchangeSettings(int save);
+    int ExchangePolicySettings(int save);
     int ExchangeHideGUISettings(int save);
+    int ExchangeLumbrelSettings(int save);
+    int ExchangeAutoLogonSettings(int save);
+    int ExchangeAutoRestartSettings(int save);
+    int ExchangeTimerSettings(int save);
+    // Packs the drive boxes into the mask (non-zero) or unpacks the mask into them (0).
+    void ExchangeDriveMask(int pack);
+
+    // The policy values of the current user: written at the start of user mode, removed by
+    // the exit button and by Remove Restrictions.
+    int ApplyPolicies();
+    int RemovePolicies();
+    // Writes or removes the system's automatic logon, as the switch says.
+    void ApplyAutoLogon();
 
     // Redraws the feature switches of the page from the fields.
     void RenderToggleButtons();
@@ -33,6 +50,13 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnSetPassword();
     void OnExitUserMode();
     void OnUserModeLogon();
+    void OnRemoveExtensions();
+    void OnGroupPolicies();
+    void OnInternetOptions();
+    void OnRemoveRestrictions();
+    void OnRemoveAutoLogon();
+    // A key press or mouse action reported by the input hooks.
+    void OnUserActivity();
     void OnOK() override;
     void OnCancel() override;
 
@@ -54,7 +78,18 @@ class CCorvaneDlg : public framework::HtmlDialog {
     std::string versionText;
     std::string storedPassword;
     std::uintptr_t timerId = 0;
-    HideGuiSettings hideGui;  // the Hide GUI tab, one field per checkbox
+    // The tabs' fields, one per page element.
+    PolicySettings policies;
+    HideGuiSettings hideGui;
+    LumbrelSettings lumbrel;
+    AutoLogonSettings autoLogon;
+    AutoRestartSettings autoRestart;
+    TimerSettings timers;
+    // The countdowns of the session timers.
+    int activityRunning = 0;
+    int inactivityRunning = 0;
+    int activityLeft = 0;
+    int inactivityLeft = 0;
 
   protected:
     bool OnInitDialog() override;
@@ -65,9 +100,22 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnWindowPosChanging(platform::WindowPos& pos) override;
     bool OnQueryEndSession() override;
     void OnDestroy() override;
+    std::optional<std::intptr_t> OnMessage(uint32_t message, std::uintptr_t wParam,
+                                           std::intptr_t lParam) override;
 
   private:
     void EnterUserMode();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void OnTrayNotify(std::intptr_t mouseMessage);
+    // Each tab's element bindings, in one direction.
+    void BindRoot(Exchange& exchange);
+    void BindPolicies(Exchange& exchange);
+    void BindHideGui(Exchange& exchange);
+    void BindLumbrel(Exchange& exchange);
+    void BindAutoLogon(Exchange& exchange);
+    void BindAutoRestart(Exchange& exchange);
+    void BindTimers(Exchange& exchange);
     void CheckPasswordAtStart();
     void Toggle(int& field);
     int MessageBox(uint32_t stringId, uint32_t type);
@@ -84,6 +132,9 @@ std::string ToggleButtonHtml(const std::string& id, const std::string& label, co
 // The logon entry of user mode under the Run key: written when on, deleted when off; 0 on
 // success.
 int SetLogonStart(platform::Registry& registry, const std::string& text, int on);
+// The logon command of user mode: the program path, quoted when it holds a blank, and
+// " /user".
+std::string LogonCommand(const std::string& programPath);
 
 // "Windows Version: ...\nInternet Explorer Version: ..." from the registry; either part empty
 // when its value cannot be read.

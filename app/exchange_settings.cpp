@@ -1,7 +1,7 @@
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 
 namespace corvane {
@@ -26,7 +26,7 @@ int CCorvaneDlg::ExchangeSettings(int save) {
     probe.reset();
 
     // The root values in this order, in both directions.
-    const std::pair<const char*, int*> numbers[] = {
+    const std::pair<const char*, int*> flags[] = {
         {"EnablePolicies", &enablePolicies},   {"EnableHideGUI", &enableHideGUI},
         {"EnableAutoLogon", &enableAutoLogon}, {"EnableAutoRestart", &enableAutoRestart},
         {"EnableTimers", &enableTimers},       {"EnableLumbrel", &enableLumbrel},
@@ -34,13 +34,14 @@ int CCorvaneDlg::ExchangeSettings(int save) {
     };
 
     if (save == 1) {
-        UpdateData(true);
+        Exchange pull(*this, true);
+        BindRoot(pull);
         appPath = system.processes.ModulePath();
         platform::RegistryKeyPtr key;
         if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) ==
             platform::error::kSuccess) {
-            for (const auto& [name, field] : numbers) {
-                SetDWordValue(*key, name, static_cast<uint32_t>(*field));
+            for (const auto& [name, field] : flags) {
+                SetDWordValue(*key, name, *field != 0 ? 1u : 0u);
             }
             SetStringValue(*key, "AppPath", appPath);
         }
@@ -48,19 +49,29 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         platform::RegistryKeyPtr key;
         if (OpenForReading(system.registry, kHive, kSettingsRoot, key) ==
             platform::error::kSuccess) {
-            for (const auto& [name, field] : numbers) {
+            for (const auto& [name, field] : flags) {
                 ReadFlagOrNumber(*key, name, *field);
             }
             ReadText(*key, "CorvaneGUI", guiPage, kRootTextChars);
             ReadText(*key, "AppPath", appPath, kRootTextChars);
             key.reset();
-            UpdateData(false);
+            Exchange push(*this, false);
+            BindRoot(push);
         }
     }
 
     // Each feature's sub-key, in this order.
+    ExchangePolicySettings(save);
     ExchangeHideGUISettings(save);
+    ExchangeLumbrelSettings(save);
+    ExchangeAutoLogonSettings(save);
+    ExchangeAutoRestartSettings(save);
+    ExchangeTimerSettings(save);
     return 1;
+}
+
+void CCorvaneDlg::BindRoot(Exchange& exchange) {
+    exchange.InnerText("currentversions", versionText);
 }
 
 }  // namespace corvane

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/text.h"
 
 namespace corvane {

@@ -1,5 +1,5 @@
 #include "app/corvane_dlg.h"
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 
 namespace corvane {
 

@@ -1,15 +1,47 @@
 // How the dialog behaves as the hidden kiosk controller of user mode.
-#include "app/command_ids.h"
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/password_dlg.h"
-#include "app/settings_store.h"
+#include "common/command_ids.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 
 namespace corvane {
 
+namespace {
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+}  // namespace
+
 void CCorvaneDlg::EnterUserMode() {
     showAllowed = 0;
+    ApplyPolicies();
+    ApplyAutoLogon();
+    AddTrayIcon();
+}
+
+void CCorvaneDlg::AddTrayIcon() {
+    platform::NotifyIconData icon;
+    icon.window = Handle();
+    icon.id = TRAY_ICON_ID;
+    icon.flags = platform::nif::kMessage | platform::nif::kIcon | platform::nif::kTip;
+    icon.callbackMessage = WM_TRAY_NOTIFY;
+    icon.iconId = mainIcon;
+    system.windows.NotifyIcon(platform::nim::kAdd, icon);
+}
+
+void CCorvaneDlg::RemoveTrayIcon() {
+    platform::NotifyIconData icon;
+    icon.window = Handle();
+    icon.id = TRAY_ICON_ID;
+    system.windows.NotifyIcon(platform::nim::kDelete, icon);
+}
+
+void CCorvaneDlg::OnTrayNotify(std::intptr_t mouseMessage) {
+    if (mouseMessage == platform::mouse::kLButtonDblClk) {
+        UnlockDialog();
+    }
 }
 
 bool CCorvaneDlg::UnlockDialog() {
@@ -31,22 +63,32 @@ void CCorvaneDlg::OnExitUserMode() {
     if (theApp_.userMode == 0) {
         return;
     }
+    RemoveTrayIcon();
+    RemovePolicies();
     system.windows.PostQuitMessage(1);
 }
 
 void CCorvaneDlg::OnUserModeLogon() {
     userModeLogon = userModeLogon == 0 ? 1 : 0;
-    if (SetLogonStart(system.registry, appPath + " /user", userModeLogon) != 0) {
+    // Before the first save appPath is empty: the running program is the one to start.
+    const std::string program = appPath.empty() ? system.processes.ModulePath() : appPath;
+    if (SetLogonStart(system.registry, LogonCommand(program), userModeLogon) != 0) {
         userModeLogon = 0;
     }
     RenderToggleButtons();
 }
 
+std::string LogonCommand(const std::string& programPath) {
+    // Unquoted, a path with blanks lets Windows try each prefix as a program first:
+    // "C:\Program Files\..." would start a planted C:\Program.exe at every logon.
+    const bool quote = programPath.find(' ') != std::string::npos && programPath.front() != '"';
+    return (quote ? "\"" + programPath + "\"" : programPath) + " /user";
+}
+
 int SetLogonStart(platform::Registry& registry, const std::string& text, int on) {
     platform::RegistryKeyPtr run;
-    if (registry.OpenKey(platform::Hive::LocalMachine,
-                         "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                         platform::reg::kReadWrite, run) != 0) {
+    if (registry.OpenKey(platform::Hive::LocalMachine, kRunKey, platform::reg::kReadWrite, run) !=
+        0) {
         return 1;
     }
     const long status =
@@ -55,12 +97,16 @@ int SetLogonStart(platform::Registry& registry, const std::string& text, int on)
 }
 
 bool CCorvaneDlg::PreTranslateMessage(platform::Message& message) {
+    if (message.message == WM_APP_ACTIVITY) {
+        OnUserActivity();  // and on: the activity is not consumed here
+    }
     if (message.message == WM_APP_OVERRIDE && UnlockDialog()) {
         return true;
     }
     if (message.message == theApp_.handoverMessage && theApp_.handoverMessage != 0) {
         switch (message.wParam) {
             case ID_SWITCH_Q:
+                RemoveTrayIcon();
                 system.windows.PostQuitMessage(1);
                 return true;
             case ID_SWITCH_KD:
@@ -75,6 +121,19 @@ bool CCorvaneDlg::PreTranslateMessage(platform::Message& message) {
         }
     }
     return Dialog::PreTranslateMessage(message);
+}
+
+std::optional<std::intptr_t> CCorvaneDlg::OnMessage(uint32_t message, std::uintptr_t wParam,
+                                                    std::intptr_t lParam) {
+    if (message == WM_TRAY_NOTIFY) {
+        OnTrayNotify(lParam);
+        return 0;
+    }
+    if (message == platform::wm::kCommand && (wParam & 0xFFFF) == ID_EXIT_USER_MODE) {
+        OnExitUserMode();
+        return 0;
+    }
+    return HtmlDialog::OnMessage(message, wParam, lParam);
 }
 
 void CCorvaneDlg::OnWindowPosChanging(platform::WindowPos& pos) {
@@ -95,6 +154,7 @@ void CCorvaneDlg::OnDestroy() {
     if (timerId != 0) {
         system.windows.KillTimer(Handle(), timerId);
     }
+    RemoveTrayIcon();
 }
 
 }  // namespace corvane

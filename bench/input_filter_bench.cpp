@@ -40,7 +40,7 @@ ext::ExtSettings KioskSettings() {
     s.enableHideGUI = 1;
     s.enableTimers = 1;
     for (const HideGuiValue& value : kHideGuiValues) {
-        s.hideGui.*value.field = 1;
+        s.hideGui.*value.flag = 1;
     }
     s.hideGui.disableCtrlKey = 0;  // a kiosk that still lets Ctrl+C through
     s.hideGui.disableAltKey = 0;

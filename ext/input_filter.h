@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "ext/hide_gui_values.h"
+#include "common/hide_gui_values.h"
 
 namespace corvane::ext {
 

@@ -1,7 +1,7 @@
 #include "ext/shell_extension.h"
 
-#include "app/command_ids.h"
-#include "app/settings_store.h"
+#include "common/command_ids.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 
 namespace corvane::ext {
@@ -29,7 +29,7 @@ int ShellExtension::InitExtension() {
             return 0;
         }
         for (const HideGuiValue& value : kHideGuiValues) {
-            ReadFlagOrNumber(*hideGui, value.name, settings_.hideGui.*value.field);
+            ReadFlagOrNumber(*hideGui, value.value, settings_.hideGui.*value.flag);
         }
     }
     shared_.initialised = 1;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/shell_extensions.h"
+#include "common/shell_extensions.h"
 #include "ext/input_filter.h"
 #include "platform/system.h"
 

@@ -130,7 +130,7 @@ std::optional<std::intptr_t> Dialog::OnWindowMessage(platform::WindowHandle wind
                 OnCancel();
                 return 0;
             }
-            return std::nullopt;
+            return OnMessage(message, wParam, lParam);
         case wm::kSysCommand:
             return OnSysCommand(static_cast<uint32_t>(wParam), lParam);
         case wm::kWindowPosChanging:

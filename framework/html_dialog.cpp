@@ -40,7 +40,7 @@ platform::HtmlDocument* HtmlDialog::Exchange::Page() {
 HtmlDialog::Exchange& HtmlDialog::Exchange::Checkbox(const std::string& id, int& field) {
     if (platform::HtmlDocument* page = Page()) {
         if (!save_) {
-            page->SetCheckState(id, ((field & 1) ? 1 : 0) | ((field & 2) ? 2 : 0));
+            page->SetCheckState(id, (field != 0 ? 1 : 0) | ((field & 2) ? 2 : 0));
         } else if (const auto state = page->CheckState(id)) {
             field = ((*state & 1) ? 1 : 0) + ((*state & 2) ? 2 : 0);
         }

@@ -33,11 +33,14 @@ class HtmlDialog : public Dialog, protected platform::HtmlEvents {
     // A click on the element with this id (any case) calls the handler.
     void MapClick(const std::string& elementId, std::function<void()> handler);
 
+  public:
     // One pass of the element bindings in one direction. A number box holding anything but
     // an unsigned decimal number shows "Please enter a positive integer." and ends the pass.
     class Exchange {
       public:
         Exchange(HtmlDialog& dialog, bool save) : dialog_(dialog), save_(save) {}
+        // Ticked when the field is not zero, indeterminate when its bit 1 is set; read back as
+        // 1 for ticked plus 2 for indeterminate.
         Exchange& Checkbox(const std::string& id, int& field);
         Exchange& Text(const std::string& id, std::string& field);
         Exchange& Number(const std::string& id, uint32_t& field);

@@ -185,6 +185,18 @@ namespace sc {
 inline constexpr uint32_t kClose = 0xF060;
 }  // namespace sc
 
+// Shell_NotifyIconW actions and record flags (shellapi.h).
+namespace nim {
+inline constexpr uint32_t kAdd = 0;
+inline constexpr uint32_t kModify = 1;
+inline constexpr uint32_t kDelete = 2;
+}  // namespace nim
+namespace nif {
+inline constexpr uint32_t kMessage = 0x1;
+inline constexpr uint32_t kIcon = 0x2;
+inline constexpr uint32_t kTip = 0x4;
+}  // namespace nif
+
 // ShellExecute results at or below this value are errors.
 inline constexpr intptr_t kShellExecuteErrorLimit = 32;
 

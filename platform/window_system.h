@@ -70,6 +70,16 @@ class HookProcedure {
     ~HookProcedure() = default;
 };
 
+// The members of a notification-area icon record that the system sets; the rest are zero.
+struct NotifyIconData {
+    WindowHandle window = WindowHandle::Null;
+    uint32_t id = 0;
+    uint32_t flags = 0;            // NIF_*
+    uint32_t callbackMessage = 0;  // with NIF_MESSAGE
+    uint32_t iconId = 0;           // an icon resource of the program, with NIF_ICON
+    std::string tip;               // with NIF_TIP
+};
+
 struct WindowOptions {
     std::string className;  // registered on first use
     std::string title;
@@ -157,6 +167,10 @@ class WindowSystem {
 
     // The browser control of a dialog window; null when it cannot be made.
     virtual std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) = 0;
+
+    // Shell_NotifyIconW with a record of the layout that ends with the item GUID (952 bytes
+    // on 32-bit Windows): NIM_ADD, NIM_MODIFY or NIM_DELETE. False when the shell refused it.
+    virtual bool NotifyIcon(uint32_t action, const NotifyIconData& data) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

@@ -128,6 +128,8 @@ struct World::State {
     std::vector<Program> programs;
     std::deque<int> messageBoxAnswers;
     std::vector<MessageBoxRecord> messageBoxes;
+    std::vector<NotifyIconRecord> notifyIconCalls;
+    std::vector<platform::NotifyIconData> notifyIcons;
     std::intptr_t shellExecuteResult = 42;
     std::vector<ShellExecuteRecord> shellExecutes;
     uint32_t nextWindow = 0x20000;
@@ -217,6 +219,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool InitCommonControls(uint32_t) override { return true; }
     std::unique_ptr<platform::HtmlHost> CreateHtmlHost(platform::WindowHandle dialog,
                                                        platform::HtmlEvents& events) override;
+    bool NotifyIcon(uint32_t action, const platform::NotifyIconData& data) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

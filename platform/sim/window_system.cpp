@@ -503,6 +503,28 @@ int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text, std::
     return answer;
 }
 
+bool SimWindowSystem::NotifyIcon(uint32_t action, const platform::NotifyIconData& data) {
+    // Icons are known by window and id; adding one twice or removing one that is not there
+    // is refused, as the shell does.
+    auto& icons = state_.notifyIcons;
+    const auto it = std::find_if(icons.begin(), icons.end(), [&](const auto& icon) {
+        return icon.window == data.window && icon.id == data.id;
+    });
+    bool accepted = false;
+    if (action == platform::nim::kAdd && it == icons.end()) {
+        icons.push_back(data);
+        accepted = true;
+    } else if (action == platform::nim::kModify && it != icons.end()) {
+        *it = data;
+        accepted = true;
+    } else if (action == platform::nim::kDelete && it != icons.end()) {
+        icons.erase(it);
+        accepted = true;
+    }
+    state_.notifyIconCalls.push_back({process_.id, action, data, accepted});
+    return accepted;
+}
+
 bool SimWindowSystem::SetWindowIcon(WindowHandle handle, uint32_t iconId) {
     Window* window = state_.FindWindow(handle);
     if (!window) {

@@ -257,6 +257,14 @@ const std::vector<MessageBoxRecord>& World::MessageBoxes() const {
     return state_->messageBoxes;
 }
 
+const std::vector<NotifyIconRecord>& World::NotifyIconCalls() const {
+    return state_->notifyIconCalls;
+}
+
+std::vector<platform::NotifyIconData> World::NotifyIcons() const {
+    return state_->notifyIcons;
+}
+
 void World::SetShellExecuteResult(std::intptr_t result) {
     state_->shellExecuteResult = result;
 }

@@ -29,6 +29,13 @@ struct ProcessKilled {};
 
 using ProgramMain = std::function<int(platform::System&)>;
 
+struct NotifyIconRecord {
+    uint32_t processId;
+    uint32_t action;  // NIM_*
+    platform::NotifyIconData data;
+    bool accepted;
+};
+
 struct MessageBoxRecord {
     uint32_t processId;
     platform::WindowHandle owner;
@@ -87,6 +94,9 @@ class World {
     // Answers for the next message boxes, in order; without one a box answers its first button.
     void ScriptMessageBoxAnswer(int answer);
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
+    // Every call of the notification area, and the icons it shows now.
+    const std::vector<NotifyIconRecord>& NotifyIconCalls() const;
+    std::vector<platform::NotifyIconData> NotifyIcons() const;
     void SetShellExecuteResult(std::intptr_t result);
     const std::vector<ShellExecuteRecord>& ShellExecutes() const;
 

@@ -1,6 +1,7 @@
 #include "platform/win32/window_system.h"
 
 #include <cstddef>
+#include <iterator>
 
 #include "platform/win32/html_host.h"
 #include "platform/win32/wide.h"
@@ -272,6 +273,25 @@ bool Win32WindowSystem::KillTimer(WindowHandle window, std::uintptr_t id) {
 int Win32WindowSystem::MessageBox(WindowHandle owner, std::string_view text,
                                   std::string_view caption, uint32_t type) {
     return MessageBoxW(Hwnd(owner), Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+bool Win32WindowSystem::NotifyIcon(uint32_t action, const NotifyIconData& data) {
+    NOTIFYICONDATAW record{};
+    // The layout that ends with the item GUID: the shells of every target system accept it.
+    record.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    record.hWnd = Hwnd(data.window);
+    record.uID = data.id;
+    record.uFlags = data.flags;
+    record.uCallbackMessage = data.callbackMessage;
+    if ((data.flags & NIF_ICON) != 0) {
+        // A shared icon from the resources belongs to the system: nothing to free.
+        record.hIcon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(data.iconId), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    }
+    const std::wstring tip = Wide(data.tip);
+    lstrcpynW(record.szTip, tip.c_str(), static_cast<int>(std::size(record.szTip)));
+    return Shell_NotifyIconW(static_cast<DWORD>(action), &record) != FALSE;
 }
 
 bool Win32WindowSystem::SetWindowIcon(WindowHandle window, uint32_t iconId) {

@@ -61,6 +61,7 @@ class Win32WindowSystem final : public WindowSystem {
     bool SetForegroundWindow(WindowHandle window) override;
     bool InitCommonControls(uint32_t classes) override;
     std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) override;
+    bool NotifyIcon(uint32_t action, const NotifyIconData& data) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

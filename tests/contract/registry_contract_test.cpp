@@ -1,7 +1,7 @@
 // The registry behaves the same on the sim and on Windows where the settings store relies on it.
 #include <vector>
 
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "tests/contract/fixture.h"
 
 namespace contract {

@@ -1,8 +1,8 @@
 // The configuration page and the password on the sim: a scripted administrator types, ticks
 // and clicks on the real pages.
 #include "app/password.h"
-#include "app/settings_store.h"
-#include "ext/hide_gui_values.h"
+#include "common/hide_gui_values.h"
+#include "common/settings_store.h"
 #include "platform/sim/html_host.h"
 #include "tests/scenario/corvane_world.h"
 

@@ -1,7 +1,7 @@
 // The extension library in user mode on the sim: hooks fed with injected input, the shell's
 // windows hidden, closed and restored, the shared state seen by every process.
-#include "app/command_ids.h"
-#include "app/settings_store.h"
+#include "common/command_ids.h"
+#include "common/settings_store.h"
 #include "ext/shell_extension.h"
 #include "tests/scenario/corvane_world.h"
 #include "tools/fakeshell/fake_shell.h"

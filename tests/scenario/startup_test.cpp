@@ -1,5 +1,5 @@
 // Start-up, the two modes, and the hand-over between two starts of the program.
-#include "app/command_ids.h"
+#include "common/command_ids.h"
 #include "tests/scenario/corvane_world.h"
 
 namespace corvane::scenario {

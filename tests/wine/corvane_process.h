@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/win32/system.h"
 #include "tests/wine/wait_for_window.h"
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/command_ids.h"
-#include "app/settings_store.h"
+#include "common/command_ids.h"
+#include "common/hide_gui_values.h"
+#include "common/settings_store.h"
 #include "ext/exports.h"
-#include "ext/hide_gui_values.h"
 #include "platform/constants.h"
 #include "platform/win32/system.h"
 #include "tests/wine/wait_for_window.h"
@@ -47,7 +47,7 @@ class Extension : public testing::Test {
         SetDWordValue(*key, "EnableTimers", 1);
         ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
         for (const HideGuiValue& value : kHideGuiValues) {
-            SetDWordValue(*key, value.name, 0);
+            SetDWordValue(*key, value.value, 0);
         }
         for (const char* name :
              {"EnableOverrides", "DisableWindowsKey", "DisableCtrlEsc", "DisableTaskSwitching",

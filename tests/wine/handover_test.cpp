@@ -1,5 +1,5 @@
 // Two starts of the real program under Wine: the single-instance rule and the hand-over.
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 #include "tests/wine/corvane_process.h"
 

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 
 namespace corvane::tools {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
 #include "app/command_line.h"
+#include "common/command_ids.h"
 
 namespace corvane {
 namespace {

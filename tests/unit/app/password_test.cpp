@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/password.h"
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/text.h"

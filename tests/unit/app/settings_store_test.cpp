@@ -1,7 +1,7 @@
 // The readers' rules over values a user or another program may have left in the tree.
 #include <gtest/gtest.h>
 
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/sim/sim_registry.h"
 

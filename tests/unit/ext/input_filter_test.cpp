@@ -16,8 +16,8 @@ constexpr uint32_t kExt = platform::llkhf::kExtended;
 ExtSettings With(const char* setting) {
     ExtSettings settings;
     for (const HideGuiValue& value : kHideGuiValues) {
-        if (std::strcmp(value.name, setting) == 0) {
-            settings.hideGui.*value.field = 1;
+        if (std::strcmp(value.value, setting) == 0) {
+            settings.hideGui.*value.flag = 1;
         }
     }
     return settings;
@@ -96,7 +96,7 @@ TEST(KeyFilter, SpecialKeysOnlyAsTheKeyboardSendsThem) {
 TEST(KeyFilter, EscAloneAndOrdinaryKeysPass) {
     ExtSettings all;
     for (const HideGuiValue& value : kHideGuiValues) {
-        all.hideGui.*value.field = 1;
+        all.hideGui.*value.flag = 1;
     }
     EXPECT_FALSE(FilterKey(vk::kEscape, 0, kNone, all).swallow);
     EXPECT_FALSE(FilterKey('A', 0, kShift, all).swallow);

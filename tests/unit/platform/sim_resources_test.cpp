@@ -16,7 +16,7 @@ TEST(SimResources, ReadsTheProgramsStringTableAndTemplates) {
               "Administrator for this computer.");
     EXPECT_EQ(resources->LoadString(1005),
               "All restrictions have been removed.\n\nClicking the \"Apply\" or \"Ok\" button will "
-              "re-apply the resitrctions.");
+              "re-apply the restrictions.");
     EXPECT_EQ(resources->LoadString(101), "&About Corvane...");
     EXPECT_EQ(resources->LoadString(9999), "");
 

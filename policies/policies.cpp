@@ -1,0 +1,158 @@
+#include "policies/policies.h"
+
+#include <string>
+#include <vector>
+
+#include "common/settings_store.h"
+#include "platform/constants.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
+constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
+constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+// The registry nests no deeper than this; a deeper tree is left, not recursed into.
+constexpr int kMaxKeyDepth = 512;
+
+const char* WindowsKeyPath(PolicyKey key) {
+    return key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
+}
+
+uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) {
+    switch (value.kind) {
+        case PolicyKind::DriveMask:
+            return settings.noDrives;
+        case PolicyKind::Button:
+            return settings.*value.field != 0 ? 1u : 2u;
+        case PolicyKind::Flag:
+            break;
+    }
+    return settings.*value.field != 0 ? 1u : 0u;
+}
+
+std::vector<std::string> SubKeyNames(const platform::RegistryKey& key) {
+    std::vector<std::string> names;
+    std::string name;
+    for (uint32_t index = 0; key.EnumSubKey(index, name) == platform::error::kSuccess; ++index) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Deletes the sub-key `name` of the key at `parentPath`, its own sub-keys first.
+void DeleteKeyTree(platform::Registry& registry, const std::string& parentPath,
+                   platform::RegistryKey& parent, const std::string& name, int depth) {
+    const std::string path = parentPath + "\\" + name;
+    if (depth < kMaxKeyDepth) {
+        platform::RegistryKeyPtr key;
+        if (registry.OpenKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
+            platform::error::kSuccess) {
+            for (const std::string& child : SubKeyNames(*key)) {
+                DeleteKeyTree(registry, path, *key, child, depth + 1);
+            }
+        }
+    }
+    parent.DeleteSubKey(name);
+}
+
+}  // namespace
+
+uint32_t PackDriveMask(const int (&drives)[kDriveCount]) {
+    uint32_t mask = 0;
+    for (int n = 0; n < kDriveCount; ++n) {
+        if (drives[n] != 0) {
+            mask |= 1u << n;
+        }
+    }
+    return mask;
+}
+
+void UnpackDriveMask(uint32_t mask, int (&drives)[kDriveCount]) {
+    for (int n = 0; n < kDriveCount; ++n) {
+        if ((mask & (1u << n)) != 0) {
+            drives[n] = 1;
+        }
+    }
+}
+
+bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings) {
+    platform::RegistryKeyPtr key;
+    if (OpenForReading(registry, kMachineHive, kPoliciesKey, key) != platform::error::kSuccess) {
+        return false;
+    }
+    for (const PolicyValue& value : kPolicyValues) {
+        if (value.kind == PolicyKind::DriveMask) {
+            ReadFlagOrNumber(*key, value.name, settings.noDrives);
+            UnpackDriveMask(settings.noDrives, settings.drives);
+        } else {
+            ReadFlagOrNumber(*key, value.name, settings.*value.field);
+        }
+    }
+    return true;
+}
+
+bool SavePolicySettings(platform::Registry& registry, PolicySettings& settings) {
+    platform::RegistryKeyPtr key;
+    if (OpenForWriting(registry, kMachineHive, kPoliciesKey, key) != platform::error::kSuccess) {
+        return false;
+    }
+    for (const PolicyValue& value : kPolicyValues) {
+        if (value.kind == PolicyKind::DriveMask) {
+            settings.noDrives = PackDriveMask(settings.drives);
+            SetDWordValue(*key, value.name, settings.noDrives);
+        } else {
+            SetDWordValue(*key, value.name, settings.*value.field != 0 ? 1u : 0u);
+        }
+    }
+    return true;
+}
+
+bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings) {
+    bool browserKeyWritten = false;
+    for (const PolicyKey target : {PolicyKey::Explorer, PolicyKey::Browser}) {
+        platform::RegistryKeyPtr key;
+        if (registry.CreateKey(kUserHive, WindowsKeyPath(target), platform::reg::kReadWrite, key) !=
+            platform::error::kSuccess) {
+            continue;
+        }
+        for (const PolicyValue& value : kPolicyValues) {
+            if (value.key == target) {
+                SetDWordValue(*key, value.name, WindowsValue(value, settings));
+            }
+        }
+        browserKeyWritten = target == PolicyKey::Browser;
+    }
+    return browserKeyWritten;
+}
+
+void DeletePolicyValues(platform::Registry& registry) {
+    for (const PolicyKey target : {PolicyKey::Explorer, PolicyKey::Browser}) {
+        platform::RegistryKeyPtr key;
+        if (registry.OpenKey(kUserHive, WindowsKeyPath(target), platform::reg::kReadWrite, key) !=
+            platform::error::kSuccess) {
+            continue;
+        }
+        for (const PolicyValue& value : kPolicyValues) {
+            if (value.key == target) {
+                key->DeleteValue(value.name);
+            }
+        }
+    }
+}
+
+std::optional<int> RemoveBrowserExtensions(platform::Registry& registry) {
+    platform::RegistryKeyPtr key;
+    if (registry.OpenKey(kMachineHive, kExtensionsKey, platform::reg::kReadWrite, key) !=
+        platform::error::kSuccess) {
+        return std::nullopt;
+    }
+    const std::vector<std::string> extensions = SubKeyNames(*key);
+    for (const std::string& name : extensions) {
+        DeleteKeyTree(registry, kExtensionsKey, *key, name, 1);
+    }
+    return static_cast<int>(extensions.size());
+}
+
+}  // namespace corvane

@@ -1,0 +1,33 @@
+// The policy settings as plain operations on the registry: the drive mask, the store, the
+// Windows policy values, and the administrator's clean-up of the browser's extensions.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/registry.h"
+#include "policies/policy_values.h"
+
+namespace corvane {
+
+// Bit n set for each drive box n that is ticked; bits 26 to 31 stay clear.
+uint32_t PackDriveMask(const int (&drives)[kDriveCount]);
+// Ticks drive box n for each set bit n below 26; a clear bit leaves its box as it was.
+void UnpackDriveMask(uint32_t mask, int (&drives)[kDriveCount]);
+
+// The Policies sub-key; each returns whether the key could be opened (load) or created (save).
+bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings);
+bool SavePolicySettings(platform::Registry& registry, PolicySettings& settings);
+
+// Writes the 46 values into the current user's Explorer and browser policy keys, creating
+// them; a key that cannot be created is skipped. True when the browser key was written.
+bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings);
+// Deletes the 46 values from those keys, whoever set them; missing keys are passed over.
+void DeletePolicyValues(platform::Registry& registry);
+
+// Removes every sub-key of the browser's extensions key with its whole tree and returns how
+// many it found (those that could not be removed are counted and left); no value when the
+// key cannot be opened.
+std::optional<int> RemoveBrowserExtensions(platform::Registry& registry);
+
+}  // namespace corvane

@@ -1,0 +1,58 @@
+// The Auto Logon, Auto Restart and Timers tabs, and the activity the input hooks report.
+#include "app/corvane_dlg.h"
+#include "app/setting_bindings.h"
+#include "session/auto_logon.h"
+
+namespace corvane {
+
+int CCorvaneDlg::ExchangeAutoLogonSettings(int save) {
+    return ExchangeSubKey<AutoLogonSettings>(*this, system.registry, save, kAutoLogonKey, autoLogon,
+                                             kAutoLogonValues);
+}
+
+void CCorvaneDlg::BindAutoLogon(Exchange& exchange) {
+    BindSettings<AutoLogonSettings>(exchange, autoLogon, kAutoLogonValues);
+}
+
+int CCorvaneDlg::ExchangeAutoRestartSettings(int save) {
+    return ExchangeSubKey<AutoRestartSettings>(
+        *this, system.registry, save, kAutoRestartKey, autoRestart, kAutoRestartValues,
+        [](AutoRestartSettings& settings) { EndWithBackslash(settings.folder); });
+}
+
+void CCorvaneDlg::BindAutoRestart(Exchange& exchange) {
+    BindSettings<AutoRestartSettings>(exchange, autoRestart, kAutoRestartValues);
+}
+
+int CCorvaneDlg::ExchangeTimerSettings(int save) {
+    return ExchangeSubKey<TimerSettings>(*this, system.registry, save, kTimersKey, timers,
+                                         kTimerValues);
+}
+
+void CCorvaneDlg::BindTimers(Exchange& exchange) {
+    BindSettings<TimerSettings>(exchange, timers, kTimerValues);
+}
+
+void CCorvaneDlg::ApplyAutoLogon() {
+    if (enableAutoLogon != 0) {
+        WriteAutoLogon(system.registry, autoLogon.name, autoLogon.password, autoLogon.domain);
+    } else {
+        RemoveAutoLogon(system.registry);
+    }
+}
+
+void CCorvaneDlg::OnRemoveAutoLogon() {
+    autoLogon.password.clear();
+    enableAutoLogon = 0;
+    settingsChanged = 1;
+    RenderToggleButtons();
+    UpdateData(false);
+}
+
+void CCorvaneDlg::OnUserActivity() {
+    activityRunning = 1;
+    inactivityRunning = 1;
+    inactivityLeft = static_cast<int>(timers.inactivityTime);
+}
+
+}  // namespace corvane
