@@ -50,7 +50,7 @@ bool CPasswordDlg::OnTranslateAccelerator(const platform::Message& message) {
 
 CPasswordSetDlg::CPasswordSetDlg(framework::Application& app)
     : HtmlDialog(app, IDD_PASSWORD_SET, IDR_HTML_PASSWORD_SET) {
-    MapClick("ButtonOK", [this] { SetPassword(); });
+    MapClick("ButtonOK", [this] { OnOK(); });
     MapClick("ButtonCancel", [this] { OnCancel(); });
 }
 
@@ -69,7 +69,7 @@ bool CPasswordSetDlg::OnTranslateAccelerator(const platform::Message& message) {
     return IsSwallowedAccelerator(system, message, false);
 }
 
-void CPasswordSetDlg::SetPassword() {
+void CPasswordSetDlg::OnOK() {
     UpdateData(true);
     const auto say = [&](uint32_t id, uint32_t type) {
         system.windows.MessageBox(Handle(), system.resources.LoadString(id), app.name, type);

@@ -29,9 +29,9 @@ class CPasswordSetDlg final : public framework::HtmlDialog {
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     bool DoDataExchange(bool save) override;
     bool OnTranslateAccelerator(const platform::Message& message) override;
-
-  private:
-    void SetPassword();
+    // Every way to OK (the page's button, Enter, an IDOK command) stores the password first:
+    // the dialog ends with OK only when it was stored.
+    void OnOK() override;
 };
 
 // Ctrl+N, Ctrl+O and Ctrl+P (and F5 when asked) are kept from the browser control.

@@ -13,16 +13,6 @@ namespace mb = platform::mb;
 
 class ConfigurationPage : public CorvaneWorld {
   protected:
-    // The page of the process's dialog with this caption, once it has loaded.
-    sim::SimHtmlHost* PageOf(const platform::Process& process,
-                             const std::string& caption = "Corvane") {
-        world.RunFor(50);
-        const auto window = WindowOf(process, caption);
-        return window ? world.Page(window->handle) : nullptr;
-    }
-    const sim::MessageBoxRecord* LastBox() const {
-        return world.MessageBoxes().empty() ? nullptr : &world.MessageBoxes().back();
-    }
     void SetPassword(sim::SimHtmlHost& page, const platform::Process& process,
                      const std::string& password, const std::string& verify) {
         page.Click("ButtonSetPassword");

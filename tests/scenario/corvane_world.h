@@ -8,6 +8,7 @@
 
 #include "app/corvane_app.h"
 #include "platform/constants.h"
+#include "platform/sim/html_host.h"
 #include "platform/sim/resources.h"
 #include "platform/sim/world.h"
 
@@ -47,6 +48,17 @@ class CorvaneWorld : public testing::Test {
             }
         }
         return std::nullopt;
+    }
+
+    // The page of the process's dialog with this caption, once it has loaded.
+    sim::SimHtmlHost* PageOf(const platform::Process& process,
+                             const std::string& caption = "Corvane") {
+        world.RunFor(50);
+        const auto window = WindowOf(process, caption);
+        return window ? world.Page(window->handle) : nullptr;
+    }
+    const sim::MessageBoxRecord* LastBox() const {
+        return world.MessageBoxes().empty() ? nullptr : &world.MessageBoxes().back();
     }
 
     // The driver acts as the test program: its own resources are Corvane's, so the dialog
