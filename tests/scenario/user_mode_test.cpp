@@ -1,0 +1,339 @@
+// User mode on the sim: the policy values, the automatic logon, the notification-area icon,
+// the logon entry, and the ways out.
+#include <algorithm>
+
+#include "app/password.h"
+#include "common/command_ids.h"
+#include "common/settings_store.h"
+#include "tests/scenario/corvane_world.h"
+
+namespace corvane::scenario {
+namespace {
+
+using platform::Hive;
+
+constexpr const char* kExplorerPolicies =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr const char* kBrowserPolicies =
+    "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+constexpr const char* kWinlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+const char* const kExplorerValues[] = {"SpecifyDefaultButtons",
+                                       "NoBandCustomize",
+                                       "NoToolbarCustomize",
+                                       "Btn_Back",
+                                       "Btn_Forward",
+                                       "Btn_Stop",
+                                       "Btn_Refresh",
+                                       "Btn_Home",
+                                       "Btn_Search",
+                                       "Btn_Folders",
+                                       "Btn_Favorites",
+                                       "Btn_Media",
+                                       "Btn_History",
+                                       "Btn_Fullscreen",
+                                       "Btn_Tools",
+                                       "Btn_MailNews",
+                                       "Btn_Size",
+                                       "Btn_Print",
+                                       "Btn_Edit",
+                                       "Btn_Discussions",
+                                       "Btn_Cut",
+                                       "Btn_Copy",
+                                       "Btn_Paste",
+                                       "Btn_Encoding",
+                                       "Btn_PrintPreview",
+                                       "NoWindowsUpdate",
+                                       "NoRun",
+                                       "NoDesktop",
+                                       "NoDrives"};
+const char* const kBrowserValues[] = {
+    "NoPrinting",      "NoBrowserOptions",    "AlwaysPromptWhenDownload",
+    "NoBrowserBars",   "NoBrowserClose",      "NoBrowserContextMenu",
+    "NoBrowserSaveAs", "NoFavorites",         "NoFileNew",
+    "NoFileOpen",      "NoFindFiles",         "NoNavButtons",
+    "NoOpeninNewWnd",  "NoSelectDownloadDir", "NoTheaterMode",
+    "NoViewSource",    "RestGoMenu"};
+
+class UserMode : public CorvaneWorld {
+  protected:
+    void SetUp() override {
+        SetNumber(kSettingsRoot, "EnablePolicies", 1);
+        // Windows has these keys; the program opens them but never creates them.
+        platform::RegistryKeyPtr key;
+        OpenForWriting(sys.registry, Hive::LocalMachine, kWinlogon, key);
+        OpenForWriting(sys.registry, Hive::LocalMachine, kRun, key);
+    }
+    void SetNumber(const char* path, const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, path, key), 0);
+        SetDWordValue(*key, name, value);
+    }
+    void SetText(Hive hive, const char* path, const char* name, const std::string& value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, hive, path, key), 0);
+        SetStringValue(*key, name, value);
+    }
+    // A value of a key, or no value when the key or the value is missing.
+    std::optional<platform::RawValue> Value(Hive hive, const char* path, const char* name) {
+        platform::RegistryKeyPtr key;
+        platform::RawValue raw;
+        if (OpenForReading(sys.registry, hive, path, key) != 0 ||
+            key->QueryValue(name, 4096, raw) != 0) {
+            return std::nullopt;
+        }
+        return raw;
+    }
+    std::optional<uint32_t> UserNumber(const char* path, const char* name) {
+        platform::RegistryKeyPtr key;
+        uint32_t value = 0;
+        if (OpenForReading(sys.registry, Hive::CurrentUser, path, key) != 0 ||
+            QueryDWordValue(*key, name, value) != 0) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::optional<std::string> MachineText(const char* path, const char* name) {
+        platform::RegistryKeyPtr key;
+        std::string value;
+        uint32_t chars = 0;
+        if (OpenForReading(sys.registry, Hive::LocalMachine, path, key) != 0 ||
+            QueryStringValue(*key, name, value, 1024, chars) != 0) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    bool KeyExists(Hive hive, const char* path) {
+        platform::RegistryKeyPtr key;
+        return OpenForReading(sys.registry, hive, path, key) == 0;
+    }
+    int PolicyValueCount() {
+        int count = 0;
+        for (const char* name : kExplorerValues) {
+            count += UserNumber(kExplorerPolicies, name).has_value();
+        }
+        for (const char* name : kBrowserValues) {
+            count += UserNumber(kBrowserPolicies, name).has_value();
+        }
+        return count;
+    }
+};
+
+TEST_F(UserMode, WritesEveryPolicyValueEvenWithNothingTicked) {
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    for (const char* name : kExplorerValues) {
+        const bool button = std::string(name).starts_with("Btn_");
+        EXPECT_EQ(UserNumber(kExplorerPolicies, name), button ? 2u : 0u) << name;
+    }
+    for (const char* name : kBrowserValues) {
+        EXPECT_EQ(UserNumber(kBrowserPolicies, name), 0u) << name;
+    }
+    EXPECT_EQ(world.Registry().OpenKeyCount(), 0);
+}
+
+TEST_F(UserMode, WritesTheTickedPoliciesAndTheDriveMask) {
+    const char* policies = "Software\\Vemtrix\\Corvane\\Policies";
+    SetNumber(policies, "Btn_Back", 1);
+    SetNumber(policies, "NoRun", 7);  // on, however stored
+    SetNumber(policies, "RestGoMenu", 1);
+    SetNumber(policies, "NoDrives", 0x0C);
+    auto kiosk = Start("/user");
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), 1u);
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Forward"), 2u);
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "NoRun"), 1u);
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "NoDrives"), 0x0Cu);
+    EXPECT_EQ(UserNumber(kBrowserPolicies, "RestGoMenu"), 1u);
+    EXPECT_EQ(UserNumber(kBrowserPolicies, "NoPrinting"), 0u);
+}
+
+TEST_F(UserMode, WithPoliciesOffNothingIsWrittenForTheUser) {
+    SetNumber(kSettingsRoot, "EnablePolicies", 0);
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    EXPECT_FALSE(KeyExists(Hive::CurrentUser, kExplorerPolicies));
+    EXPECT_FALSE(KeyExists(Hive::CurrentUser, kBrowserPolicies));
+}
+
+TEST_F(UserMode, APolicyKeyThatCannotBeOpenedIsSkipped) {
+    world.Registry().DenyAccess(Hive::CurrentUser, kExplorerPolicies, platform::reg::kSetValue);
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), std::nullopt);
+    EXPECT_EQ(UserNumber(kBrowserPolicies, "NoPrinting"), 0u);
+}
+
+TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
+    auto kiosk = Start("/user");
+    EXPECT_EQ(PolicyValueCount(), 46);
+    // A value of another tool in the same key stays.
+    SetText(Hive::CurrentUser, kExplorerPolicies, "NoControlPanel", "mine");
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(PolicyValueCount(), 46);
+    EXPECT_TRUE(world.NotifyIcons().empty());
+
+    kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    sim::SimHtmlHost* page = world.Page(window->handle);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->OuterHtml("ButtonExitUserMode"),
+              "<button class=\"bt2\" style=\"width:200px\" id=\"ButtonExitUserMode\">Exit User "
+              "Mode</button>");
+    page->Click("ButtonExitUserMode");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(PolicyValueCount(), 0);
+    EXPECT_TRUE(Value(Hive::CurrentUser, kExplorerPolicies, "NoControlPanel").has_value());
+    EXPECT_TRUE(world.NotifyIcons().empty());
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+TEST_F(UserMode, TheIconIsAddedAndADoubleClickShowsThePageWithoutAPassword) {
+    auto kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    ASSERT_EQ(world.NotifyIcons().size(), 1u);
+    const platform::NotifyIconData icon = world.NotifyIcons().front();
+    EXPECT_EQ(icon.window, window->handle);
+    EXPECT_EQ(icon.id, 10011u);
+    EXPECT_EQ(icon.callbackMessage, 10012u);
+    EXPECT_EQ(icon.flags, 7u);
+    EXPECT_EQ(icon.iconId, 128u);
+    EXPECT_EQ(icon.tip, "");
+
+    // Only a left double click opens it.
+    for (uint32_t mouse : {platform::mouse::kLButtonDown, platform::mouse::kRButtonDown}) {
+        sys.windows.PostMessage(icon.window, icon.callbackMessage, icon.id, mouse);
+        world.RunFor(50);
+        EXPECT_FALSE(WindowOf(*kiosk)->visible);
+    }
+    sys.windows.PostMessage(icon.window, icon.callbackMessage, icon.id,
+                            platform::mouse::kLButtonDblClk);
+    world.RunFor(50);
+    EXPECT_TRUE(WindowOf(*kiosk)->visible);
+
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_TRUE(world.NotifyIcons().empty());
+    const auto& calls = world.NotifyIconCalls();
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const sim::NotifyIconRecord& call) {
+        return call.action == platform::nim::kDelete && call.accepted;
+    }));
+}
+
+TEST_F(UserMode, ADoubleClickWithAPasswordAsksForIt) {
+    ASSERT_EQ(WritePassword(sys.registry, "kiosk"), 0);
+    auto kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    for (const char* typed : {"Kiosk", "kiosk"}) {
+        sys.windows.PostMessage(window->handle, WM_TRAY_NOTIFY, TRAY_ICON_ID,
+                                platform::mouse::kLButtonDblClk);
+        sim::SimHtmlHost* ask = PageOf(*kiosk, "Password:");
+        ASSERT_NE(ask, nullptr) << typed;
+        ask->SetValue("password", typed);
+        ask->Click("ButtonOK");
+        world.RunFor(50);
+        EXPECT_EQ(WindowOf(*kiosk)->visible, std::string(typed) == "kiosk") << typed;
+    }
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+TEST_F(UserMode, AutoLogonOnWritesTheSixWinlogonValues) {
+    SetNumber(kSettingsRoot, "EnableAutoLogon", 1);
+    SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultName", "kiosk");
+    SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultPassword",
+            "open sesame");
+    SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultDoamin",
+            "LIBRARY");
+    SetText(Hive::LocalMachine, kWinlogon, "DialogDelay", "5");
+    auto kiosk = Start("/user");
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultUserName"), "kiosk");
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultPassword"), "open sesame");
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultDomain"), "LIBRARY");
+    EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), "1");
+    EXPECT_EQ(MachineText(kWinlogon, "ForceAutoLogon"), "1");
+    EXPECT_EQ(MachineText(kWinlogon, "DontDisplayLastUserName"), "0");
+    EXPECT_EQ(MachineText(kWinlogon, "DialogDelay"), "5");  // written by nobody, left alone
+    // Strings carry their terminator: (characters + 1) x 2 bytes.
+    EXPECT_EQ(Value(Hive::LocalMachine, kWinlogon, "AutoAdminLogon")->size, 4u);
+}
+
+TEST_F(UserMode, AutoLogonOffRemovesWhatAnotherToolSet) {
+    for (const char* name : {"DefaultUserName", "DefaultPassword", "DefaultDomain",
+                             "AutoAdminLogon", "ForceAutoLogon", "DialogDelay"}) {
+        SetText(Hive::LocalMachine, kWinlogon, name, "other tool");
+    }
+    SetText(Hive::LocalMachine, kWinlogon, "Shell", "explorer.exe");
+    auto kiosk = Start("/user");
+    for (const char* name : {"DefaultUserName", "DefaultPassword", "DefaultDomain",
+                             "AutoAdminLogon", "ForceAutoLogon", "DialogDelay"}) {
+        EXPECT_EQ(MachineText(kWinlogon, name), std::nullopt) << name;
+    }
+    EXPECT_EQ(MachineText(kWinlogon, "DontDisplayLastUserName"), "1");
+    EXPECT_EQ(MachineText(kWinlogon, "Shell"), "explorer.exe");
+}
+
+TEST_F(UserMode, AWinlogonKeyThatCannotBeOpenedIsLeftAlone) {
+    world.Registry().DenyAccess(Hive::LocalMachine, kWinlogon, platform::reg::kSetValue);
+    SetNumber(kSettingsRoot, "EnableAutoLogon", 1);
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), std::nullopt);
+    EXPECT_EQ(PolicyValueCount(), 46);  // the rest of the start goes on
+}
+
+class LogonEntry : public UserMode {
+  protected:
+    sim::SimHtmlHost* AdminPage(std::unique_ptr<platform::Process>& admin) {
+        admin = Start("");
+        return PageOf(*admin);
+    }
+};
+
+TEST_F(LogonEntry, UsesTheRunningProgramQuotedBeforeTheFirstSave) {
+    std::unique_ptr<platform::Process> admin;
+    sim::SimHtmlHost* page = AdminPage(admin);
+    ASSERT_NE(page, nullptr);
+    page->Click("ButtonUserModeLogon");
+    world.RunFor(50);
+    EXPECT_EQ(MachineText(kRun, "Corvane"), "\"C:\\Program Files\\Corvane\\Corvane.exe\" /user");
+    EXPECT_EQ(page->OuterHtml("ButtonUserModeLogon"),
+              "<button class=\"bt2\" style=\"width:200px\" id=\"ButtonUserModeLogon\">Disable "
+              "User Mode on Logon</button>");
+    page->Click("ButtonUserModeLogon");
+    world.RunFor(50);
+    EXPECT_EQ(MachineText(kRun, "Corvane"), std::nullopt);
+    // Switching it is not a change of the settings: Cancel closes without asking.
+    page->Click("ButtonCancel");
+    EXPECT_EQ(admin->WaitForExit(5000), 0u);
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+TEST_F(LogonEntry, AStoredPathWithoutBlanksIsWrittenAsItIs) {
+    SetText(Hive::LocalMachine, kSettingsRoot, "AppPath", "D:\\Kiosk\\Corvane.exe");
+    std::unique_ptr<platform::Process> admin;
+    sim::SimHtmlHost* page = AdminPage(admin);
+    ASSERT_NE(page, nullptr);
+    page->Click("ButtonUserModeLogon");
+    world.RunFor(50);
+    EXPECT_EQ(MachineText(kRun, "Corvane"), "D:\\Kiosk\\Corvane.exe /user");
+}
+
+TEST_F(LogonEntry, ARunKeyThatCannotBeOpenedTurnsTheButtonBackOff) {
+    world.Registry().DenyAccess(Hive::LocalMachine, kRun, platform::reg::kSetValue);
+    std::unique_ptr<platform::Process> admin;
+    sim::SimHtmlHost* page = AdminPage(admin);
+    ASSERT_NE(page, nullptr);
+    page->Click("ButtonUserModeLogon");
+    world.RunFor(50);
+    EXPECT_EQ(page->OuterHtml("ButtonUserModeLogon"),
+              "<button style=\"width:200px\" id=\"ButtonUserModeLogon\">Enable User Mode on "
+              "Logon</button>");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace corvane::scenario
