@@ -120,7 +120,7 @@ bool CCorvaneDlg::PreTranslateMessage(platform::Message& message) {
                 break;
         }
     }
-    return Dialog::PreTranslateMessage(message);
+    return HtmlDialog::PreTranslateMessage(message);
 }
 
 std::optional<std::intptr_t> CCorvaneDlg::OnMessage(uint32_t message, std::uintptr_t wParam,

@@ -83,7 +83,7 @@ bool Dialog::DestroyWindow() {
 
 bool Dialog::PreTranslateMessage(platform::Message& message) {
     // Only keyboard input goes through the dialog manager (tab, enter, escape).
-    const bool keyboard = message.message >= wm::kKeyDown && message.message <= 0x0109;
+    const bool keyboard = message.message >= wm::kKeyFirst && message.message <= wm::kKeyLast;
     return keyboard && window_ != platform::WindowHandle::Null &&
            system.windows.IsDialogMessage(window_, message);
 }

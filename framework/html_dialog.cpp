@@ -16,6 +16,15 @@ bool HtmlDialog::OnInitDialog() {
     return true;
 }
 
+bool HtmlDialog::PreTranslateMessage(platform::Message& message) {
+    const bool keyboard =
+        message.message >= platform::wm::kKeyFirst && message.message <= platform::wm::kKeyLast;
+    if (keyboard && host_ && host_->OfferKeystroke(message)) {
+        return true;
+    }
+    return Dialog::PreTranslateMessage(message);
+}
+
 void HtmlDialog::OnDocumentComplete(const std::string&, bool topLevel) {
     if (topLevel) {
         UpdateData(false);

@@ -22,6 +22,9 @@ class HtmlDialog : public Dialog, protected platform::HtmlEvents {
     platform::HtmlDocument* Document() { return host_ ? host_->Document() : nullptr; }
     platform::HtmlHost* Host() { return host_.get(); }
 
+    // Keystrokes go to the browser control before the dialog manager sees them.
+    bool PreTranslateMessage(platform::Message& message) override;
+
   protected:
     // Makes the browser control and loads the dialog's page.
     bool OnInitDialog() override;

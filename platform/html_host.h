@@ -48,6 +48,10 @@ class HtmlHost {
     virtual bool Navigate(const std::string& url) = 0;
     // Null while no document is loaded, and where there is no HTML engine.
     virtual HtmlDocument* Document() = 0;
+    // Offers a keyboard message of the dialog's loop to the browser control, as its host must
+    // (the control's own keys, and through it the dialog's accelerator filter); true when the
+    // control took it and it is not to be dispatched.
+    virtual bool OfferKeystroke(const Message& message) = 0;
 };
 
 }  // namespace platform

@@ -153,6 +153,11 @@ void SimHtmlHost::Click(const std::string& id) {
     });
 }
 
+bool SimHtmlHost::OfferKeystroke(const platform::Message& message) {
+    // The sim's page has no keys of its own: the control only asks the dialog's filter.
+    return dom_ && message.window == dialog_ && events_.OnTranslateAccelerator(message);
+}
+
 bool SimHtmlHost::PressKey(uint32_t virtualKey) {
     const platform::Message message{dialog_, platform::wm::kKeyDown, virtualKey, 0,
                                     static_cast<uint32_t>(state_.now)};

@@ -24,6 +24,7 @@ class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocume
     bool LoadResource(uint32_t htmlId) override;
     bool Navigate(const std::string& url) override;
     platform::HtmlDocument* Document() override { return dom_ ? this : nullptr; }
+    bool OfferKeystroke(const platform::Message& message) override;
 
     // HtmlDocument
     bool Has(const std::string& id) const override;

@@ -262,6 +262,7 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
         if (!browser_) {
             return false;
         }
+        active_ = object_.As<IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject);
         site_->SetBrowser(object_.As<IDispatch>(IID_IDispatch).Get());
         auto container = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
         if (container &&
@@ -299,6 +300,16 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
         }
         AttachClicks();
         return this;
+    }
+
+    bool OfferKeystroke(const Message& message) override {
+        const HWND target = Hwnd(message.window);
+        if (!active_ || (target != window_ && !IsChild(window_, target))) {
+            return false;
+        }
+        MSG msg{target, message.message, message.wParam, message.lParam, message.time,
+                POINT{message.x, message.y}};
+        return active_->TranslateAccelerator(&msg) == S_OK;
     }
 
     bool Has(const std::string& id) const override { return static_cast<bool>(Element(id)); }
@@ -397,6 +408,7 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
     BrowserSite* site_ = nullptr;
     ComPtr<IOleObject> object_;
     ComPtr<IWebBrowser2> browser_;
+    ComPtr<IOleInPlaceActiveObject> active_;  // takes the dialog loop's keystrokes
     ComPtr<IConnectionPoint> connection_;
     DWORD cookie_ = 0;
     ComPtr<IHTMLDocument2> document_;
