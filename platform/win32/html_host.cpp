@@ -307,8 +307,8 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
         if (!active_ || (target != window_ && !IsChild(window_, target))) {
             return false;
         }
-        MSG msg{target, message.message, message.wParam, message.lParam, message.time,
-                POINT{message.x, message.y}};
+        MSG msg{target,         message.message, message.wParam,
+                message.lParam, message.time,    POINT{message.x, message.y}};
         return active_->TranslateAccelerator(&msg) == S_OK;
     }
 

@@ -79,8 +79,7 @@ STDMETHODIMP BrowserControlDouble::Close(DWORD) {
     return S_OK;
 }
 
-STDMETHODIMP BrowserControlDouble::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND,
-                                          LPCRECT) {
+STDMETHODIMP BrowserControlDouble::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
     calls.push_back("DoVerb " + std::to_string(verb));
     return S_OK;
 }
@@ -97,8 +96,7 @@ STDMETHODIMP BrowserControlDouble::TranslateAccelerator(LPMSG message) {
     return S_FALSE;
 }
 
-STDMETHODIMP BrowserControlDouble::Navigate2(VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
-                                             VARIANT*) {
+STDMETHODIMP BrowserControlDouble::Navigate2(VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
     const bool text = url != nullptr && url->vt == VT_BSTR && url->bstrVal != nullptr;
     calls.push_back("Navigate2 " + (text ? platform::win32::Narrow(url->bstrVal) : std::string()));
     return S_OK;

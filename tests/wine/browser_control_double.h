@@ -80,7 +80,9 @@ class BrowserControlDouble final : public IOleObject,
     STDMETHODIMP GoForward() override { return E_NOTIMPL; }
     STDMETHODIMP GoHome() override { return E_NOTIMPL; }
     STDMETHODIMP GoSearch() override { return E_NOTIMPL; }
-    STDMETHODIMP Navigate(BSTR, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Navigate(BSTR, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override {
+        return E_NOTIMPL;
+    }
     STDMETHODIMP Refresh() override { return E_NOTIMPL; }
     STDMETHODIMP Refresh2(VARIANT*) override { return E_NOTIMPL; }
     STDMETHODIMP Stop() override { return E_NOTIMPL; }

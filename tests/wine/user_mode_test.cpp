@@ -1,0 +1,195 @@
+// User mode of the real Corvane.exe under Wine, read back from outside: the policy values,
+// the automatic logon and the notification-area icon that a stand-in taskbar records.
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "common/command_ids.h"
+#include "common/settings_store.h"
+#include "platform/constants.h"
+#include "policies/policies.h"
+#include "tests/wine/corvane_process.h"
+#include "tools/fakeshell/fake_shell.h"
+
+namespace corvane::wine {
+namespace {
+
+using platform::Hive;
+
+constexpr const char* kExplorerPolicies =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr const char* kBrowserPolicies =
+    "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+constexpr const char* kWinlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+class UserModeUnderWine : public CorvaneProcesses {
+  protected:
+    void SetUp() override {
+        CorvaneProcesses::SetUp();
+        // Nothing of an earlier run: no policy values, no password, no recorded icon.
+        DeletePolicyValues(sys.registry);
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
+        key->DeleteValue("Password");
+        key->DeleteSubKey("Policies");
+        if (OpenForWriting(sys.registry, Hive::CurrentUser, tools::kNotificationAreaKey, key) ==
+            0) {
+            key->DeleteValue(std::to_string(TRAY_ICON_ID));
+        }
+        std::string shellPath = CorvaneExe();
+        shellPath.replace(shellPath.find_last_of('\\') + 1, std::string::npos,
+                          "corvane-fakeshell.exe");
+        shell_ = sys.processes.StartProcess("\"" + shellPath + "\"");
+        ASSERT_NE(shell_, nullptr);
+        ASSERT_NE(wine::WaitForWindow(sys, "Shell_TrayWnd", std::nullopt, shell_.get(),
+                                      [this] { sys.processes.Sleep(20); }),
+                  platform::WindowHandle::Null);
+    }
+    void TearDown() override {
+        CorvaneProcesses::TearDown();
+        if (shell_) {
+            shell_->Terminate(0);
+            shell_->WaitForExit(5000);
+        }
+    }
+
+    void SetRoot(const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
+        SetDWordValue(*key, name, value);
+    }
+    void SetText(Hive hive, const char* path, const char* name, const std::string& value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, hive, path, key), 0) << path;
+        SetStringValue(*key, name, value);
+    }
+    std::optional<std::string> Text(Hive hive, const char* path, const std::string& name) {
+        platform::RegistryKeyPtr key;
+        std::string value;
+        uint32_t chars = 0;
+        if (OpenForReading(sys.registry, hive, path, key) != 0 ||
+            QueryStringValue(*key, name, value, 1024, chars) != 0) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::optional<uint32_t> UserNumber(const char* path, const char* name) {
+        platform::RegistryKeyPtr key;
+        uint32_t value = 0;
+        if (OpenForReading(sys.registry, Hive::CurrentUser, path, key) != 0 ||
+            QueryDWordValue(*key, name, value) != 0) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    // The taskbar's record of Corvane's icon, waited for (or waited away) for up to ten
+    // seconds.
+    std::optional<std::string> TrayRecord() {
+        return Text(Hive::CurrentUser, tools::kNotificationAreaKey, std::to_string(TRAY_ICON_ID));
+    }
+    std::optional<std::string> WaitForTrayRecord(bool present) {
+        for (int i = 0; i < 500 && TrayRecord().has_value() != present; ++i) {
+            sys.processes.Sleep(20);
+        }
+        return TrayRecord();
+    }
+    // User mode up to its icon: the policies and the logon were done before it.
+    platform::WindowHandle StartUserMode() {
+        first = Start("/user");
+        if (!first) {
+            return platform::WindowHandle::Null;
+        }
+        const platform::WindowHandle window = WaitForWindow(*first);
+        EXPECT_TRUE(WaitForTrayRecord(true).has_value()) << "no icon reached the taskbar";
+        return window;
+    }
+    void Quit() {
+        auto quit = Start("/q");
+        ASSERT_NE(quit, nullptr);
+        EXPECT_EQ(quit->WaitForExit(20000), 0u);
+        EXPECT_EQ(first->WaitForExit(20000), 1u);
+    }
+
+    std::unique_ptr<platform::Process> shell_;
+};
+
+TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
+    SetRoot("EnablePolicies", 1);
+    SetRoot("EnableAutoLogon", 1);
+    const char* autoLogon = "Software\\Vemtrix\\Corvane\\AutoLogon";
+    SetText(Hive::LocalMachine, autoLogon, "DefaultName", "kiosk");
+    SetText(Hive::LocalMachine, autoLogon, "DefaultPassword", "open sesame");
+    SetText(Hive::LocalMachine, autoLogon, "DefaultDoamin", "LIBRARY");
+    const platform::WindowHandle window = StartUserMode();
+    ASSERT_NE(window, platform::WindowHandle::Null);
+
+    int written = 0;
+    for (const PolicyValue& value : kPolicyValues) {
+        const char* path = value.key == PolicyKey::Explorer ? kExplorerPolicies : kBrowserPolicies;
+        const auto stored = UserNumber(path, value.name);
+        written += stored.has_value();
+        EXPECT_EQ(stored, value.kind == PolicyKind::Button ? 2u : 0u) << value.name;
+    }
+    EXPECT_EQ(written, 46);
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultUserName"), "kiosk");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultPassword"), "open sesame");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultDomain"), "LIBRARY");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "AutoAdminLogon"), "1");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "ForceAutoLogon"), "1");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DontDisplayLastUserName"), "0");
+
+    Quit();
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), 2u);
+    EXPECT_EQ(UserNumber(kBrowserPolicies, "RestGoMenu"), 0u);
+}
+
+TEST_F(UserModeUnderWine, WithBothOffWritesNoPoliciesAndRemovesTheAutoLogon) {
+    SetRoot("EnablePolicies", 0);
+    SetRoot("EnableAutoLogon", 0);
+    SetText(Hive::LocalMachine, kWinlogon, "AutoAdminLogon", "1");  // another tool's
+    SetText(Hive::LocalMachine, kWinlogon, "DefaultUserName", "someone");
+    SetText(Hive::LocalMachine, kWinlogon, "DialogDelay", "3");
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "NoDrives"), std::nullopt);
+    EXPECT_EQ(UserNumber(kBrowserPolicies, "NoPrinting"), std::nullopt);
+    for (const char* name : {"AutoAdminLogon", "DefaultUserName", "DialogDelay", "DefaultPassword",
+                             "ForceAutoLogon"}) {
+        EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, name), std::nullopt) << name;
+    }
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DontDisplayLastUserName"), "1");
+    Quit();
+}
+
+TEST_F(UserModeUnderWine, TheIconComesAndGoesAndItsDoubleClickShowsThePage) {
+    const platform::WindowHandle window = StartUserMode();
+    ASSERT_NE(window, platform::WindowHandle::Null);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "window=%x callback=10012 flags=7",
+                  static_cast<unsigned>(static_cast<std::uintptr_t>(window)));
+    EXPECT_EQ(TrayRecord(), expected);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(window));
+
+    // What the taskbar sends for a double click on the icon; no password is stored.
+    sys.windows.PostMessage(window, WM_TRAY_NOTIFY, TRAY_ICON_ID, platform::mouse::kLButtonDblClk);
+    EXPECT_TRUE(BecomesVisible(window));
+
+    Quit();
+    EXPECT_EQ(WaitForTrayRecord(false), std::nullopt);
+}
+
+TEST_F(UserModeUnderWine, TheExitCommandRemovesThePoliciesAndTheIcon) {
+    SetRoot("EnablePolicies", 1);
+    const platform::WindowHandle window = StartUserMode();
+    ASSERT_NE(window, platform::WindowHandle::Null);
+    ASSERT_EQ(UserNumber(kExplorerPolicies, "NoDrives"), 0u);
+    sys.windows.PostMessage(window, platform::wm::kCommand, ID_EXIT_USER_MODE, 0);
+    EXPECT_EQ(first->WaitForExit(20000), 1u);
+    for (const PolicyValue& value : kPolicyValues) {
+        const char* path = value.key == PolicyKey::Explorer ? kExplorerPolicies : kBrowserPolicies;
+        EXPECT_EQ(UserNumber(path, value.name), std::nullopt) << value.name;
+    }
+    EXPECT_EQ(TrayRecord(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace corvane::wine
