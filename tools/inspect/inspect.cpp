@@ -1,10 +1,15 @@
 // What a running Corvane has put in place, read from outside: its windows and its settings.
 #include "tools/inspect/inspect.h"
 
+#include <iterator>
+#include <optional>
 #include <sstream>
 
+#include "common/command_ids.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "policies/policy_values.h"
+#include "tools/fakeshell/fake_shell.h"
 
 namespace corvane::tools {
 
@@ -83,7 +88,74 @@ void DescribeSettings(platform::System& sys, std::ostream& out) {
     }
 }
 
+std::optional<uint32_t> Number(platform::System& sys, platform::Hive hive, const char* path,
+                               const char* name) {
+    platform::RegistryKeyPtr key;
+    uint32_t value = 0;
+    if (OpenForReading(sys.registry, hive, path, key) != 0 ||
+        QueryDWordValue(*key, name, value) != 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Text(platform::System& sys, platform::Hive hive, const char* path,
+                 const std::string& name) {
+    platform::RegistryKeyPtr key;
+    std::string value;
+    uint32_t chars = 0;
+    if (OpenForReading(sys.registry, hive, path, key) != 0 ||
+        QueryStringValue(*key, name, value, 1024, chars) != 0) {
+        return "(not set)";
+    }
+    return "\"" + value + "\"";
+}
+
+void DescribePolicies(platform::System& sys, std::ostream& out) {
+    int set = 0;
+    std::string on;
+    for (const PolicyValue& value : kPolicyValues) {
+        const char* path =
+            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
+        const auto stored = Number(sys, platform::Hive::CurrentUser, path, value.name);
+        set += stored.has_value();
+        const bool restricts = value.kind == PolicyKind::Button ? stored == 2u : stored > 0u;
+        if (stored && restricts) {
+            on += std::string(on.empty() ? "" : ", ") + value.name + "=" +
+                  std::to_string(*stored);
+        }
+    }
+    out << "  " << set << " of " << std::size(kPolicyValues) << " policy values set";
+    if (set > 0) {
+        out << "; restricting: " << (on.empty() ? "none" : on);
+    }
+    out << "\n";
+}
+
+void DescribeAutoLogon(platform::System& sys, std::ostream& out) {
+    const char* winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    for (const char* name : {"AutoAdminLogon", "DefaultUserName", "DefaultDomain",
+                             "DontDisplayLastUserName"}) {
+        out << "  " << name << " = " << Text(sys, platform::Hive::LocalMachine, winlogon, name)
+            << "\n";
+    }
+}
+
+void DescribeTray(platform::System& sys, std::ostream& out) {
+    out << "  Corvane's icon (id " << TRAY_ICON_ID << "): "
+        << Text(sys, platform::Hive::CurrentUser, kNotificationAreaKey,
+                std::to_string(TRAY_ICON_ID))
+        << "\n";
+}
+
 }  // namespace
+
+bool SendExitUserMode(platform::System& sys) {
+    const platform::WindowHandle window =
+        sys.windows.FindWindow(std::string("#32770"), std::string("Corvane"));
+    return window != platform::WindowHandle::Null &&
+           sys.windows.PostMessage(window, platform::wm::kCommand, ID_EXIT_USER_MODE, 0);
+}
 
 std::string Describe(platform::System& sys) {
     std::ostringstream out;
@@ -91,6 +163,12 @@ std::string Describe(platform::System& sys) {
     DescribeWindows(sys, out);
     out << "Shell:\n";
     DescribeShell(sys, out);
+    out << "Notification area (as the stand-in taskbar recorded it):\n";
+    DescribeTray(sys, out);
+    out << "Policies of this user (HKCU):\n";
+    DescribePolicies(sys, out);
+    out << "Automatic logon (HKLM Winlogon):\n";
+    DescribeAutoLogon(sys, out);
     out << "Settings (HKLM\\" << kSettingsRoot << "):\n";
     DescribeSettings(sys, out);
     return out.str();
