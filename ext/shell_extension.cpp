@@ -28,9 +28,7 @@ int ShellExtension::InitExtension() {
         if (OpenForReading(system_.registry, kHive, kHideGuiKey, hideGui) != 0) {
             return 0;
         }
-        for (const HideGuiValue& value : kHideGuiValues) {
-            ReadFlagOrNumber(*hideGui, value.value, settings_.hideGui.*value.flag);
-        }
+        LoadSettings<HideGuiSettings>(*hideGui, settings_.hideGui, kHideGuiValues);
     }
     shared_.initialised = 1;
     return 1;

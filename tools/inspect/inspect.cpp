@@ -121,8 +121,7 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
         set += stored.has_value();
         const bool restricts = value.kind == PolicyKind::Button ? stored == 2u : stored > 0u;
         if (stored && restricts) {
-            on += std::string(on.empty() ? "" : ", ") + value.name + "=" +
-                  std::to_string(*stored);
+            on += std::string(on.empty() ? "" : ", ") + value.name + "=" + std::to_string(*stored);
         }
     }
     out << "  " << set << " of " << std::size(kPolicyValues) << " policy values set";
@@ -134,8 +133,8 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
 
 void DescribeAutoLogon(platform::System& sys, std::ostream& out) {
     const char* winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    for (const char* name : {"AutoAdminLogon", "DefaultUserName", "DefaultDomain",
-                             "DontDisplayLastUserName"}) {
+    for (const char* name :
+         {"AutoAdminLogon", "DefaultUserName", "DefaultDomain", "DontDisplayLastUserName"}) {
         out << "  " << name << " = " << Text(sys, platform::Hive::LocalMachine, winlogon, name)
             << "\n";
     }
