@@ -92,4 +92,27 @@ void ReadText(const platform::RegistryKey& key, std::string_view name, std::stri
     }
 }
 
+std::optional<uint32_t> ReadDWordAt(platform::Registry& registry, platform::Hive hive,
+                                    std::string_view path, std::string_view name) {
+    platform::RegistryKeyPtr key;
+    uint32_t value = 0;
+    if (OpenForReading(registry, hive, path, key) != error::kSuccess ||
+        QueryDWordValue(*key, name, value) != error::kSuccess) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::string> ReadStringAt(platform::Registry& registry, platform::Hive hive,
+                                        std::string_view path, std::string_view name) {
+    platform::RegistryKeyPtr key;
+    std::string value;
+    uint32_t chars = 0;
+    if (OpenForReading(registry, hive, path, key) != error::kSuccess ||
+        QueryStringValue(*key, name, value, kTextBufferChars, chars) != error::kSuccess) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace corvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,12 @@ void ReadFlagOrNumber(const platform::RegistryKey& key, std::string_view name, u
 void ReadFlagOrNumber(const platform::RegistryKey& key, std::string_view name, int& field);
 void ReadText(const platform::RegistryKey& key, std::string_view name, std::string& field,
               uint32_t bufferChars = kTextBufferChars);
+
+// One value of a key opened for reading and closed again: no value when the key cannot be
+// opened or the value is missing or malformed. For tools and tests that look from outside.
+std::optional<uint32_t> ReadDWordAt(platform::Registry& registry, platform::Hive hive,
+                                    std::string_view path, std::string_view name);
+std::optional<std::string> ReadStringAt(platform::Registry& registry, platform::Hive hive,
+                                        std::string_view path, std::string_view name);
 
 }  // namespace corvane

@@ -86,23 +86,10 @@ class UserMode : public CorvaneWorld {
         return raw;
     }
     std::optional<uint32_t> UserNumber(const char* path, const char* name) {
-        platform::RegistryKeyPtr key;
-        uint32_t value = 0;
-        if (OpenForReading(sys.registry, Hive::CurrentUser, path, key) != 0 ||
-            QueryDWordValue(*key, name, value) != 0) {
-            return std::nullopt;
-        }
-        return value;
+        return ReadDWordAt(sys.registry, Hive::CurrentUser, path, name);
     }
     std::optional<std::string> MachineText(const char* path, const char* name) {
-        platform::RegistryKeyPtr key;
-        std::string value;
-        uint32_t chars = 0;
-        if (OpenForReading(sys.registry, Hive::LocalMachine, path, key) != 0 ||
-            QueryStringValue(*key, name, value, 1024, chars) != 0) {
-            return std::nullopt;
-        }
-        return value;
+        return ReadStringAt(sys.registry, Hive::LocalMachine, path, name);
     }
     bool KeyExists(Hive hive, const char* path) {
         platform::RegistryKeyPtr key;

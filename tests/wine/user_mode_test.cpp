@@ -64,23 +64,10 @@ class UserModeUnderWine : public CorvaneProcesses {
         SetStringValue(*key, name, value);
     }
     std::optional<std::string> Text(Hive hive, const char* path, const std::string& name) {
-        platform::RegistryKeyPtr key;
-        std::string value;
-        uint32_t chars = 0;
-        if (OpenForReading(sys.registry, hive, path, key) != 0 ||
-            QueryStringValue(*key, name, value, 1024, chars) != 0) {
-            return std::nullopt;
-        }
-        return value;
+        return ReadStringAt(sys.registry, hive, path, name);
     }
     std::optional<uint32_t> UserNumber(const char* path, const char* name) {
-        platform::RegistryKeyPtr key;
-        uint32_t value = 0;
-        if (OpenForReading(sys.registry, Hive::CurrentUser, path, key) != 0 ||
-            QueryDWordValue(*key, name, value) != 0) {
-            return std::nullopt;
-        }
-        return value;
+        return ReadDWordAt(sys.registry, Hive::CurrentUser, path, name);
     }
     // The taskbar's record of Corvane's icon, waited for (or waited away) for up to ten
     // seconds.

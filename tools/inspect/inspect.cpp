@@ -88,27 +88,10 @@ void DescribeSettings(platform::System& sys, std::ostream& out) {
     }
 }
 
-std::optional<uint32_t> Number(platform::System& sys, platform::Hive hive, const char* path,
-                               const char* name) {
-    platform::RegistryKeyPtr key;
-    uint32_t value = 0;
-    if (OpenForReading(sys.registry, hive, path, key) != 0 ||
-        QueryDWordValue(*key, name, value) != 0) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::string Text(platform::System& sys, platform::Hive hive, const char* path,
                  const std::string& name) {
-    platform::RegistryKeyPtr key;
-    std::string value;
-    uint32_t chars = 0;
-    if (OpenForReading(sys.registry, hive, path, key) != 0 ||
-        QueryStringValue(*key, name, value, 1024, chars) != 0) {
-        return "(not set)";
-    }
-    return "\"" + value + "\"";
+    const auto value = ReadStringAt(sys.registry, hive, path, name);
+    return value ? "\"" + *value + "\"" : "(not set)";
 }
 
 void DescribePolicies(platform::System& sys, std::ostream& out) {
@@ -117,7 +100,8 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
     for (const PolicyValue& value : kPolicyValues) {
         const char* path =
             value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
-        const auto stored = Number(sys, platform::Hive::CurrentUser, path, value.name);
+        const auto stored =
+            ReadDWordAt(sys.registry, platform::Hive::CurrentUser, path, value.name);
         set += stored.has_value();
         const bool restricts = value.kind == PolicyKind::Button ? stored == 2u : stored > 0u;
         if (stored && restricts) {
