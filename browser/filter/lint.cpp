@@ -15,10 +15,32 @@ std::string LineName(size_t index) {
     return "line " + std::to_string(index + 1);
 }
 
-// A pattern that matches every non-empty text: one that can match the empty text at its start
-// with no anchor at its end.
+// Whether the node matches the empty text wherever it is tried: a look-ahead or a reference
+// may fail, so neither proves it.
+bool AlwaysMatchesEmpty(const Pattern& pattern, int index) {
+    const Node& node = pattern.nodes[static_cast<size_t>(index)];
+    const auto always = [&](int child) { return AlwaysMatchesEmpty(pattern, child); };
+    switch (node.kind) {
+        case NodeKind::Empty:
+            return true;
+        case NodeKind::Concat:
+            return std::all_of(node.children.begin(), node.children.end(), always);
+        case NodeKind::Alternation:
+            return std::any_of(node.children.begin(), node.children.end(), always);
+        case NodeKind::Group:
+            return always(node.children[0]);
+        case NodeKind::Repeat:
+            return node.min == 0 || always(node.children[0]);
+        default:
+            return false;
+    }
+}
+
+// A pattern proven to match every non-empty text: it matches the empty text wherever it is
+// tried, and an anchor lets it be tried at the start or at the end.
 bool MatchesEveryText(const Pattern& pattern) {
-    return !pattern.anchoredEnd && CanMatchEmpty(pattern, pattern.root);
+    return !(pattern.anchoredStart && pattern.anchoredEnd) &&
+           AlwaysMatchesEmpty(pattern, pattern.root);
 }
 
 // A pattern made only of characters and `.`, as a sequence: -1 stands for `.`.
@@ -76,10 +98,29 @@ std::vector<LintFinding> LintRules(const std::vector<std::string>& lines) {
     std::map<std::pair<bool, std::string>, size_t> seen;  // (allow, body) of earlier lines
     std::optional<size_t> lastAll;
     std::optional<size_t> stopper;  // a line that decides every text reaching it
-    std::vector<std::pair<size_t, std::string>> plainLiterals;  // earlier lines that are a literal
-    std::vector<std::pair<size_t, std::vector<int>>> simple;    // earlier unanchored simple lines
+    // Earlier lines that are a list of literals.
+    std::vector<std::pair<size_t, std::vector<std::string>>> literalLines;
+    std::vector<std::pair<size_t, std::vector<int>>> simple;  // earlier unanchored simple lines
 
+    if (!lines.empty() && lines[0].starts_with("\xEF\xBB\xBF")) {
+        findings.push_back({0,
+                            "starts with a byte-order mark (the file was saved as UTF-8 with "
+                            "one): its first character is taken as the sign, so this line "
+                            "refuses; save the file without it"});
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view raw = lines[i];
+        const std::string_view kept = TrimRuleLine(raw);
+        const bool trimmedNonAscii =
+            std::any_of(raw.begin(), raw.begin() + (kept.data() - raw.data()),
+                        [](char c) { return static_cast<uint8_t>(c) >= 0x80; }) ||
+            std::any_of(kept.data() + kept.size(), raw.data() + raw.size(),
+                        [](char c) { return static_cast<uint8_t>(c) >= 0x80; });
+        if (trimmedNonAscii) {
+            findings.push_back({i,
+                                "has a no-break space (0xA0) at an end, trimmed as white "
+                                "space like a blank"});
+        }
         ParseResult parsed;
         const RuleLine rule = ReadRuleLine(lines[i], &parsed);
         if (rule.kind == LineKind::Ignored) {
@@ -121,15 +162,26 @@ std::vector<LintFinding> LintRules(const std::vector<std::string>& lines) {
         // Every match of this line contains an earlier line's literal: that line wins first.
         const RequiredLiterals required = FindRequiredLiterals(pattern);
         bool shadowed = false;
-        for (const auto& [earlier, literal] : plainLiterals) {
+        for (const auto& [earlier, literals] : literalLines) {
+            // Every literal this line needs holds one of the earlier line's.
+            std::string witness;
             bool all = !required.anyOf.empty();
             for (const std::string& needed : required.anyOf) {
-                all = all && needed.find(literal) != std::string::npos;
+                const auto inside =
+                    std::find_if(literals.begin(), literals.end(), [&](const std::string& literal) {
+                        return needed.find(literal) != std::string::npos;
+                    });
+                all = all && inside != literals.end();
+                if (all && witness.empty()) {
+                    witness = *inside;
+                }
             }
             if (all) {
-                findings.push_back({i, "never decides: every text it matches contains \"" +
-                                           literal + "\", which " + LineName(earlier) +
-                                           " matches first"});
+                const std::string what =
+                    literals.size() == 1 ? "contains \"" + witness + "\""
+                                         : "contains one of its words, such as \"" + witness + "\"";
+                findings.push_back({i, "never decides: every text it matches " + what + ", which " +
+                                           LineName(earlier) + " matches first"});
                 shadowed = true;
                 break;
             }
@@ -147,7 +199,7 @@ std::vector<LintFinding> LintRules(const std::vector<std::string>& lines) {
             continue;
         }
         if (required.isWholePattern) {
-            plainLiterals.emplace_back(i, required.anyOf[0]);
+            literalLines.emplace_back(i, required.anyOf);
         }
         if (sequence && !pattern.anchoredStart && !pattern.anchoredEnd) {
             simple.emplace_back(i, *sequence);

@@ -10,8 +10,6 @@ namespace {
 
 constexpr uint32_t kHasOutput = 0x80000000u;
 
-// More alternatives than this make a requirement too weak to be worth checking.
-constexpr size_t kMaxAlternatives = 16;
 // Any part of a required literal is required too: a short part keeps the scanner small.
 constexpr size_t kMaxLiteralLength = 16;
 
@@ -56,9 +54,6 @@ class Finder {
                         return {};
                     }
                     all.anyOf.insert(all.anyOf.end(), branch.anyOf.begin(), branch.anyOf.end());
-                }
-                if (all.anyOf.size() > kMaxAlternatives) {
-                    return {};
                 }
                 return all;
             }
@@ -123,20 +118,26 @@ class Finder {
     const Pattern& pattern_;
 };
 
-bool IsPlainLiteral(const Pattern& pattern) {
-    if (pattern.anchoredStart || pattern.anchoredEnd) {
-        return false;
-    }
-    const Node& root = pattern.nodes[static_cast<size_t>(pattern.root)];
-    if (root.kind == NodeKind::Char) {
-        return true;
-    }
-    if (root.kind != NodeKind::Concat) {
-        return false;
-    }
-    return std::all_of(root.children.begin(), root.children.end(), [&](int child) {
+// Whether the node matches exactly the texts of a list of literals: a literal, or
+// alternatives (grouped or not) each of which is one.
+bool IsLiteralList(const Pattern& pattern, int index) {
+    const Node& node = pattern.nodes[static_cast<size_t>(index)];
+    const auto isChar = [&](int child) {
         return pattern.nodes[static_cast<size_t>(child)].kind == NodeKind::Char;
-    });
+    };
+    switch (node.kind) {
+        case NodeKind::Char:
+            return true;
+        case NodeKind::Concat:
+            return std::all_of(node.children.begin(), node.children.end(), isChar);
+        case NodeKind::Group:
+            return IsLiteralList(pattern, node.children[0]);
+        case NodeKind::Alternation:
+            return std::all_of(node.children.begin(), node.children.end(),
+                               [&](int child) { return IsLiteralList(pattern, child); });
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -147,8 +148,12 @@ RequiredLiterals FindRequiredLiterals(const Pattern& pattern) {
     if (!requirement.known || requirement.Strength() == 0) {
         return out;
     }
-    out.isWholePattern = IsPlainLiteral(pattern) && requirement.anyOf.size() == 1 &&
-                         requirement.anyOf[0].size() <= kMaxLiteralLength;
+    // Unanchored, a list of literals matches exactly where one of them occurs, as long as none
+    // was cut to fit the scanner.
+    out.isWholePattern =
+        !pattern.anchoredStart && !pattern.anchoredEnd && IsLiteralList(pattern, pattern.root) &&
+        std::all_of(requirement.anyOf.begin(), requirement.anyOf.end(),
+                    [](const std::string& literal) { return literal.size() <= kMaxLiteralLength; });
     for (const std::string& literal : requirement.anyOf) {
         out.anyOf.push_back(literal.substr(0, kMaxLiteralLength));
     }

@@ -16,7 +16,7 @@ namespace lumbrel::filter {
 struct RequiredLiterals {
     // Folded to lower case. Empty: the pattern requires no literal and can match anywhere.
     std::vector<std::string> anyOf;
-    // The pattern is exactly one literal, unanchored: finding it is a match.
+    // The pattern is exactly these literals, unanchored: finding one is a match.
     bool isWholePattern = false;
 };
 

@@ -1,39 +1,19 @@
 #include "browser/filter/matcher.h"
 
 #include <deque>
+#include <new>
 #include <optional>
 #include <string>
+
+#include "browser/filter/lazy_dfa.h"
 
 namespace lumbrel::filter {
 
 namespace {
 
-enum class Op : uint8_t { Char, Any, Class, Split, Jmp, Save, Backref, NotAhead, Match };
-
-struct Inst {
-    Op op;
-    uint8_t ch = 0;
-    int x = 0;  // Class: class; Split: preferred; Jmp: target; Save: slot; Backref: group;
-                // NotAhead: sub-program
-    int y = 0;  // Split: the other way
-};
-
-using Code = std::vector<Inst>;
-
 constexpr size_t kUnset = static_cast<size_t>(-1);
 
 }  // namespace
-
-struct Matcher::Program {
-    std::vector<Code> subs;                 // [0] is the pattern; the others are `!` elements
-    std::vector<std::bitset<256>> accepts;  // per class, indexed by the text's raw byte
-    bool anchoredStart = false;
-    bool anchoredEnd = false;
-    bool backrefs = false;
-    int groupCount = 0;
-    // The bytes a match can begin with, when they are known: other start positions are skipped.
-    std::optional<std::bitset<256>> firstBytes;
-};
 
 struct SearchFrame {
     int pc;
@@ -45,14 +25,43 @@ struct Matcher::Scratch {
     std::vector<std::vector<uint64_t>> failed;
     std::vector<std::vector<uint64_t>> succeeded;
     std::deque<std::vector<SearchFrame>> paths;  // one per depth of nested look-aheads; stable
+    std::unique_ptr<LazyDfa> dfa;                // made on the first search
 };
+
+namespace {
+
+// a * b, or no value when it does not fit a size_t (32 bits on i686).
+std::optional<size_t> CheckedMultiply(size_t a, size_t b) {
+    if (a != 0 && b > SIZE_MAX / a) {
+        return std::nullopt;
+    }
+    return a * b;
+}
+
+// The bits of the memo tables for this text, when they fit the memory budget.
+bool MemoTablesFit(const Program& program, size_t textLength) {
+    size_t total = 0;
+    for (const Code& code : program.subs) {
+        const auto bits = CheckedMultiply(code.size(), textLength + 1);
+        const auto both = bits ? CheckedMultiply(*bits, 2) : std::nullopt;
+        if (!both || *both > Matcher::kMemoryBudget * 8 - total) {
+            return false;
+        }
+        total += *both;
+    }
+    return true;
+}
+
+// Frames a search may stack before it counts as out of budget.
+constexpr size_t kMaxFrames = Matcher::kMemoryBudget / 2 / sizeof(SearchFrame);
+
+}  // namespace
 
 namespace {
 
 class Emitter {
   public:
-    Emitter(const Pattern& pattern, Matcher::Program& program)
-        : pattern_(pattern), program_(program) {}
+    Emitter(const Pattern& pattern, Program& program) : pattern_(pattern), program_(program) {}
 
     void EmitSub(int node, int sub) {
         Emit(node, sub);
@@ -161,7 +170,7 @@ class Emitter {
     }
 
     const Pattern& pattern_;
-    Matcher::Program& program_;
+    Program& program_;
 };
 
 // Linear search: a depth-first walk over (instruction, position) pairs, which form an acyclic
@@ -170,7 +179,7 @@ class Emitter {
 // explored at most once per search, look-aheads included.
 class MemoSearch {
   public:
-    MemoSearch(const Matcher::Program& program, std::string_view text, Matcher::Scratch& scratch)
+    MemoSearch(const Program& program, std::string_view text, Matcher::Scratch& scratch)
         : program_(program),
           text_(text),
           failed_(scratch.failed),
@@ -185,7 +194,7 @@ class MemoSearch {
         }
     }
 
-    bool Run() {
+    SearchResult Run() {
         const size_t last = program_.anchoredStart ? 0 : text_.size();
         const auto* first = program_.firstBytes ? &*program_.firstBytes : nullptr;
         for (size_t start = 0; start <= last; ++start) {
@@ -194,10 +203,13 @@ class MemoSearch {
                 continue;
             }
             if (Explore(0, start, program_.anchoredEnd)) {
-                return true;
+                return SearchResult::Match;
+            }
+            if (overBudget_) {
+                return SearchResult::BudgetExceeded;
             }
         }
-        return false;
+        return SearchResult::NoMatch;
     }
 
   private:
@@ -289,7 +301,14 @@ class MemoSearch {
                 break;
             }
             Frame& current = path.back();  // Successors may have run a look-ahead
+            if (overBudget_) {
+                return false;
+            }
             if (current.explored < count) {
+                if (path.size() >= kMaxFrames) {
+                    overBudget_ = true;
+                    return false;
+                }
                 path.push_back(next[current.explored++]);
             } else {
                 Mark(failed, index);
@@ -305,18 +324,19 @@ class MemoSearch {
         return true;
     }
 
-    const Matcher::Program& program_;
+    const Program& program_;
     std::string_view text_;
     std::vector<std::vector<uint64_t>>& failed_;
     std::vector<std::vector<uint64_t>>& succeeded_;
     std::deque<std::vector<SearchFrame>>& paths_;
     size_t depth_ = 0;
+    bool overBudget_ = false;
 };
 
 // Backtracking search for patterns with back-references, within a step budget.
 class BacktrackSearch {
   public:
-    BacktrackSearch(const Matcher::Program& program, std::string_view text)
+    BacktrackSearch(const Program& program, std::string_view text)
         : program_(program), text_(text), budget_(Matcher::StepBudget(text.size())) {}
 
     SearchResult Run() {
@@ -372,6 +392,9 @@ class BacktrackSearch {
                         ++pc, ++pos;
                         break;
                     case Op::Split:
+                        if (stack.size() >= kMaxFrames) {
+                            return SearchResult::BudgetExceeded;
+                        }
                         stack.push_back({inst.y, pos, -1});
                         pc = inst.x;
                         break;
@@ -423,7 +446,7 @@ class BacktrackSearch {
         return SearchResult::NoMatch;
     }
 
-    const Matcher::Program& program_;
+    const Program& program_;
     std::string_view text_;
     uint64_t budget_;
     uint64_t steps_ = 0;
@@ -435,7 +458,7 @@ namespace {
 
 // The bytes the first consumed character of a match can be: none known when a match can be
 // empty or starts with a look-ahead or a back-reference.
-std::optional<std::bitset<256>> FirstBytes(const Matcher::Program& program) {
+std::optional<std::bitset<256>> FirstBytes(const Program& program) {
     const Code& code = program.subs[0];
     std::bitset<256> bytes;
     std::vector<bool> seen(code.size(), false);
@@ -499,11 +522,23 @@ Matcher::Matcher(Matcher&&) noexcept = default;
 Matcher& Matcher::operator=(Matcher&&) noexcept = default;
 
 SearchResult Matcher::Search(std::string_view text) const {
-    if (program_->backrefs) {
-        return BacktrackSearch(*program_, text).Run();
+    try {
+        if (program_->backrefs) {
+            return BacktrackSearch(*program_, text).Run();
+        }
+        if (program_->subs.size() > 1) {  // a look-ahead
+            if (MemoTablesFit(*program_, text.size())) {
+                return MemoSearch(*program_, text, *scratch_).Run();
+            }
+            return BacktrackSearch(*program_, text).Run();
+        }
+        if (!scratch_->dfa) {
+            scratch_->dfa = std::make_unique<LazyDfa>(*program_);
+        }
+        return scratch_->dfa->Search(text) ? SearchResult::Match : SearchResult::NoMatch;
+    } catch (const std::bad_alloc&) {
+        return SearchResult::OutOfMemory;
     }
-    return MemoSearch(*program_, text, *scratch_).Run() ? SearchResult::Match
-                                                        : SearchResult::NoMatch;
 }
 
 }  // namespace lumbrel::filter

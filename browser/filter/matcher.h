@@ -1,7 +1,10 @@
 // A compiled pattern and the search for it in a text.
 //
-// Without back-references the search explores each (instruction, position) pair at most once,
-// so its time is linear in the text. With back-references it backtracks, within a step budget.
+// Without back-references and `!` the search is an automaton built as the text needs it: linear
+// time, memory bounded whatever the text. With `!` it explores each (instruction, position)
+// pair at most once while the tables for that fit a memory budget. With back-references, and
+// for `!` over a text too long for those tables, it backtracks within a budget of steps and of
+// memory; a search that runs out of either says so, as does one that could not allocate.
 #pragma once
 
 #include <bitset>
@@ -11,10 +14,11 @@
 #include <vector>
 
 #include "browser/filter/pattern.h"
+#include "browser/filter/program.h"
 
 namespace lumbrel::filter {
 
-enum class SearchResult { NoMatch, Match, BudgetExceeded };
+enum class SearchResult { NoMatch, Match, BudgetExceeded, OutOfMemory };
 
 class Matcher {
   public:
@@ -28,8 +32,9 @@ class Matcher {
 
     // Steps a back-referencing search may take: enough for any sensible rule over the text.
     static uint64_t StepBudget(size_t textLength) { return 200000 + 64 * uint64_t(textLength); }
+    // Memory of one search's tables and stacks, in bytes.
+    static constexpr size_t kMemoryBudget = size_t(32) << 20;
 
-    struct Program;
     struct Scratch;
 
   private:

@@ -22,6 +22,9 @@ class Parser {
             Fail(text_[pos_] == ')' || text_[pos_] == '}' ? "closing bracket without an opening one"
                                                           : "unexpected character");
         }
+        if (out_.hasBackrefs) {
+            CheckReferencesToSkippedGroups();
+        }
         return root;
     }
 
@@ -75,6 +78,49 @@ class Parser {
         return AddWith(NodeKind::Concat, std::move(chars));
     }
 
+    // A group that a match can pass by (an optional one, one alternative of several, one inside
+    // a look-ahead) is unset when a reference after it is reached, and an unset group stands
+    // for the empty text: such a reference can match empty, and no quantifier may repeat it.
+    void CheckReferencesToSkippedGroups() {
+        std::vector<int> parent(out_.nodes.size(), -1);
+        for (size_t n = 0; n < out_.nodes.size(); ++n) {
+            for (const int child : out_.nodes[n].children) {
+                parent[static_cast<size_t>(child)] = static_cast<int>(n);
+            }
+        }
+        for (Node& reference : out_.nodes) {
+            if (reference.kind != NodeKind::Backref || reference.min == 0) {
+                continue;
+            }
+            const int referenceNode = static_cast<int>(&reference - out_.nodes.data());
+            std::vector<bool> aboveReference(out_.nodes.size(), false);
+            for (int n = referenceNode; n >= 0; n = parent[static_cast<size_t>(n)]) {
+                aboveReference[static_cast<size_t>(n)] = true;
+            }
+            int n = groupNodes_[static_cast<size_t>(reference.group)];
+            bool skippable = false;
+            for (; n >= 0 && !aboveReference[static_cast<size_t>(n)];
+                 n = parent[static_cast<size_t>(n)]) {
+                const Node& node = out_.nodes[static_cast<size_t>(n)];
+                skippable = skippable || node.kind == NodeKind::Alternation ||
+                            node.kind == NodeKind::Not ||
+                            (node.kind == NodeKind::Repeat && node.min == 0);
+            }
+            // Under a common alternation the two are in different alternatives.
+            skippable = skippable || (n >= 0 && out_.nodes[static_cast<size_t>(n)].kind ==
+                                                    NodeKind::Alternation);
+            if (skippable) {
+                reference.min = 0;
+            }
+        }
+        for (const auto& [repeat, at] : quantifiers_) {
+            if (CanMatchEmpty(out_, out_.nodes[static_cast<size_t>(repeat)].children[0])) {
+                pos_ = at;
+                Fail("quantifier on an element that can match the empty text");
+            }
+        }
+    }
+
     bool AtEnd() const { return pos_ >= text_.size(); }
     char Peek() const { return text_[pos_]; }
 
@@ -116,8 +162,9 @@ class Parser {
         if (CanMatchEmpty(out_, element)) {
             Fail("quantifier on an element that can match the empty text");
         }
+        quantifiers_.emplace_back(RepeatNode(element, q == '+' ? 1 : 0, q == '?' ? 1 : -1), pos_);
+        element = quantifiers_.back().first;
         ++pos_;
-        element = RepeatNode(element, q == '+' ? 1 : 0, q == '?' ? 1 : -1);
         if (!AtEnd() && Peek() == '?') {
             out_.nodes[element].lazy = true;
             ++pos_;
@@ -300,6 +347,7 @@ class Parser {
     size_t pos_ = 0;
     std::vector<int> closedGroups_;
     std::vector<int> groupNodes_;
+    std::vector<std::pair<int, size_t>> quantifiers_;  // each repeat and where its sign stands
 };
 
 // The position of a trailing `$` that is not escaped, or npos.

@@ -1,24 +1,37 @@
 #include "browser/filter/rule_list.h"
 
 #include <algorithm>
+#include <new>
 
 namespace lumbrel::filter {
 
-namespace {
-
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+bool IsRuleWhiteSpace(char c) {
+    switch (static_cast<uint8_t>(c)) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\v':
+        case '\f':
+        case '\r':
+        case 0xA0:  // the no-break space
+            return true;
+        default:
+            return false;
+    }
 }
 
-}  // namespace
-
-RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
-    while (!line.empty() && IsWhiteSpace(line.front())) {
+std::string_view TrimRuleLine(std::string_view line) {
+    while (!line.empty() && IsRuleWhiteSpace(line.front())) {
         line.remove_prefix(1);
     }
-    while (!line.empty() && IsWhiteSpace(line.back())) {
+    while (!line.empty() && IsRuleWhiteSpace(line.back())) {
         line.remove_suffix(1);
     }
+    return line;
+}
+
+RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
+    line = TrimRuleLine(line);
     RuleLine rule;
     if (line.empty() || line.front() == ';') {
         return rule;
@@ -47,14 +60,16 @@ RuleList::RuleList(const std::vector<std::string>& lines) {
         if (rule.kind == LineKind::AllowAll || rule.kind == LineKind::RefuseAll) {
             lastAll_ = i;
         } else if (rule.kind == LineKind::BadPattern) {
-            compiled_.push_back({i, std::nullopt, {}, false});
+            compiled_.push_back({i, true, std::nullopt, {}});
         } else if (rule.kind == LineKind::Pattern) {
-            Compiled entry{i, Matcher(*parsed.pattern), {}, false};
+            Compiled entry{i, false, std::nullopt, {}};
             const RequiredLiterals required = FindRequiredLiterals(*parsed.pattern);
             for (const std::string& literal : required.anyOf) {
                 entry.literals.push_back(scanner_.Add(literal));
             }
-            entry.literalIsMatch = required.isWholePattern;
+            if (!required.isWholePattern) {
+                entry.matcher.emplace(*parsed.pattern);
+            }
             compiled_.push_back(std::move(entry));
         }
     }
@@ -71,6 +86,14 @@ RuleList::RuleList(const std::vector<std::string>& lines) {
 }
 
 Verdict RuleList::Evaluate(std::string_view text) const {
+    try {
+        return Decide(text);
+    } catch (const std::bad_alloc&) {
+        return {false, Reason::OutOfMemory, std::nullopt};
+    }
+}
+
+Verdict RuleList::Decide(std::string_view text) const {
     if (!text.empty()) {
         std::vector<uint32_t>& found = found_;
         std::vector<uint32_t>& candidates = candidates_;
@@ -86,10 +109,10 @@ Verdict RuleList::Evaluate(std::string_view text) const {
         for (const uint32_t index : candidates) {
             const Compiled& entry = compiled_[index];
             const bool allow = lines_[entry.line].allow;
-            if (!entry.matcher) {
+            if (entry.bad) {
                 return {false, Reason::BadPattern, entry.line};
             }
-            if (entry.literalIsMatch) {
+            if (!entry.matcher) {  // one of its literals was found: that is the match
                 return {allow, Reason::PatternMatched, entry.line};
             }
             switch (entry.matcher->Search(text)) {
@@ -97,6 +120,8 @@ Verdict RuleList::Evaluate(std::string_view text) const {
                     return {allow, Reason::PatternMatched, entry.line};
                 case SearchResult::BudgetExceeded:
                     return {false, Reason::BudgetExceeded, entry.line};
+                case SearchResult::OutOfMemory:
+                    return {false, Reason::OutOfMemory, entry.line};
                 case SearchResult::NoMatch:
                     break;
             }

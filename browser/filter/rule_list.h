@@ -32,6 +32,12 @@ struct RuleLine {
     std::optional<CompileError> error;
 };
 
+// White space at either end of a line, as the platform's wide-character classification
+// counts the byte values: the ASCII blanks and controls and the no-break space 0xA0, which a
+// rule copied from a web page often ends with.
+bool IsRuleWhiteSpace(char c);
+std::string_view TrimRuleLine(std::string_view line);
+
 // A line as the rules read it: trimmed, its sign, its body in lower case; with `parsed`, the
 // pattern too.
 RuleLine ReadRuleLine(std::string_view line, ParseResult* parsed = nullptr);
@@ -39,7 +45,8 @@ RuleLine ReadRuleLine(std::string_view line, ParseResult* parsed = nullptr);
 enum class Reason {
     PatternMatched,  // `line` matched
     BadPattern,      // `line` does not compile
-    BudgetExceeded,  // `line` needed more steps than its budget
+    BudgetExceeded,  // `line` needed more steps or memory than its budget
+    OutOfMemory,     // an allocation failed while deciding (at `line`, when known)
     DefaultAll,      // no pattern matched; `line` is the last "all" line
     NoAllLine,       // no pattern matched and there is no "all" line
 };
@@ -60,11 +67,13 @@ class RuleList {
     Verdict Evaluate(std::string_view text) const;
 
   private:
+    Verdict Decide(std::string_view text) const;
+
     struct Compiled {
         size_t line;
-        std::optional<Matcher> matcher;  // none for a bad pattern
+        bool bad = false;                // the pattern does not compile
+        std::optional<Matcher> matcher;  // none when finding a literal is the match
         std::vector<uint32_t> literals;  // none: always a candidate
-        bool literalIsMatch = false;
     };
 
     std::vector<RuleLine> lines_;

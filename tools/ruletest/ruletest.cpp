@@ -47,6 +47,10 @@ void Explain(const Verdict& verdict, const std::vector<std::string>& lines, std:
         case Reason::BudgetExceeded:
             out << where(*verdict.line) << " needed too many steps on this text";
             break;
+        case Reason::OutOfMemory:
+            out << "there was not enough memory to decide"
+                << (verdict.line ? " at " + where(*verdict.line) : std::string());
+            break;
         case Reason::DefaultAll:
             out << "no pattern matched; the last \"all\" line decides: " << where(*verdict.line);
             break;

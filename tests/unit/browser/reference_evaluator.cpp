@@ -119,7 +119,7 @@ class Backtracker {
 };
 
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\xA0';
 }
 
 std::string ToLower(std::string s) {
