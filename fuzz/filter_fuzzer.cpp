@@ -2,9 +2,12 @@
 // backtracker, and a whole rule file over a text.
 //
 // Input: the first line is a pattern, the rest is the text. The whole input is also read as a
-// rule file and judged against the text.
+// rule file and judged against the text, and the verdict and deciding line are compared with
+// the plain evaluation. When the input's last byte has its high bit set, the text is repeated
+// to over 4,096 bytes, so that the long-text paths of the literal scanner run too.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "browser/filter/lint.h"
@@ -19,8 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t newline = input.find('\n');
     const std::string_view pattern = input.substr(0, newline);
-    const std::string_view text =
-        newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
+    std::string text(newline == std::string_view::npos ? std::string_view()
+                                                       : input.substr(newline + 1));
+    if (!text.empty() && (data[size - 1] & 0x80) != 0) {
+        const std::string once = text;
+        while (text.size() <= 4096) {
+            text += once;
+        }
+    }
 
     const ParseResult parsed = ParsePattern(pattern);
     if (parsed.pattern.has_value() == parsed.error.has_value()) {
@@ -45,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Verdict verdict = rules.Evaluate(text);
     if (verdict.line && *verdict.line >= lines.size()) {
         std::abort();
+    }
+    if (verdict.reason != Reason::BudgetExceeded && input.size() <= 512) {
+        const reference::Outcome plain = reference::Evaluate(lines, text, 200000);
+        if (!plain.gaveUp && (plain.allowed != verdict.allowed || plain.line != verdict.line)) {
+            std::abort();
+        }
     }
     LintRules(lines);
     return 0;

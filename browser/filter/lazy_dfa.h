@@ -83,7 +83,6 @@ class LazyDfa {
     StateSet scratch_;
 
     int resets_ = 0;
-    size_t bytesSinceReset_ = 0;
     bool withoutCache_ = false;
 };
 

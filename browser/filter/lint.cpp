@@ -15,14 +15,17 @@ std::string LineName(size_t index) {
     return "line " + std::to_string(index + 1);
 }
 
-// Whether the node matches the empty text wherever it is tried: a look-ahead or a reference
-// may fail, so neither proves it.
-bool AlwaysMatchesEmpty(const Pattern& pattern, int index) {
+// Whether the node matches the empty text wherever it is tried, or (`atEnd`) at the end of
+// the text. A reference proves nothing; a look-ahead succeeds at the end when what it looks
+// for needs a character, and elsewhere proves nothing.
+bool AlwaysMatchesEmpty(const Pattern& pattern, int index, bool atEnd) {
     const Node& node = pattern.nodes[static_cast<size_t>(index)];
-    const auto always = [&](int child) { return AlwaysMatchesEmpty(pattern, child); };
+    const auto always = [&](int child) { return AlwaysMatchesEmpty(pattern, child, atEnd); };
     switch (node.kind) {
         case NodeKind::Empty:
             return true;
+        case NodeKind::Not:
+            return atEnd && !CanMatchEmpty(pattern, node.children[0]);
         case NodeKind::Concat:
             return std::all_of(node.children.begin(), node.children.end(), always);
         case NodeKind::Alternation:
@@ -36,11 +39,11 @@ bool AlwaysMatchesEmpty(const Pattern& pattern, int index) {
     }
 }
 
-// A pattern proven to match every non-empty text: it matches the empty text wherever it is
-// tried, and an anchor lets it be tried at the start or at the end.
+// A pattern proven to match every non-empty text: by an empty match at its start, where no
+// end anchor forbids it, or at its end, where no start anchor does.
 bool MatchesEveryText(const Pattern& pattern) {
-    return !(pattern.anchoredStart && pattern.anchoredEnd) &&
-           AlwaysMatchesEmpty(pattern, pattern.root);
+    return (!pattern.anchoredEnd && AlwaysMatchesEmpty(pattern, pattern.root, false)) ||
+           (!pattern.anchoredStart && AlwaysMatchesEmpty(pattern, pattern.root, true));
 }
 
 // A pattern made only of characters and `.`, as a sequence: -1 stands for `.`.

@@ -1,14 +1,12 @@
 #include "browser/filter/literals.h"
 
 #include <algorithm>
-#include <deque>
-#include <map>
+#include <bit>
+#include <cstring>
 
 namespace lumbrel::filter {
 
 namespace {
-
-constexpr uint32_t kHasOutput = 0x80000000u;
 
 // Any part of a required literal is required too: a short part keeps the scanner small.
 constexpr size_t kMaxLiteralLength = 16;
@@ -163,94 +161,129 @@ RequiredLiterals FindRequiredLiterals(const Pattern& pattern) {
 }
 
 uint32_t LiteralScanner::Add(std::string_view literal) {
-    const auto [it, added] = ids_.emplace(std::string(literal), Count());
+    std::string folded = FoldText(literal);
+    const auto [it, added] = ids_.emplace(folded, count_);
     if (added) {
-        literals_.emplace_back(literal);
-        longest_ = std::max(longest_, literal.size());
+        literals_.push_back(std::move(folded));
+        ++count_;
     }
     return it->second;
 }
 
 void LiteralScanner::Build() {
-    // Bytes no literal uses share class 0; the others get one class each, folded.
-    byteClass_.fill(0);
-    classCount_ = 1;
-    std::array<uint16_t, 256> folded{};
-    for (const auto& literal : literals_) {
-        for (const char c : literal) {
-            auto& cls = folded[static_cast<uint8_t>(c)];
-            if (cls == 0) {
-                cls = static_cast<uint16_t>(classCount_++);
-            }
-        }
-    }
     for (int b = 0; b < 256; ++b) {
-        byteClass_[static_cast<size_t>(b)] = folded[FoldCase(static_cast<uint8_t>(b))];
+        fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
+    }
+    if (literals_.empty()) {
+        return;
     }
 
-    // The trie, then failure links breadth first, filling every missing edge.
-    const uint32_t k = classCount_;
-    next_.assign(k, 0);
-    std::vector<std::vector<uint32_t>> ends(1);
-    for (uint32_t id = 0; id < literals_.size(); ++id) {
-        uint32_t state = 0;
-        for (const char c : literals_[id]) {
-            const uint32_t cls = byteClass_[static_cast<uint8_t>(c)];
-            if (next_[state * k + cls] == 0) {
-                next_[state * k + cls] = static_cast<uint32_t>(ends.size());
-                next_.resize(next_.size() + k, 0);
-                ends.emplace_back();
-            }
-            state = next_[state * k + cls];
-        }
-        ends[state].push_back(id);
+    // The trie from the literals in sorted order: a literal shares the states of its common
+    // beginning with the one before it, and each state's children arrive in byte order.
+    std::vector<uint32_t> order(literals_.size());
+    for (uint32_t id = 0; id < order.size(); ++id) {
+        order[id] = id;
     }
-    std::vector<uint32_t> fail(ends.size(), 0);
-    std::deque<uint32_t> queue;
-    for (uint32_t cls = 0; cls < k; ++cls) {
-        if (const uint32_t child = next_[cls]) {
-            queue.push_back(child);
-        }
-    }
-    while (!queue.empty()) {
-        const uint32_t state = queue.front();
-        queue.pop_front();
-        const auto& inherited = ends[fail[state]];
-        ends[state].insert(ends[state].end(), inherited.begin(), inherited.end());
-        for (uint32_t cls = 0; cls < k; ++cls) {
-            uint32_t& child = next_[state * k + cls];
-            if (child != 0) {
-                fail[child] = next_[fail[state] * k + cls];
-                queue.push_back(child);
-            } else {
-                child = next_[fail[state] * k + cls];
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return literals_[a] < literals_[b]; });
+    struct Edge {
+        uint32_t parent;
+        uint8_t byte;
+        uint32_t child;
+    };
+    std::vector<Edge> edges;
+    std::vector<uint32_t> path = {0};
+    endsHere_.assign(1, ~0u);
+    const std::string* previous = nullptr;
+    size_t shortest = SIZE_MAX;
+    for (const uint32_t id : order) {
+        const std::string& literal = literals_[id];
+        shortest = std::min(shortest, literal.size());
+        size_t common = 0;
+        if (previous != nullptr) {
+            const size_t limit = std::min(previous->size(), literal.size());
+            while (common < limit && (*previous)[common] == literal[common]) {
+                ++common;
             }
         }
+        path.resize(common + 1);
+        for (size_t d = common; d < literal.size(); ++d) {
+            const auto state = static_cast<uint32_t>(endsHere_.size());
+            endsHere_.push_back(~0u);
+            edges.push_back({path[d], static_cast<uint8_t>(literal[d]), state});
+            path.push_back(state);
+        }
+        endsHere_[path[literal.size()]] = id;
+        previous = &literal;
     }
-    // Rows instead of state numbers, and the output flag, so the scan does one load a byte.
-    for (uint32_t& target : next_) {
-        target = target * k | (ends[target].empty() ? 0 : kHasOutput);
-    }
-    outputs_.assign(ends.size(), 0);
-    outputList_.assign(1, ~0u);
-    for (uint32_t state = 0; state < ends.size(); ++state) {
-        if (!ends[state].empty()) {
-            outputs_[state] = static_cast<uint32_t>(outputList_.size());
-            outputList_.insert(outputList_.end(), ends[state].begin(), ends[state].end());
-            outputList_.push_back(~0u);
+    const auto states = static_cast<uint32_t>(endsHere_.size());
+    firstEdge_.assign(states + 1, 0);
+    for (const Edge& edge : edges) {
+        if (edge.parent == 0) {
+            rootChildren_[edge.byte] = edge.child;
+        } else {
+            ++firstEdge_[edge.parent + 1];
         }
     }
+    for (uint32_t state = 0; state < states; ++state) {
+        firstEdge_[state + 1] += firstEdge_[state];
+    }
+    edgeBytes_.assign(firstEdge_[states], 0);
+    edgeTargets_.assign(firstEdge_[states], 0);
+    std::vector<uint32_t> fill(firstEdge_.begin(), firstEdge_.end() - 1);
+    for (const Edge& edge : edges) {  // in byte order within each parent, as created
+        if (edge.parent != 0) {
+            const uint32_t at = fill[edge.parent]++;
+            edgeBytes_[at] = edge.byte;
+            edgeTargets_[at] = edge.child;
+        }
+    }
+
+    // The beginnings: every literal's first `width_` bytes.
+    width_ = static_cast<uint32_t>(std::clamp<size_t>(shortest, 1, 4));
+    windowMask_ = width_ == 4 ? 0xFFFFFFFFu : (1u << (8 * width_)) - 1;
+    starts_.assign(width_ <= 2 ? size_t(1) << (8 * width_) : 32768, 0);
+    startsAgain_.assign(width_ <= 2 ? 0 : 32768, 0);
+    for (const std::string& literal : literals_) {
+        const uint32_t window = Window(reinterpret_cast<const uint8_t*>(literal.data()));
+        starts_[Mark(window)] = 1;
+        if (width_ > 2) {
+            startsAgain_[SecondMark(window)] = 1;
+        }
+    }
+    literals_ = {};
+    ids_ = {};
 }
 
-void LiteralScanner::Report(uint32_t row, std::vector<uint64_t>& seen,
-                            std::vector<uint32_t>& ids) const {
-    for (uint32_t i = outputs_[row / classCount_]; outputList_[i] != ~0u; ++i) {
-        const uint32_t id = outputList_[i];
-        uint64_t& word = seen[id >> 6];
-        const uint64_t bit = uint64_t(1) << (id & 63);
-        if (!(word & bit)) {
-            word |= bit;
-            ids.push_back(id);
+uint32_t LiteralScanner::Child(uint32_t state, uint8_t folded) const {
+    if (state == 0) {
+        return rootChildren_[folded];
+    }
+    for (uint32_t e = firstEdge_[state]; e < firstEdge_[state + 1]; ++e) {
+        if (edgeBytes_[e] >= folded) {
+            return edgeBytes_[e] == folded ? edgeTargets_[e] : 0;
+        }
+    }
+    return 0;
+}
+
+// Every literal that starts at `at` lies on one path down the trie.
+void LiteralScanner::VerifyFrom(size_t at, std::string_view text, std::vector<uint64_t>& seen,
+                                std::vector<uint32_t>& ids) const {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    uint32_t state = 0;
+    for (size_t j = at; j < text.size(); ++j) {
+        state = Child(state, fold_[bytes[j]]);
+        if (state == 0) {
+            return;
+        }
+        if (const uint32_t id = endsHere_[state]; id != ~0u) {
+            uint64_t& word = seen[id >> 6];
+            const uint64_t bit = uint64_t(1) << (id & 63);
+            if (!(word & bit)) {
+                word |= bit;
+                ids.push_back(id);
+            }
         }
     }
 }
@@ -258,61 +291,49 @@ void LiteralScanner::Report(uint32_t row, std::vector<uint64_t>& seen,
 void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
                           std::vector<uint32_t>& ids) const {
     ids.clear();
-    if (literals_.empty()) {
+    if (count_ == 0) {
         return;
     }
-    seen.assign((literals_.size() + 63) / 64, 0);
-    const uint32_t* next = next_.data();
-    const uint16_t* classes = byteClass_.data();
+    seen.assign((count_ + 63) / 64, 0);
+    if (endsHere_[0] != ~0u) {  // the empty literal is in every text
+        seen[endsHere_[0] >> 6] |= uint64_t(1) << (endsHere_[0] & 63);
+        ids.push_back(endsHere_[0]);
+    }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto step = [&](uint32_t& row, uint8_t c) {
-        row = next[row + classes[c]];
-        if (row & kHasOutput) [[unlikely]] {
-            row &= ~kHasOutput;
-            Report(row, seen, ids);
+    const size_t n = text.size();
+    const uint8_t* starts = starts_.data();
+    const uint32_t mask = windowMask_;
+    const auto verify = [&](size_t at, uint32_t window) {
+        if (width_ <= 2 || startsAgain_[SecondMark(window)] != 0) {
+            VerifyFrom(at, text, seen, ids);
         }
     };
-
-    // Each walk waits for the load of the one before: several walks over parts of the text keep
-    // the processor busy. Each part but the first starts early by the longest literal, so a
-    // literal across a border is still found.
-    const size_t overlap = longest_ > 0 ? longest_ - 1 : 0;
-    const size_t walks = text.size() >= 4096 ? 4 : text.size() >= 2 * overlap + 32 ? 2 : 1;
-    if (walks == 1) {
-        uint32_t row = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            step(row, bytes[i]);
+    size_t i = 0;
+    // Four positions from one load of eight bytes, tested together.
+    for (; i + 8 <= n; i += 4) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if constexpr (std::endian::native == std::endian::big) {
+            word = __builtin_bswap64(word);
         }
-        return;
-    }
-    const size_t part = text.size() / walks;
-    size_t begin[4];
-    size_t end[4];
-    for (size_t w = 0; w < walks; ++w) {
-        begin[w] = w == 0 ? 0 : w * part - overlap;
-        end[w] = w + 1 == walks ? text.size() : (w + 1) * part;
-    }
-    size_t common = end[0] - begin[0];
-    for (size_t w = 1; w < walks; ++w) {
-        common = std::min(common, end[w] - begin[w]);
-    }
-    uint32_t rows[4] = {0, 0, 0, 0};
-    if (walks == 4) {
-        for (size_t i = 0; i < common; ++i) {
-            step(rows[0], bytes[begin[0] + i]);
-            step(rows[1], bytes[begin[1] + i]);
-            step(rows[2], bytes[begin[2] + i]);
-            step(rows[3], bytes[begin[3] + i]);
+        uint32_t windows[4];
+        uint32_t marks = 0;
+        for (int p = 0; p < 4; ++p) {
+            windows[p] = (static_cast<uint32_t>(word >> (8 * p)) | 0x20202020u) & mask;
+            marks |= uint32_t(starts[Mark(windows[p])]) << p;
         }
-    } else {
-        for (size_t i = 0; i < common; ++i) {
-            step(rows[0], bytes[begin[0] + i]);
-            step(rows[1], bytes[begin[1] + i]);
+        if (marks != 0) [[unlikely]] {
+            for (int p = 0; p < 4; ++p) {
+                if (marks & (1u << p)) {
+                    verify(i + static_cast<size_t>(p), windows[p]);
+                }
+            }
         }
     }
-    for (size_t w = 0; w < walks; ++w) {
-        for (size_t i = begin[w] + common; i < end[w]; ++i) {
-            step(rows[w], bytes[i]);
+    for (; i + width_ <= n; ++i) {
+        const uint32_t window = Window(bytes + i);
+        if (starts[Mark(window)] != 0) {
+            verify(i, window);
         }
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,31 +23,60 @@ struct RequiredLiterals {
 
 RequiredLiterals FindRequiredLiterals(const Pattern& pattern);
 
-// Aho-Corasick over folded bytes, as a dense table over the bytes the literals use.
+// Finds which of many literals occur in a text, in one pass. Most positions are passed over
+// after one test of the first bytes there (three or four, fewer when a literal is shorter)
+// against a table of the literals' beginnings; from the few others, a trie of the literals is
+// walked. Memory grows with the literals' total length, never with the text.
 class LiteralScanner {
   public:
-    // Returns the id of the literal, reusing the id of an equal one.
+    // Returns the id of the literal, reusing the id of an equal one. Not after Build.
     uint32_t Add(std::string_view literal);
     void Build();
-    uint32_t Count() const { return static_cast<uint32_t>(literals_.size()); }
+    uint32_t Count() const { return count_; }
 
-    // The ids of the literals that occur in the text, each once, in order of first occurrence.
+    // The ids of the literals that occur in the text, each once.
     // `seen` is scratch space of one bit per literal.
     void Scan(std::string_view text, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
 
   private:
-    void Report(uint32_t row, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
+    // The first `width_` bytes at `at`, with bit 5 set in each: A to Z fold onto a to z, and so
+    // do the bytes of any other pair that differ in bit 5 alone (a coarser test, never a lost
+    // literal).
+    uint32_t Window(const uint8_t* at) const {
+        uint32_t word = 0;
+        for (uint32_t k = 0; k < width_; ++k) {
+            word |= uint32_t(at[k]) << (8 * k);
+        }
+        return (word | 0x20202020u) & windowMask_;
+    }
+    // Where a window's mark is: the window itself when it has two bytes or fewer, else a hash;
+    // wide windows are marked twice, by two hashes, each in its own table.
+    uint32_t Mark(uint32_t window) const {
+        return width_ <= 2 ? window : (window * 0x9E3779B1u) >> 17;
+    }
+    static uint32_t SecondMark(uint32_t window) { return (window * 0x85EBCA6Bu + 7) >> 17; }
+    void VerifyFrom(size_t at, std::string_view text, std::vector<uint64_t>& seen,
+                    std::vector<uint32_t>& ids) const;
+    uint32_t Child(uint32_t state, uint8_t folded) const;
 
+    // Before Build: the literals, folded, and their ids.
     std::vector<std::string> literals_;
-    size_t longest_ = 0;
     std::unordered_map<std::string, uint32_t> ids_;
-    std::array<uint16_t, 256> byteClass_{};
-    uint32_t classCount_ = 1;
-    // Indexed by a state's row (state * classCount_) plus a class; holds the next state's row,
-    // with kHasOutput set when that state ends a literal.
-    std::vector<uint32_t> next_;
-    std::vector<uint32_t> outputs_;     // per state: index into outputList_, or 0 for none
-    std::vector<uint32_t> outputList_;  // literal ids, each run ended by ~0u
+    uint32_t count_ = 0;
+
+    // The trie over folded bytes: the root's children in full, every other state's children
+    // as a run of (byte, child) edges sorted by byte.
+    std::array<uint32_t, 256> rootChildren_{};  // 0: none
+    std::vector<uint32_t> firstEdge_;           // per state, and one past the last
+    std::vector<uint8_t> edgeBytes_;
+    std::vector<uint32_t> edgeTargets_;
+    std::vector<uint32_t> endsHere_;  // per state: the literal that ends there, or ~0u
+
+    uint32_t width_ = 0;
+    uint32_t windowMask_ = 0;
+    std::vector<uint8_t> starts_;       // a mark per beginning
+    std::vector<uint8_t> startsAgain_;  // the same by the second hash, for wide windows
+    std::array<uint8_t, 256> fold_{};
 };
 
 }  // namespace lumbrel::filter

@@ -504,18 +504,22 @@ std::optional<std::bitset<256>> FirstBytes(const Program& program) {
 
 }  // namespace
 
-Matcher::Matcher(const Pattern& pattern)
-    : program_(std::make_unique<Program>()), scratch_(std::make_unique<Scratch>()) {
-    program_->anchoredStart = pattern.anchoredStart;
-    program_->anchoredEnd = pattern.anchoredEnd;
-    program_->backrefs = pattern.hasBackrefs;
-    program_->groupCount = pattern.groupCount;
-    program_->subs.emplace_back();
-    Emitter(pattern, *program_).EmitSub(pattern.root, 0);
-    if (!program_->anchoredStart && !program_->backrefs) {
-        program_->firstBytes = FirstBytes(*program_);
+Program CompileProgram(const Pattern& pattern) {
+    Program program;
+    program.anchoredStart = pattern.anchoredStart;
+    program.anchoredEnd = pattern.anchoredEnd;
+    program.backrefs = pattern.hasBackrefs;
+    program.groupCount = pattern.groupCount;
+    program.subs.emplace_back();
+    Emitter(pattern, program).EmitSub(pattern.root, 0);
+    if (!program.anchoredStart && !program.backrefs) {
+        program.firstBytes = FirstBytes(program);
     }
+    return program;
 }
+
+Matcher::Matcher(const Pattern& pattern)
+    : program_(std::make_unique<Program>(CompileProgram(pattern))) {}
 
 Matcher::~Matcher() = default;
 Matcher::Matcher(Matcher&&) noexcept = default;
@@ -523,6 +527,9 @@ Matcher& Matcher::operator=(Matcher&&) noexcept = default;
 
 SearchResult Matcher::Search(std::string_view text) const {
     try {
+        if (!scratch_) {  // made on the first search: most lines of a long list never get one
+            scratch_ = std::make_unique<Scratch>();
+        }
         if (program_->backrefs) {
             return BacktrackSearch(*program_, text).Run();
         }

@@ -39,7 +39,7 @@ class Matcher {
 
   private:
     std::unique_ptr<Program> program_;
-    std::unique_ptr<Scratch> scratch_;  // reused between searches: one thread at a time
+    mutable std::unique_ptr<Scratch> scratch_;  // reused between searches: one thread at a time
 };
 
 }  // namespace lumbrel::filter

@@ -31,4 +31,9 @@ struct Program {
     std::optional<std::bitset<256>> firstBytes;
 };
 
+struct Pattern;
+
+// The instructions of a parsed pattern.
+Program CompileProgram(const Pattern& pattern);
+
 }  // namespace lumbrel::filter

@@ -1,6 +1,8 @@
 // The literal scanner finds every literal wherever it lies, across the parts of a long text.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 
 #include "browser/filter/literals.h"
@@ -26,12 +28,18 @@ TEST(LiteralScanner, FindsOverlappingLiteralsInAnyCase) {
     EXPECT_EQ(Found(scanner, "uSHErs"), (std::vector<uint32_t>{0, 1, 2}));
     EXPECT_EQ(Found(scanner, "hxe"), (std::vector<uint32_t>{}));
     EXPECT_EQ(Found(scanner, ""), (std::vector<uint32_t>{}));
+    LiteralScanner empty;
+    empty.Add("");
+    empty.Add("x");
+    empty.Build();
+    EXPECT_EQ(Found(empty, "ab"), (std::vector<uint32_t>{0}));
 }
 
 TEST(LiteralScanner, LongTextsAreScannedInPartsWithoutLosingBorders) {
     LiteralScanner scanner;
     scanner.Add("needle-of-16-byt");
     scanner.Add("pin");
+    scanner.Add("zq");  // a two-character literal: the scan walks the whole automaton
     scanner.Build();
     for (const size_t size : {size_t(40000), size_t(100)}) {  // four walks, then two
         for (const size_t border : {size / 4, size / 2, 3 * size / 4, size - 16, size_t(0)}) {
@@ -46,6 +54,46 @@ TEST(LiteralScanner, LongTextsAreScannedInPartsWithoutLosingBorders) {
     std::string tail(5000, 'y');
     tail += "pin";
     EXPECT_EQ(Found(scanner, tail), (std::vector<uint32_t>{1}));
+}
+
+// Every literal found exactly where a plain search finds it, whichever scan the literal set
+// takes: by starts of three or four characters, or the whole automaton.
+TEST(LiteralScanner, EveryScanFindsWhatAPlainSearchFinds) {
+    std::mt19937 random(77);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const std::string alphabet = "abcdeABCDE@`[{ 12";
+    for (int round = 0; round < 300; ++round) {
+        const int shortest = pick(1, 5);
+        LiteralScanner scanner;
+        std::vector<std::string> literals;
+        for (int l = pick(1, 60); l > 0; --l) {
+            std::string literal;
+            for (int c = pick(shortest, shortest + 4); c > 0; --c) {
+                literal += alphabet[static_cast<size_t>(pick(0, 9))];  // letters only, folded
+            }
+            literal = FoldText(literal);
+            if (scanner.Add(literal) == literals.size()) {
+                literals.push_back(literal);
+            }
+        }
+        scanner.Build();
+        for (int t = 0; t < 5; ++t) {
+            std::string text;
+            for (int c = pick(0, 300); c > 0; --c) {
+                text +=
+                    alphabet[static_cast<size_t>(pick(0, static_cast<int>(alphabet.size()) - 1))];
+            }
+            std::vector<uint32_t> expected;
+            for (uint32_t id = 0; id < literals.size(); ++id) {
+                if (FoldText(text).find(literals[id]) != std::string::npos) {
+                    expected.push_back(id);
+                }
+            }
+            ASSERT_EQ(Found(scanner, text), expected) << "text [" << text << "]";
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The pattern language: each element, the anchors, case, and what does not compile.
 #include <gtest/gtest.h>
 
+#include "browser/filter/lazy_dfa.h"
 #include "browser/filter/matcher.h"
 #include "browser/filter/pattern.h"
 
@@ -150,6 +151,13 @@ TEST(Pattern, CompileErrors) {
     EXPECT_EQ(ErrorOf("(a}"), "\"(\" without its \")\"");
     EXPECT_EQ(ErrorOf(std::string(100000, '(')), "nested too deeply");
     EXPECT_EQ(ErrorOf("a]"), "");  // a lone closing square bracket is a character
+    // A reference to a group that a match can pass by stands for the empty text then.
+    EXPECT_EQ(ErrorOf("{a}?(\\0)+b"), "quantifier on an element that can match the empty text");
+    EXPECT_EQ(ParsePattern("{a}?(\\0)+b").error->position, 8u);
+    EXPECT_EQ(ErrorOf("({a}|c)\\0+"), "quantifier on an element that can match the empty text");
+    EXPECT_EQ(ErrorOf("!{a}b\\0*"), "quantifier on an element that can match the empty text");
+    EXPECT_EQ(ErrorOf("{a}(\\0)+b"), "");
+    EXPECT_EQ(ErrorOf("({a}\\0+|c)"), "");  // the group always stands before it
     EXPECT_EQ(ParsePattern("[ab").error->position, 0u);
     EXPECT_EQ(ParsePattern("^ab)").error->position, 3u);
 }
@@ -160,6 +168,27 @@ TEST(Pattern, NoBacktrackingExplosionWithoutBackReferences) {
     EXPECT_EQ(Search("(x+x+)+y", std::string(100000, 'x')), SearchResult::NoMatch);
     EXPECT_EQ(Search("^(a|a)*$", as + "b"), SearchResult::NoMatch);
     EXPECT_EQ(Search(".*!a", as), SearchResult::Match);
+}
+
+TEST(Pattern, AnAutomatonWithAFullCacheStillFindsTheMatch) {
+    // The twelfth character from the end is an a: 2^12 states, far more than the cache holds.
+    const ParseResult parsed = ParsePattern("a[ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab]c");
+    ASSERT_TRUE(parsed.pattern.has_value());
+    const Program program = CompileProgram(*parsed.pattern);
+    constexpr size_t kCache = 64 << 10;
+    LazyDfa dfa(program, kCache);
+    std::string text;
+    uint32_t bits = 12345;
+    for (int i = 0; i < 400000; ++i) {
+        bits = bits * 1103515245 + 12345;
+        text += (bits >> 16) & 1 ? 'a' : 'b';
+    }
+    EXPECT_FALSE(dfa.Search(text));
+    EXPECT_GT(dfa.CacheResets(), 0);
+    text.replace(text.size() - 13, 13, "abababababbbc");
+    EXPECT_TRUE(dfa.Search(text));
+    // The cache stays within its bound, give or take one state being added.
+    EXPECT_LE(dfa.CacheBytes(), 2 * kCache);
 }
 
 TEST(Pattern, BackReferencesRunWithinABudget) {

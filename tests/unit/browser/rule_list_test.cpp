@@ -37,6 +37,41 @@ TEST(RuleList, FirstMatchingPatternDecides) {
     EXPECT_EQ(verdict.line, 1u);
 }
 
+TEST(RuleList, ARuleCopiedWithANoBreakSpaceStillRefuses) {
+    const std::vector<std::string> rules = {"\xA0-casino\xA0", "+all"};
+    EXPECT_FALSE(Allowed(rules, "http://casino.example/"));
+    EXPECT_TRUE(Allowed(rules, "http://library.example/"));
+    // Inside a pattern it is an ordinary character.
+    EXPECT_FALSE(Allowed({"-a\xA0"
+                          "b",
+                          "+all"},
+                         "a\xA0"
+                         "b"));
+    EXPECT_TRUE(Allowed({"-a\xA0"
+                         "b",
+                         "+all"},
+                        "a b"));
+}
+
+TEST(RuleList, AWideWordListDecidesOnAPageOfMegabytes) {
+    // A hundred words in one line, as administrators write them, on a 3 MB page.
+    std::string words;
+    for (int w = 0; w < 100; ++w) {
+        words += (w > 0 ? "|" : "") + std::string("word") + std::to_string(w * 7919 % 100003);
+    }
+    const RuleList list({"-(" + words + ")", "+all"});
+    std::string page;
+    while (page.size() < (3u << 20)) {
+        page += "<p class=\"text\">Lorem ipsum dolor sit amet, word consectetur 12345</p>\n";
+    }
+    EXPECT_TRUE(list.Evaluate(page).allowed);
+    page.replace(page.size() - 200, 9, "WORD7919 ");  // the second word, in capitals
+    const Verdict hit = list.Evaluate(page);
+    EXPECT_FALSE(hit.allowed);
+    EXPECT_EQ(hit.reason, Reason::PatternMatched);
+    EXPECT_EQ(hit.line, 0u);
+}
+
 TEST(RuleList, LinesAreTrimmedButTheBodyIsNot) {
     EXPECT_TRUE(Allowed({"  +example\t ", "-all"}, "example.com"));
     EXPECT_FALSE(Allowed({"+ example", "-all"}, "example.com"));

@@ -36,6 +36,30 @@ TEST(Lint, FindsWhatCanNeverDecide) {
     EXPECT_TRUE(Findings({"+^example", "-www.example"}).empty());
     EXPECT_TRUE(Findings({"+example", "-exam"}).empty());
     EXPECT_TRUE(Findings({"+ex.mple", "-exa"}).empty());
+    // A line that can match empty decides every text only when nothing can stop it: a
+    // look-ahead at an anchored start fails wherever a character follows.
+    EXPECT_TRUE(Findings({"+^!.", "-casino", "+all"}).empty());
+    EXPECT_EQ(Findings({"+!.", "-casino"}),
+              (std::vector<std::string>{"2 never decides: line 1 decides every text before it"}));
+    EXPECT_EQ(Findings({"+x*$", "-casino"}).size(), 1u);
+    EXPECT_TRUE(Findings({"+^x*$", "-casino"}).empty());
+    // A word list shadows the lines that need one of its words.
+    EXPECT_EQ(Findings({"-(poker|casino|slots)", "+online casino"}),
+              (std::vector<std::string>{"2 never decides: every text it matches contains one of "
+                                        "its words, such as \"casino\", which line 1 matches "
+                                        "first"}));
+}
+
+TEST(Lint, WarnsOfWhatTheEyeDoesNotSee) {
+    EXPECT_EQ(Findings({"\xEF\xBB\xBF+example", "-all"}),
+              (std::vector<std::string>{
+                  "1 starts with a byte-order mark (the file was saved as UTF-8 with one): its "
+                  "first character is taken as the sign, so this line refuses; save the file "
+                  "without it"}));
+    EXPECT_EQ(Findings({"-casino\xA0", "+all"}),
+              (std::vector<std::string>{"1 has a no-break space (0xA0) at an end, trimmed as white "
+                                        "space like a blank"}));
+    EXPECT_TRUE(Findings({"-caf\xE9", "+all"}).empty());  // a letter at the end stays
 }
 
 class RuleTester : public testing::Test {
