@@ -52,20 +52,25 @@ RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
 }
 
 RuleList::RuleList(const std::vector<std::string>& lines) {
-    lines_.reserve(lines.size());
+    std::vector<std::pair<uint32_t, uint32_t>> needs;  // (literal, entry)
     for (size_t i = 0; i < lines.size(); ++i) {
         ParseResult parsed;
-        lines_.push_back(ReadRuleLine(lines[i], &parsed));
-        const RuleLine& rule = lines_.back();
+        const RuleLine rule = ReadRuleLine(lines[i], &parsed);
         if (rule.kind == LineKind::AllowAll || rule.kind == LineKind::RefuseAll) {
             lastAll_ = i;
+            lastAllAllows_ = rule.kind == LineKind::AllowAll;
         } else if (rule.kind == LineKind::BadPattern) {
-            compiled_.push_back({i, true, std::nullopt, {}});
+            alwaysChecked_.push_back(static_cast<uint32_t>(compiled_.size()));
+            compiled_.push_back({i, false, true, std::nullopt});
         } else if (rule.kind == LineKind::Pattern) {
-            Compiled entry{i, false, std::nullopt, {}};
+            const auto index = static_cast<uint32_t>(compiled_.size());
+            Compiled entry{i, rule.allow, false, std::nullopt};
             const RequiredLiterals required = FindRequiredLiterals(*parsed.pattern);
             for (const std::string& literal : required.anyOf) {
-                entry.literals.push_back(scanner_.Add(literal));
+                needs.emplace_back(scanner_.Add(literal), index);
+            }
+            if (required.anyOf.empty()) {
+                alwaysChecked_.push_back(index);
             }
             if (!required.isWholePattern) {
                 entry.matcher.emplace(*parsed.pattern);
@@ -74,14 +79,18 @@ RuleList::RuleList(const std::vector<std::string>& lines) {
         }
     }
     scanner_.Build();
-    byLiteral_.resize(scanner_.Count());
-    for (uint32_t index = 0; index < compiled_.size(); ++index) {
-        if (compiled_[index].literals.empty()) {
-            alwaysChecked_.push_back(index);
-        }
-        for (const uint32_t id : compiled_[index].literals) {
-            byLiteral_[id].push_back(index);
-        }
+    // The entries that require each literal, as one run per literal.
+    firstRequirer_.assign(scanner_.Count() + 1, 0);
+    for (const auto& [literal, entry] : needs) {
+        ++firstRequirer_[literal + 1];
+    }
+    for (size_t id = 0; id < scanner_.Count(); ++id) {
+        firstRequirer_[id + 1] += firstRequirer_[id];
+    }
+    requirers_.resize(needs.size());
+    std::vector<uint32_t> fill(firstRequirer_.begin(), firstRequirer_.end() - 1);
+    for (const auto& [literal, entry] : needs) {
+        requirers_[fill[literal]++] = entry;
     }
 }
 
@@ -100,7 +109,8 @@ Verdict RuleList::Decide(std::string_view text) const {
         scanner_.Scan(text, seen_, found);
         candidates.assign(alwaysChecked_.begin(), alwaysChecked_.end());
         for (const uint32_t id : found) {
-            candidates.insert(candidates.end(), byLiteral_[id].begin(), byLiteral_[id].end());
+            candidates.insert(candidates.end(), requirers_.begin() + firstRequirer_[id],
+                              requirers_.begin() + firstRequirer_[id + 1]);
         }
         if (!found.empty()) {
             std::sort(candidates.begin(), candidates.end());
@@ -108,7 +118,7 @@ Verdict RuleList::Decide(std::string_view text) const {
         }
         for (const uint32_t index : candidates) {
             const Compiled& entry = compiled_[index];
-            const bool allow = lines_[entry.line].allow;
+            const bool allow = entry.allow;
             if (entry.bad) {
                 return {false, Reason::BadPattern, entry.line};
             }
@@ -128,7 +138,7 @@ Verdict RuleList::Decide(std::string_view text) const {
         }
     }
     if (lastAll_) {
-        return {lines_[*lastAll_].kind == LineKind::AllowAll, Reason::DefaultAll, lastAll_};
+        return {lastAllAllows_, Reason::DefaultAll, lastAll_};
     }
     return {false, Reason::NoAllLine, std::nullopt};
 }

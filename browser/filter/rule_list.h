@@ -71,16 +71,18 @@ class RuleList {
 
     struct Compiled {
         size_t line;
+        bool allow = false;              // the sign is "+"
         bool bad = false;                // the pattern does not compile
         std::optional<Matcher> matcher;  // none when finding a literal is the match
-        std::vector<uint32_t> literals;  // none: always a candidate
     };
 
-    std::vector<RuleLine> lines_;
-    std::vector<Compiled> compiled_;                // pattern and bad-pattern lines, in file order
-    std::vector<uint32_t> alwaysChecked_;           // entries without a required literal
-    std::vector<std::vector<uint32_t>> byLiteral_;  // entries requiring each literal
+    std::vector<Compiled> compiled_;       // pattern and bad-pattern lines, in file order
+    std::vector<uint32_t> alwaysChecked_;  // entries without a required literal
+    // The entries requiring literal k: requirers_[firstRequirer_[k] .. firstRequirer_[k + 1]).
+    std::vector<uint32_t> firstRequirer_;
+    std::vector<uint32_t> requirers_;
     std::optional<size_t> lastAll_;
+    bool lastAllAllows_ = false;
     LiteralScanner scanner_;
     mutable std::vector<uint64_t> seen_;
     mutable std::vector<uint32_t> found_;
