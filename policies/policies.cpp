@@ -85,7 +85,6 @@ bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings) 
     for (const PolicyValue& value : kPolicyValues) {
         if (value.kind == PolicyKind::DriveMask) {
             ReadFlagOrNumber(*key, value.name, settings.noDrives);
-            UnpackDriveMask(settings.noDrives, settings.drives);
         } else {
             ReadFlagOrNumber(*key, value.name, settings.*value.field);
         }
@@ -93,14 +92,13 @@ bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings) 
     return true;
 }
 
-bool SavePolicySettings(platform::Registry& registry, PolicySettings& settings) {
+bool SavePolicySettings(platform::Registry& registry, const PolicySettings& settings) {
     platform::RegistryKeyPtr key;
     if (OpenForWriting(registry, kMachineHive, kPoliciesKey, key) != platform::error::kSuccess) {
         return false;
     }
     for (const PolicyValue& value : kPolicyValues) {
         if (value.kind == PolicyKind::DriveMask) {
-            settings.noDrives = PackDriveMask(settings.drives);
             SetDWordValue(*key, value.name, settings.noDrives);
         } else {
             SetDWordValue(*key, value.name, settings.*value.field != 0 ? 1u : 0u);

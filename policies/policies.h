@@ -15,9 +15,10 @@ uint32_t PackDriveMask(const int (&drives)[kDriveCount]);
 // Ticks drive box n for each set bit n below 26; a clear bit leaves its box as it was.
 void UnpackDriveMask(uint32_t mask, int (&drives)[kDriveCount]);
 
-// The Policies sub-key; each returns whether the key could be opened (load) or created (save).
+// The Policies sub-key, the drive mask as it stands; each returns whether the key could be
+// opened (load) or created (save).
 bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings);
-bool SavePolicySettings(platform::Registry& registry, PolicySettings& settings);
+bool SavePolicySettings(platform::Registry& registry, const PolicySettings& settings);
 
 // Writes the 46 values into the current user's Explorer and browser policy keys, creating
 // them; a key that cannot be created is skipped. True when the browser key was written.

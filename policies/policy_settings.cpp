@@ -10,9 +10,11 @@ int CCorvaneDlg::ExchangePolicySettings(int save) {
     if (save != 0) {
         Exchange pull(*this, true);
         BindPolicies(pull);
+        ExchangeDriveMask(1);
         return SavePolicySettings(system.registry, policies) ? 1 : 0;
     }
     const bool opened = LoadPolicySettings(system.registry, policies);
+    ExchangeDriveMask(0);
     Exchange push(*this, false);
     BindPolicies(push);
     return opened ? 1 : 0;
