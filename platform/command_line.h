@@ -9,7 +9,8 @@
 namespace platform {
 
 // Arguments are separated by blanks; double quotes group, 2n backslashes before a quote give n
-// backslashes and a quote delimiter, 2n+1 give n and a literal quote, other backslashes stand.
+// backslashes and a quote delimiter, 2n+1 give n and a literal quote, other backslashes stand;
+// a quote right after the closing one of a quoted run is literal and ends the run.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 }  // namespace platform

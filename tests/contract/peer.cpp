@@ -1,4 +1,5 @@
 #include "platform/constants.h"
+#include "platform/text.h"
 #include "tests/contract/contract_env.h"
 
 namespace contract {
@@ -82,6 +83,33 @@ int AnswerSentMessage(platform::System& system, const std::string& name) {
     return exitCode;
 }
 
+// Records the arguments that follow the role and the key name, as this platform splits the
+// command line, under the key: values "0", "1", ... and "count".
+int RecordArguments(platform::System& system, const std::string& key) {
+    const std::vector<std::string> args = system.processes.CommandLineArguments();
+    size_t first = 0;
+    while (first + 1 < args.size() && !(args[first] == "args" && args[first + 1] == key)) {
+        ++first;
+    }
+    if (first + 1 >= args.size()) {
+        return 3;
+    }
+    platform::RegistryKeyPtr out;
+    if (system.registry.CreateKey(platform::Hive::CurrentUser, key, platform::reg::kReadWrite,
+                                  out) != 0) {
+        return 4;
+    }
+    uint32_t count = 0;
+    for (size_t i = first + 2; i < args.size(); ++i, ++count) {
+        std::u16string text = platform::Utf8ToUtf16(args[i]);
+        const auto bytes = platform::Utf16ToRegSzBytes(text);
+        out->SetValue(std::to_string(count), platform::reg::kSz, bytes);
+    }
+    const uint8_t number[4] = {static_cast<uint8_t>(count), 0, 0, 0};
+    out->SetValue("count", platform::reg::kDword, number);
+    return 0;
+}
+
 }  // namespace
 
 int RunPeer(platform::System& system, const std::string& role, const std::string& argument) {
@@ -97,6 +125,9 @@ int RunPeer(platform::System& system, const std::string& role, const std::string
     }
     if (role == "answer") {
         return AnswerSentMessage(system, argument);
+    }
+    if (role == "args") {
+        return RecordArguments(system, argument);
     }
     return 2;
 }
