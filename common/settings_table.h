@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/settings_store.h"
+#include "platform/constants.h"
 
 namespace corvane {
 
@@ -65,7 +66,17 @@ void LoadSettings(const platform::RegistryKey& key, S& settings,
     }
 }
 
-// Writes every stored value of the table; flags as 0 or 1 whatever the field holds.
+// Whether the key holds a text under `name` too long for the readers' buffer: the page showed
+// it empty, so an empty field is no reason to overwrite it.
+inline bool HoldsTextTooLongToShow(const platform::RegistryKey& key, std::string_view name) {
+    std::string ignored;
+    uint32_t chars = 0;
+    return QueryStringValue(key, name, ignored, kTextBufferChars, chars) ==
+           platform::error::kMoreData;
+}
+
+// Writes every stored value of the table; flags as 0 or 1 whatever the field holds. An empty
+// text does not replace one that was too long to be read.
 template <class S>
 void SaveSettings(platform::RegistryKey& key, const S& settings,
                   std::span<const SettingEntry<S>> table) {
@@ -77,7 +88,7 @@ void SaveSettings(platform::RegistryKey& key, const S& settings,
             SetDWordValue(key, entry.value, settings.*entry.flag != 0 ? 1u : 0u);
         } else if (entry.number != nullptr) {
             SetDWordValue(key, entry.value, settings.*entry.number);
-        } else {
+        } else if (!(settings.*entry.text).empty() || !HoldsTextTooLongToShow(key, entry.value)) {
             SetStringValue(key, entry.value, settings.*entry.text);
         }
     }

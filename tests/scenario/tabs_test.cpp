@@ -284,6 +284,17 @@ TEST_F(Tabs, HandSetValuesAreShownAsTheExtensionLibraryReadsThem) {
     world.RunFor(50);
     EXPECT_EQ(Number("Software\\Vemtrix\\Corvane\\HideGUI", "DisableAltKey"), 1u);
     EXPECT_EQ(Number("Software\\Vemtrix\\Corvane\\Policies", "NoDrives"), 0x2u);
+    // The text the page could not show is not lost by saving the empty field in its place;
+    // one typed over it replaces it.
+    platform::RawValue raw;
+    ASSERT_EQ(Key("Software\\Vemtrix\\Corvane\\Timers")->QueryValue("ActivityDialogURL", 8192, raw),
+              0);
+    EXPECT_EQ(raw.size, 1025u * 2);
+    page->SetValue("ActivityDialogURL", "http://kiosk/end.htm");
+    page->Click("ButtonApply");
+    world.RunFor(50);
+    EXPECT_EQ(Text("Software\\Vemtrix\\Corvane\\Timers", "ActivityDialogURL"),
+              "http://kiosk/end.htm");
 }
 
 TEST_F(Tabs, ANumberBoxHoldingTextIsRefusedOnceAndTheRestIsSaved) {
