@@ -1,6 +1,7 @@
 // The filter at the scale administrators and page authors produce: word lists of 20, 100 and
 // 1,000 words (in one line, and one word a line) over pages of 2 MB and 10 MB, the worst single
-// rules over a 10 MB page, and loading lists of 10,000 and 100,000 lines. Beside each time, the
+// rules over a 10 MB page, and loading lists of 10,000 and 100,000 lines (deciding by such a
+// list is in filter_bench). Beside each time, the
 // heap's peak growth ("peak_MB": compiling and deciding; "decide_peak_MB": one decision alone).
 // Our filter runs beside RE2, RE2::Set, PCRE2 (JIT) and Hyperscan, which only this program uses.
 #include <benchmark/benchmark.h>
@@ -136,21 +137,6 @@ void LoadList(benchmark::State& state) {
     state.counters["peak_MB"] = PeakMegabytes(start);
 }
 
-template <typename E>
-void UrlDecision(benchmark::State& state) {
-    const int lines = static_cast<int>(state.range(0));
-    const auto rules = UrlRules(lines);
-    const auto addresses = Addresses(10000, lines);
-    E engine(rules);
-    size_t next = 0;
-    size_t allowed = 0;
-    for (auto _ : state) {
-        allowed += engine.Allowed(addresses[next]);
-        next = (next + 1) % addresses.size();
-    }
-    benchmark::DoNotOptimize(allowed);
-}
-
 #define WORDS(E, shape) \
     ->Args({20, shape, 2})->Args({100, shape, 2})->Args({1000, shape, 2})->Args({100, shape, 10})
 #define WORD_BENCH(E)               \
@@ -172,9 +158,6 @@ BENCHMARK(HardRule)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations
 BENCHMARK_TEMPLATE(LoadList, Ours)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(LoadList, Re2Set)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(LoadList, Hyperscan)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-BENCHMARK_TEMPLATE(UrlDecision, Ours)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(UrlDecision, Re2Set)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace lumbrel::bench
