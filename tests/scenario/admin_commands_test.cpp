@@ -143,40 +143,48 @@ TEST_F(AdminCommands, RemoveAutoLogonForgetsOnlyThePassword) {
     EXPECT_EQ(domain, "LIBRARY");
 }
 
-TEST_F(AdminCommands, EnterInTheSetPasswordDialogStoresOrStaysOpen) {
-    page->Click("ButtonSetPassword");
-    sim::SimHtmlHost* set = PageOf(*admin, "Set Password:");
-    ASSERT_NE(set, nullptr);
-    const auto window = WindowOf(*admin, "Set Password:");
-    set->SetValue("password", "one");
-    set->SetValue("verify", "two");
-    // What the dialog manager sends for Enter.
-    sys.windows.PostMessage(window->handle, platform::wm::kCommand, platform::id::kOk, 0);
-    world.RunFor(50);
-    EXPECT_TRUE(WindowOf(*admin, "Set Password:").has_value());
+class SetPasswordByEnter : public AdminCommands {
+  protected:
+    // Opens the set-password dialog and types the two texts.
+    void Open(const std::string& password, const std::string& verify) {
+        page->Click("ButtonSetPassword");
+        set = PageOf(*admin, "Set Password:");
+        ASSERT_NE(set, nullptr);
+        set->SetValue("password", password);
+        set->SetValue("verify", verify);
+    }
+    // What the dialog manager sends for Enter (IDOK) or Esc (IDCANCEL).
+    void Press(int command) {
+        const auto window = WindowOf(*admin, "Set Password:");
+        ASSERT_TRUE(window.has_value());
+        sys.windows.PostMessage(window->handle, platform::wm::kCommand,
+                                static_cast<std::uintptr_t>(command), 0);
+        world.RunFor(50);
+    }
+    bool StillOpen() const { return WindowOf(*admin, "Set Password:").has_value(); }
+
+    sim::SimHtmlHost* set = nullptr;
+};
+
+TEST_F(SetPasswordByEnter, StoresOrStaysOpen) {
+    Open("one", "two");
+    Press(platform::id::kOk);
+    EXPECT_TRUE(StillOpen());
     EXPECT_EQ(ReadPassword(sys.registry), "");
     EXPECT_EQ(LastBox()->text, "The password you have entered does not match the verify password.");
 
     set->SetValue("verify", "one");
-    sys.windows.PostMessage(window->handle, platform::wm::kCommand, platform::id::kOk, 0);
-    world.RunFor(50);
-    EXPECT_FALSE(WindowOf(*admin, "Set Password:").has_value());
+    Press(platform::id::kOk);
+    EXPECT_FALSE(StillOpen());
     EXPECT_EQ(ReadPassword(sys.registry), "one");
 }
 
-TEST_F(AdminCommands, EnterWithoutRightsNeverMarksAPasswordAsSet) {
+TEST_F(SetPasswordByEnter, WithoutRightsNeverMarksAPasswordAsSet) {
     world.Registry().DenyAccess(Hive::LocalMachine, kSettingsRoot, platform::reg::kSetValue);
-    page->Click("ButtonSetPassword");
-    sim::SimHtmlHost* set = PageOf(*admin, "Set Password:");
-    ASSERT_NE(set, nullptr);
-    const auto window = WindowOf(*admin, "Set Password:");
-    set->SetValue("password", "one");
-    set->SetValue("verify", "one");
-    sys.windows.PostMessage(window->handle, platform::wm::kCommand, platform::id::kOk, 0);
-    world.RunFor(50);
-    EXPECT_TRUE(WindowOf(*admin, "Set Password:").has_value());
-    sys.windows.PostMessage(window->handle, platform::wm::kCommand, platform::id::kCancel, 0);
-    world.RunFor(50);
+    Open("one", "one");
+    Press(platform::id::kOk);
+    EXPECT_TRUE(StillOpen());
+    Press(platform::id::kCancel);
     EXPECT_EQ(page->OuterHtml("ButtonSetPassword"),
               "<button class=\"bt1\" style=\"width:200px\" id=\"ButtonSetPassword\">Set Corvane "
               "Password</button>");
