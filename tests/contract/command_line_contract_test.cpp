@@ -18,8 +18,8 @@ class CommandLine : public Contract {
         }
         EXPECT_EQ(peer->WaitForExit(20000), 0u) << tail;
         std::vector<std::string> args;
-        const auto count = corvane::ReadDWordAt(sys.registry, platform::Hive::CurrentUser, key,
-                                                "count");
+        const auto count =
+            corvane::ReadDWordAt(sys.registry, platform::Hive::CurrentUser, key, "count");
         for (uint32_t i = 0; count && i < *count; ++i) {
             args.push_back(corvane::ReadStringAt(sys.registry, platform::Hive::CurrentUser, key,
                                                  std::to_string(i))
@@ -27,8 +27,7 @@ class CommandLine : public Contract {
         }
         platform::RegistryKeyPtr parent;
         if (sys.registry.OpenKey(platform::Hive::CurrentUser, "Software\\CorvaneContract",
-                                 platform::reg::kReadWrite | platform::reg::kDelete,
-                                 parent) == 0) {
+                                 platform::reg::kReadWrite | platform::reg::kDelete, parent) == 0) {
             platform::RegistryKeyPtr own;
             if (sys.registry.OpenKey(platform::Hive::CurrentUser, key, platform::reg::kReadWrite,
                                      own) == 0) {
@@ -58,14 +57,15 @@ TEST_F(CommandLine, BlanksSeparateAndQuotesGroup) {
 
 TEST_F(CommandLine, BackslashesCountOnlyBeforeAQuote) {
     EXPECT_EQ(ArgumentsOf("C:\\Program\\ x\\\\y"), (Args{"C:\\Program\\", "x\\\\y"}));
-    EXPECT_EQ(ArgumentsOf("a\\\"b"), (Args{"a\"b"}));            // 1: a literal quote
-    EXPECT_EQ(ArgumentsOf("a\\\\\"b c\""), (Args{"a\\b c"}));    // 2: one, and a delimiter
-    EXPECT_EQ(ArgumentsOf("a\\\\\\\"b"), (Args{"a\\\"b"}));      // 3: one, and a quote
+    EXPECT_EQ(ArgumentsOf("a\\\"b"), (Args{"a\"b"}));          // 1: a literal quote
+    EXPECT_EQ(ArgumentsOf("a\\\\\"b c\""), (Args{"a\\b c"}));  // 2: one, and a delimiter
+    EXPECT_EQ(ArgumentsOf("a\\\\\\\"b"), (Args{"a\\\"b"}));    // 3: one, and a quote
     EXPECT_EQ(ArgumentsOf("\"C:\\Kiosk Apps\\\\\" next"), (Args{"C:\\Kiosk Apps\\", "next"}));
 }
 
 TEST_F(CommandLine, TextOutsideAsciiComesThrough) {
-    EXPECT_EQ(ArgumentsOf("caf\xC3\xA9 \"\xE2\x82\xAC 5\""), (Args{"caf\xC3\xA9", "\xE2\x82\xAC 5"}));
+    EXPECT_EQ(ArgumentsOf("caf\xC3\xA9 \"\xE2\x82\xAC 5\""),
+              (Args{"caf\xC3\xA9", "\xE2\x82\xAC 5"}));
 }
 
 }  // namespace

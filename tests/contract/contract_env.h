@@ -18,6 +18,11 @@ class Env {
                                                          const std::string& argument) = 0;
     // Checks the sim alone can make, at the end of each test (keys left open and such).
     virtual void CheckClean() {}
+    // Makes the key (creating it) refuse these access rights to everyone, this process too: the
+    // sim's access rule, and a denying entry in the key's access list on Windows.
+    virtual void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) = 0;
+    // Whether the Windows underneath is Wine, for the few places where Wine is known to differ.
+    virtual bool IsWine() const { return false; }
 };
 
 std::unique_ptr<Env> MakeEnv();

@@ -26,6 +26,10 @@ class SimEnv final : public Env {
 
     void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }
 
+    void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
+        world_.Registry().DenyAccess(hive, path, rights);
+    }
+
   private:
     sim::World world_;
 };

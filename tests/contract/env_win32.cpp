@@ -1,5 +1,11 @@
 // The contract tests on Windows: the peer is this program started again with --peer.
+#include <gtest/gtest.h>
+
+#include <vector>
+
 #include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
 #include "tests/contract/contract_env.h"
 
 namespace contract {
@@ -14,6 +20,39 @@ class Win32Env final : public Env {
                                                  const std::string& argument) override {
         const std::string self = Self().processes.ModulePath();
         return Self().processes.StartProcess("\"" + self + "\" --peer " + role + " " + argument);
+    }
+
+    void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(reinterpret_cast<HKEY>(static_cast<uintptr_t>(hive)),
+                                  platform::win32::Wide(path).c_str(), 0, nullptr, 0,
+                                  KEY_READ | WRITE_DAC, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        // Everyone: these rights denied, then everything else allowed.
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                             &everyone));
+        std::vector<BYTE> buffer(sizeof(ACL) +
+                                 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone)));
+        auto* acl = reinterpret_cast<PACL>(buffer.data());
+        SECURITY_DESCRIPTOR descriptor;
+        const bool built =
+            InitializeAcl(acl, static_cast<DWORD>(buffer.size()), ACL_REVISION) &&
+            AddAccessDeniedAce(acl, ACL_REVISION, rights, everyone) &&
+            AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone) &&
+            InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+        const LONG set = built ? RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor)
+                               : ERROR_INVALID_PARAMETER;
+        FreeSid(everyone);
+        RegCloseKey(key);
+        ASSERT_EQ(set, ERROR_SUCCESS);
+    }
+
+    bool IsWine() const override {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }
 
   private:

@@ -29,16 +29,21 @@ class RegistryContract : public Contract {
         if (sys.registry.OpenKey(Hive::CurrentUser, keyPath, reg::kRead | reg::kDelete, k) != 0) {
             return;
         }
+        // The names first: a child that cannot be deleted must not stall the walk.
+        std::vector<std::string> children;
         std::string child;
-        while (k->EnumSubKey(0, child) == 0) {
-            DeleteTree(keyPath + "\\" + child);
+        for (uint32_t i = 0; k->EnumSubKey(i, child) == 0; ++i) {
+            children.push_back(child);
         }
         k.reset();
+        for (const std::string& name : children) {
+            DeleteTree(keyPath + "\\" + name);
+        }
         const size_t slash = keyPath.rfind('\\');
         RegistryKeyPtr parent;
-        ASSERT_EQ(sys.registry.OpenKey(Hive::CurrentUser, keyPath.substr(0, slash), reg::kReadWrite,
-                                       parent),
-                  0);
+        ASSERT_EQ(
+            sys.registry.OpenKey(Hive::CurrentUser, keyPath.substr(0, slash), reg::kRead, parent),
+            0);
         EXPECT_EQ(parent->DeleteSubKey(keyPath.substr(slash + 1)), 0);
     }
 
@@ -220,6 +225,60 @@ TEST_F(RegistryContract, ReadOnlyHandleCannotWrite) {
     ASSERT_EQ(corvane::OpenForReading(sys.registry, Hive::CurrentUser, path, readOnly), 0);
     EXPECT_EQ(corvane::SetDWordValue(*readOnly, "Value", 1), error::kAccessDenied);
     EXPECT_EQ(readOnly->DeleteValue("Value"), error::kAccessDenied);
+}
+
+// What a user without administrator rights meets: keys that refuse some rights to everyone.
+TEST_F(RegistryContract, AKeyThatRefusesARightRefusesEveryOpenAskingForIt) {
+    const std::string locked = path + "\\Locked";
+    env->DenyAccess(Hive::CurrentUser, locked, reg::kSetValue);
+    RegistryKeyPtr k;
+    EXPECT_EQ(corvane::OpenForReading(sys.registry, Hive::CurrentUser, locked, k), 0);
+    k.reset();
+    EXPECT_EQ(corvane::OpenForWriting(sys.registry, Hive::CurrentUser, locked, k),
+              error::kAccessDenied);
+    EXPECT_EQ(k, nullptr);
+    EXPECT_EQ(sys.registry.OpenKey(Hive::CurrentUser, locked, reg::kReadWrite, k),
+              error::kAccessDenied);
+}
+
+TEST_F(RegistryContract, AKeyThatRefusesSubKeysRefusesToCreateThem) {
+    const std::string locked = path + "\\NoChildren";
+    env->DenyAccess(Hive::CurrentUser, locked, reg::kCreateSubKey);
+    RegistryKeyPtr k;
+    const long created =
+        corvane::OpenForWriting(sys.registry, Hive::CurrentUser, locked + "\\Child", k);
+    k.reset();
+    if (env->IsWine()) {
+        // Wine 8 creates it: its server does not check the parent's list. Windows requires
+        // KEY_CREATE_SUB_KEY on the parent to create a sub-key ("Registry Key Security and
+        // Access Rights"), and the sim follows Windows.
+        EXPECT_EQ(created, error::kSuccess);
+        return;
+    }
+    EXPECT_EQ(created, error::kAccessDenied);
+    EXPECT_EQ(corvane::OpenForReading(sys.registry, Hive::CurrentUser, locked + "\\Child", k),
+              error::kFileNotFound);
+}
+
+TEST_F(RegistryContract, AKeyThatRefusesDeletionStays) {
+    // Beside the test's own tree, which is deleted after it: this one cannot be.
+    const std::string parentPath = "Software\\CorvaneContract";
+    const std::string name = Unique("kept");
+    env->DenyAccess(Hive::CurrentUser, parentPath + "\\" + name, reg::kDelete);
+    RegistryKeyPtr parent;
+    ASSERT_EQ(sys.registry.OpenKey(Hive::CurrentUser, parentPath, reg::kReadWrite, parent), 0);
+    const long deleted = parent->DeleteSubKey(name);
+    if (env->IsWine()) {
+        // Wine 8 deletes it: its server does not check the key's list. Windows checks DELETE on
+        // the sub-key itself (the rights of the parent's handle do not matter, as RegDeleteKeyW's
+        // documentation says), and the sim follows Windows.
+        EXPECT_EQ(deleted, error::kSuccess);
+        return;
+    }
+    EXPECT_EQ(deleted, error::kAccessDenied);
+    RegistryKeyPtr k;
+    EXPECT_EQ(corvane::OpenForReading(sys.registry, Hive::CurrentUser, parentPath + "\\" + name, k),
+              0);
 }
 
 }  // namespace
