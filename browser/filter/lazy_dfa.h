@@ -26,11 +26,9 @@ class LazyDfa {
     // Whether the pattern matches anywhere in the text (at its start or end when anchored).
     bool Search(std::string_view text);
 
-    // What the cache holds now, for tests and the benchmark.
+    // What the cache holds now, and how often it was emptied: for tests.
     size_t CacheBytes() const;
-    size_t StateCount() const { return states_.size(); }
     int CacheResets() const { return resets_; }
-    bool SteppedWithoutCache() const { return withoutCache_; }
 
     static constexpr size_t kDefaultCacheBytes = size_t(2) << 20;
 

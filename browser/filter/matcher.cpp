@@ -52,6 +52,24 @@ bool MemoTablesFit(const Program& program, size_t textLength) {
     return true;
 }
 
+// Tables sized for a long page are not kept for the next, usually short, text: a window would
+// otherwise hold up to the whole budget for as long as it lives.
+void ReleaseLargeTables(Matcher::Scratch& scratch) {
+    constexpr size_t kKeptWords = (size_t(1) << 20) / sizeof(uint64_t);
+    for (auto* tables : {&scratch.failed, &scratch.succeeded}) {
+        for (auto& bits : *tables) {
+            if (bits.capacity() > kKeptWords) {
+                bits = {};
+            }
+        }
+    }
+    for (auto& path : scratch.paths) {
+        if (path.capacity() * sizeof(SearchFrame) > (size_t(1) << 20)) {
+            path = {};
+        }
+    }
+}
+
 // Frames a search may stack before it counts as out of budget.
 constexpr size_t kMaxFrames = Matcher::kMemoryBudget / 2 / sizeof(SearchFrame);
 
@@ -535,7 +553,9 @@ SearchResult Matcher::Search(std::string_view text) const {
         }
         if (program_->subs.size() > 1) {  // a look-ahead
             if (MemoTablesFit(*program_, text.size())) {
-                return MemoSearch(*program_, text, *scratch_).Run();
+                const SearchResult result = MemoSearch(*program_, text, *scratch_).Run();
+                ReleaseLargeTables(*scratch_);
+                return result;
             }
             return BacktrackSearch(*program_, text).Run();
         }

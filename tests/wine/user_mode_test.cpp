@@ -8,6 +8,7 @@
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "policies/policies.h"
+#include "session/auto_logon.h"
 #include "tests/wine/corvane_process.h"
 #include "tools/fakeshell/fake_shell.h"
 
@@ -15,12 +16,6 @@ namespace corvane::wine {
 namespace {
 
 using platform::Hive;
-
-constexpr const char* kExplorerPolicies =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
-constexpr const char* kBrowserPolicies =
-    "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
-constexpr const char* kWinlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 class UserModeUnderWine : public CorvaneProcesses {
   protected:
@@ -112,38 +107,39 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
 
     int written = 0;
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path = value.key == PolicyKey::Explorer ? kExplorerPolicies : kBrowserPolicies;
+        const char* path =
+            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
         const auto stored = UserNumber(path, value.name);
         written += stored.has_value();
         EXPECT_EQ(stored, value.kind == PolicyKind::Button ? 2u : 0u) << value.name;
     }
     EXPECT_EQ(written, 46);
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultUserName"), "kiosk");
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultPassword"), "open sesame");
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DefaultDomain"), "LIBRARY");
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "AutoAdminLogon"), "1");
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "ForceAutoLogon"), "1");
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DontDisplayLastUserName"), "0");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultUserName"), "kiosk");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultPassword"), "open sesame");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultDomain"), "LIBRARY");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "AutoAdminLogon"), "1");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "ForceAutoLogon"), "1");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DontDisplayLastUserName"), "0");
 
     Quit();
-    EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), 2u);
-    EXPECT_EQ(UserNumber(kBrowserPolicies, "RestGoMenu"), 0u);
+    EXPECT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
+    EXPECT_EQ(UserNumber(kBrowserPolicyKey, "RestGoMenu"), 0u);
 }
 
 TEST_F(UserModeUnderWine, WithBothOffWritesNoPoliciesAndRemovesTheAutoLogon) {
     SetRoot("EnablePolicies", 0);
     SetRoot("EnableAutoLogon", 0);
-    SetText(Hive::LocalMachine, kWinlogon, "AutoAdminLogon", "1");  // another tool's
-    SetText(Hive::LocalMachine, kWinlogon, "DefaultUserName", "someone");
-    SetText(Hive::LocalMachine, kWinlogon, "DialogDelay", "3");
+    SetText(Hive::LocalMachine, kWinlogonKey, "AutoAdminLogon", "1");  // another tool's
+    SetText(Hive::LocalMachine, kWinlogonKey, "DefaultUserName", "someone");
+    SetText(Hive::LocalMachine, kWinlogonKey, "DialogDelay", "3");
     ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
-    EXPECT_EQ(UserNumber(kExplorerPolicies, "NoDrives"), std::nullopt);
-    EXPECT_EQ(UserNumber(kBrowserPolicies, "NoPrinting"), std::nullopt);
+    EXPECT_EQ(UserNumber(kExplorerPolicyKey, "NoDrives"), std::nullopt);
+    EXPECT_EQ(UserNumber(kBrowserPolicyKey, "NoPrinting"), std::nullopt);
     for (const char* name : {"AutoAdminLogon", "DefaultUserName", "DialogDelay", "DefaultPassword",
                              "ForceAutoLogon"}) {
-        EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, name), std::nullopt) << name;
+        EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, name), std::nullopt) << name;
     }
-    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogon, "DontDisplayLastUserName"), "1");
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DontDisplayLastUserName"), "1");
     Quit();
 }
 
@@ -168,11 +164,12 @@ TEST_F(UserModeUnderWine, TheExitCommandRemovesThePoliciesAndTheIcon) {
     SetRoot("EnablePolicies", 1);
     const platform::WindowHandle window = StartUserMode();
     ASSERT_NE(window, platform::WindowHandle::Null);
-    ASSERT_EQ(UserNumber(kExplorerPolicies, "NoDrives"), 0u);
+    ASSERT_EQ(UserNumber(kExplorerPolicyKey, "NoDrives"), 0u);
     sys.windows.PostMessage(window, platform::wm::kCommand, ID_EXIT_USER_MODE, 0);
     EXPECT_EQ(first->WaitForExit(20000), 1u);
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path = value.key == PolicyKey::Explorer ? kExplorerPolicies : kBrowserPolicies;
+        const char* path =
+            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
         EXPECT_EQ(UserNumber(path, value.name), std::nullopt) << value.name;
     }
     EXPECT_EQ(TrayRecord(), std::nullopt);
