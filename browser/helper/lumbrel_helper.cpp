@@ -1,0 +1,95 @@
+#include "browser/helper/lumbrel_helper.h"
+
+#include "browser/helper/helper_settings.h"
+
+namespace lumbrel {
+
+LumbrelHelper::LumbrelHelper(platform::System& system, std::atomic<int32_t>& attachedBrowserCount,
+                             MessageDialogs& dialogs)
+    : system_(system),
+      attachedBrowserCount_(attachedBrowserCount),
+      dialogs_(dialogs),
+      settings_(HelperDefaults()),
+      lists_(system) {}
+
+LumbrelHelper::~LumbrelHelper() {
+    Detach();
+}
+
+void LumbrelHelper::Attach(BrowserWindow& browser) {
+    if (browser_ != nullptr) {
+        Detach();
+    }
+    settings_ = HelperDefaults();
+    ReadSettings(system_.registry, settings_);
+    filter::FilterSwitches switches{settings_.filterURLs, settings_.filterURLFile,
+                                    settings_.filterContent, settings_.contentFile};
+    filter::LoadSwitchedLists(lists_, switches);
+    settings_.filterURLs = switches.filterURLs;
+    settings_.filterContent = switches.filterContent;
+
+    // Counting this window before the policy page decides "first" in one step, so two windows
+    // opening at once in two processes cannot both take the first window's turn.
+    browser_ = &browser;
+    skipNextContentCheck_ = false;
+    if (attachedBrowserCount_.fetch_add(1) != 0) {
+        return;
+    }
+    if (settings_.policyShow != 0 && dialogs_.Show(PolicyRequest(settings_)) == kMessageDeclined) {
+        browser.Quit();
+    }
+    browser.PutAddressBar(settings_.guiAddressBar != 0);
+    browser.PutFullScreen(settings_.guiFullScreen != 0);
+    browser.PutMenuBar(settings_.guiMenuBar != 0);
+    browser.PutStatusBar(settings_.guiStatusBar != 0);
+    browser.PutToolBar(settings_.guiToolBar != 0);
+}
+
+void LumbrelHelper::Detach() {
+    if (browser_ == nullptr) {
+        return;
+    }
+    browser_ = nullptr;
+    // A count already at 0 was reset by a process that unloaded the server; never go below it.
+    int32_t count = attachedBrowserCount_.load();
+    while (count > 0 && !attachedBrowserCount_.compare_exchange_weak(count, count - 1)) {
+    }
+}
+
+bool LumbrelHelper::OnBeforeNavigate(std::string_view address) {
+    if (browser_ == nullptr) {
+        return false;
+    }
+    if (filter::CheckNavigation(lists_, address, settings_.filterURLs != 0,
+                                settings_.filterOnlyHTTP != 0)) {
+        return false;
+    }
+    ShowFilterMessage(settings_.filterURL);
+    return true;
+}
+
+void LumbrelHelper::OnDocumentComplete(
+    const std::function<std::optional<std::string>()>& bodyMarkup) {
+    if (browser_ == nullptr || settings_.filterContent == 0) {
+        return;
+    }
+    if (skipNextContentCheck_) {
+        skipNextContentCheck_ = false;
+        return;
+    }
+    const std::optional<std::string> markup = bodyMarkup();
+    if (!markup || lists_.IsContentAllowed(*markup) != 0) {
+        return;
+    }
+    skipNextContentCheck_ = true;
+    browser_->GoBack();
+    ShowFilterMessage(settings_.contentURL);
+}
+
+void LumbrelHelper::ShowFilterMessage(const std::string& url) {
+    if (settings_.filterShow != 0) {
+        dialogs_.Show(FilterRequest(settings_, url));
+    }
+}
+
+}  // namespace lumbrel

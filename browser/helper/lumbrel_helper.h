@@ -1,0 +1,77 @@
+// The decisions of one browser window's helper: what happens when it attaches to a browser,
+// when the browser navigates, and when a page has loaded. The COM object in the browser turns
+// the browser's calls and events into these and carries out what they ask of the browser.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "browser/filter/filter_lists.h"
+#include "browser/helper/message_request.h"
+#include "common/lumbrel_values.h"
+#include "platform/system.h"
+
+namespace lumbrel {
+
+// The browser window a helper is attached to, as far as the helper changes it.
+class BrowserWindow {
+  public:
+    virtual ~BrowserWindow() = default;
+    virtual void PutAddressBar(bool shown) = 0;
+    virtual void PutFullScreen(bool on) = 0;
+    virtual void PutMenuBar(bool shown) = 0;
+    virtual void PutStatusBar(bool shown) = 0;
+    virtual void PutToolBar(bool shown) = 0;
+    virtual void Quit() = 0;
+    virtual void GoBack() = 0;
+};
+
+// Runs the browser message dialog modally, owned by the thread's active window.
+class MessageDialogs {
+  public:
+    virtual ~MessageDialogs() = default;
+    virtual int Show(const MessageRequest& request) = 0;
+};
+
+class LumbrelHelper {
+  public:
+    // `attachedBrowserCount` is shared by every helper in every browser process.
+    LumbrelHelper(platform::System& system, std::atomic<int32_t>& attachedBrowserCount,
+                  MessageDialogs& dialogs);
+    ~LumbrelHelper();
+    LumbrelHelper(const LumbrelHelper&) = delete;
+    LumbrelHelper& operator=(const LumbrelHelper&) = delete;
+
+    // Once the browser's events are connected: reads the settings and filter files and, for
+    // the only browser window open, shows the policy page and sets the bars.
+    void Attach(BrowserWindow& browser);
+    // Before the events are disconnected. Nothing happens when not attached.
+    void Detach();
+    bool Attached() const { return browser_ != nullptr; }
+
+    // A top-level navigation; true when it must be cancelled.
+    bool OnBeforeNavigate(std::string_view address);
+    // A completed top-level page. `bodyMarkup` is asked only when the page is to be checked;
+    // no value means the body could not be had and the page goes unchecked.
+    void OnDocumentComplete(const std::function<std::optional<std::string>()>& bodyMarkup);
+
+    const corvane::LumbrelSettings& Settings() const { return settings_; }
+    const filter::FilterLists& Lists() const { return lists_; }
+
+  private:
+    void ShowFilterMessage(const std::string& url);
+
+    platform::System& system_;
+    std::atomic<int32_t>& attachedBrowserCount_;
+    MessageDialogs& dialogs_;
+    BrowserWindow* browser_ = nullptr;
+    bool skipNextContentCheck_ = false;
+    corvane::LumbrelSettings settings_;
+    filter::FilterLists lists_;
+};
+
+}  // namespace lumbrel

@@ -1,0 +1,268 @@
+// One browser window's helper: attaching, the first window's turn, refused navigations and
+// pages, and the message dialog's fields and layout.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <deque>
+
+#include "browser/helper/lumbrel_helper.h"
+#include "common/settings_store.h"
+#include "platform/constants.h"
+#include "platform/sim/world.h"
+
+namespace lumbrel {
+namespace {
+
+using platform::Hive;
+
+class RecordingBrowser final : public BrowserWindow {
+  public:
+    std::vector<std::string> calls;
+
+    void PutAddressBar(bool shown) override { Record("AddressBar", shown); }
+    void PutFullScreen(bool on) override { Record("FullScreen", on); }
+    void PutMenuBar(bool shown) override { Record("MenuBar", shown); }
+    void PutStatusBar(bool shown) override { Record("StatusBar", shown); }
+    void PutToolBar(bool shown) override { Record("ToolBar", shown); }
+    void Quit() override { calls.push_back("Quit"); }
+    void GoBack() override { calls.push_back("GoBack"); }
+
+  private:
+    void Record(const char* bar, bool on) {
+        calls.push_back(std::string(bar) + (on ? " 1" : " 0"));
+    }
+};
+
+class ScriptedDialogs final : public MessageDialogs {
+  public:
+    std::vector<MessageRequest> shown;
+    std::deque<int> answers;
+
+    int Show(const MessageRequest& request) override {
+        shown.push_back(request);
+        if (answers.empty()) {
+            return kMessageAccepted;
+        }
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+const std::vector<std::string> kDefaultBars = {"AddressBar 1", "FullScreen 0", "MenuBar 1",
+                                               "StatusBar 1", "ToolBar 1"};
+
+class LumbrelHelperTest : public testing::Test {
+  protected:
+    void SetFlag(const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(corvane::OpenForWriting(world.Driver().registry, Hive::LocalMachine,
+                                          corvane::kLumbrelKey, key),
+                  0);
+        corvane::SetDWordValue(*key, name, value);
+    }
+    void SetText(const char* name, const std::string& value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(corvane::OpenForWriting(world.Driver().registry, Hive::LocalMachine,
+                                          corvane::kLumbrelKey, key),
+                  0);
+        corvane::SetStringValue(*key, name, value);
+    }
+    std::unique_ptr<LumbrelHelper> NewHelper() {
+        return std::make_unique<LumbrelHelper>(world.Driver(), count, dialogs);
+    }
+
+    sim::World world;
+    std::atomic<int32_t> count{0};
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(LumbrelHelperTest, WithoutTheKeyTheBrowserKeepsItsBarsAndNothingIsFiltered) {
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    EXPECT_EQ(browser.calls, kDefaultBars);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(helper->OnBeforeNavigate("ftp://anything/"));
+    EXPECT_EQ(count.load(), 1);
+    helper->Detach();
+    EXPECT_EQ(count.load(), 0);
+}
+
+TEST_F(LumbrelHelperTest, OnlyTheFirstOpenWindowGetsThePolicyPageAndTheBars) {
+    SetFlag("PolicyShow", 1);
+    SetFlag("GUIFullScreen", 2);  // a hand-made 2 is on
+    SetFlag("GUIMenuBar", 0);
+    SetText("PolicyURL", "http://kiosk/terms.html");
+    SetText("PolicyAcceptButton", "I agree");
+    SetFlag("FilterOnlyHTTP", 1);
+
+    auto first = NewHelper();
+    RecordingBrowser firstBrowser;
+    first->Attach(firstBrowser);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].url, "http://kiosk/terms.html");
+    EXPECT_EQ(dialogs.shown[0].acceptText, "I agree");
+    EXPECT_EQ(dialogs.shown[0].showAccept, 1);
+    EXPECT_EQ(firstBrowser.calls,
+              (std::vector<std::string>{"AddressBar 1", "FullScreen 1", "MenuBar 0", "StatusBar 1",
+                                        "ToolBar 1"}));
+
+    // A second window while the first is open: no policy, no bars, but the filters apply.
+    auto second = NewHelper();
+    RecordingBrowser secondBrowser;
+    second->Attach(secondBrowser);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(secondBrowser.calls.empty());
+    EXPECT_TRUE(second->OnBeforeNavigate("file://c:/windows/"));
+    ASSERT_EQ(dialogs.shown.size(), 2u);  // the filter message
+    EXPECT_EQ(dialogs.shown[1].showAccept, 0);
+    EXPECT_EQ(count.load(), 2);
+
+    // Once every window has closed, the next one takes the first window's turn again; the
+    // decline button (or the close box) makes it quit, and its bars are still set.
+    first->Detach();
+    second.reset();  // detaches on destruction
+    EXPECT_EQ(count.load(), 0);
+    dialogs.answers = {kMessageDeclined};
+    auto third = NewHelper();
+    RecordingBrowser thirdBrowser;
+    third->Attach(thirdBrowser);
+    EXPECT_EQ(dialogs.shown.size(), 3u);
+    ASSERT_FALSE(thirdBrowser.calls.empty());
+    EXPECT_EQ(thirdBrowser.calls[0], "Quit");
+    EXPECT_EQ(thirdBrowser.calls.size(), 6u);
+
+    // A dialog that could not be created (-1) does not count as declined.
+    third->Detach();
+    dialogs.answers = {kMessageNotCreated};
+    RecordingBrowser fourthBrowser;
+    third->Attach(fourthBrowser);
+    EXPECT_EQ(fourthBrowser.calls[0], "AddressBar 1");
+}
+
+TEST_F(LumbrelHelperTest, AttachingTwiceCountsTheWindowOnceAndDetachNeverGoesBelowZero) {
+    auto helper = NewHelper();
+    RecordingBrowser a;
+    RecordingBrowser b;
+    helper->Attach(a);
+    helper->Attach(b);
+    EXPECT_EQ(count.load(), 1);
+    EXPECT_EQ(b.calls, kDefaultBars);  // it was again the only window
+    helper->Detach();
+    helper->Detach();
+    EXPECT_EQ(count.load(), 0);
+
+    count = 0;  // another process's server reset the section meanwhile
+    helper->Attach(a);
+    count = 0;
+    helper->Detach();
+    EXPECT_EQ(count.load(), 0);
+    EXPECT_FALSE(helper->OnBeforeNavigate("ftp://x/"));  // detached: nothing is checked
+}
+
+TEST_F(LumbrelHelperTest, ARefusedNavigationIsCancelledAndShowsTheFilterPage) {
+    world.Files().Put("C:\\kiosk\\urls.txt", "+example\n-all\n");
+    SetFlag("FilterURLs", 1);
+    SetText("FilterURLFile", "C:\\kiosk\\urls.txt");
+    SetText("FilterURL", "http://kiosk/refused.html");
+    SetText("FilterButton", "Back");
+    SetFlag("FilterWidth", 500);
+    SetFlag("FilterHeight", 0xFFFFFFFF);  // -1: the template size stays
+
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    EXPECT_FALSE(helper->OnBeforeNavigate("http://www.EXAMPLE.com/?q=1"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(helper->OnBeforeNavigate("http://other.org/"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    const MessageRequest& shown = dialogs.shown[0];
+    EXPECT_EQ(shown.url, "http://kiosk/refused.html");
+    EXPECT_EQ(shown.declineText, "Back");
+    EXPECT_EQ(shown.acceptText, "");
+    EXPECT_EQ(shown.showAccept, 0);
+    EXPECT_EQ(shown.moveable, 1);  // FilterMoveable's default
+    EXPECT_EQ(shown.height, -1);
+    EXPECT_FALSE(shown.TakesRequestedSize());
+
+    // FilterShow written as 0: refused without a message.
+    SetFlag("FilterShow", 0);
+    auto quiet = NewHelper();
+    RecordingBrowser other;
+    quiet->Attach(other);
+    EXPECT_TRUE(quiet->OnBeforeNavigate("http://other.org/"));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(LumbrelHelperTest, AFilterSwitchWithoutAUsableFileIsOffForThatWindow) {
+    SetFlag("FilterURLs", 1);  // no file named
+    SetFlag("FilterContent", 1);
+    SetText("ContentFile", "C:\\kiosk\\missing.txt");
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    EXPECT_EQ(helper->Settings().filterURLs, 0);
+    EXPECT_EQ(helper->Settings().filterContent, 0);
+    EXPECT_FALSE(helper->OnBeforeNavigate("http://anything/"));
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);  // the missing file, once per attach
+    EXPECT_NE(world.MessageBoxes()[0].text.find("missing.txt"), std::string::npos);
+    bool asked = false;
+    helper->OnDocumentComplete([&] {
+        asked = true;
+        return std::optional<std::string>("<body>casino</body>");
+    });
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(LumbrelHelperTest, ARefusedPageGoesBackAndThePageItReturnsToIsNotChecked) {
+    world.Files().Put("C:\\kiosk\\content.txt", "-casino\n+all\n");
+    SetFlag("FilterContent", 1);
+    SetText("ContentFile", "C:\\kiosk\\content.txt");
+    SetText("ContentURL", "http://kiosk/page-refused.html");
+    SetText("FilterURL", "http://kiosk/address-refused.html");
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    browser.calls.clear();
+
+    int asked = 0;
+    const auto page = [&](const char* markup) {
+        return [&asked, markup] {
+            ++asked;
+            return std::optional<std::string>(markup);
+        };
+    };
+    helper->OnDocumentComplete(page("<BODY>Online CASINO</BODY>"));
+    EXPECT_EQ(browser.calls, std::vector<std::string>{"GoBack"});
+    ASSERT_EQ(dialogs.shown.size(), 1u);  // FilterShow absent: the helper shows it
+    EXPECT_EQ(dialogs.shown[0].url, "http://kiosk/page-refused.html");
+
+    helper->OnDocumentComplete(page("<body>casino</body>"));  // the page gone back to
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(browser.calls.size(), 1u);
+
+    helper->OnDocumentComplete(page("<body>news</body>"));
+    helper->OnDocumentComplete([] { return std::optional<std::string>(); });  // no body
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(browser.calls.size(), 1u);
+}
+
+TEST(MessageLayoutTest, ButtonsSitBottomRightAndTheTextLineTakesTheRest) {
+    const MessageLayout policy = LayOutMessage(600, 400, 75, 26, true);
+    EXPECT_EQ(policy.accept, (ControlRect{430, 364, 75, 26}));
+    EXPECT_EQ(policy.decline, (ControlRect{515, 364, 75, 26}));
+    EXPECT_EQ(policy.browser, (ControlRect{7, 7, 583, 347}));
+    EXPECT_EQ(policy.text, (ControlRect{7, 364, 410, 26}));
+    const MessageLayout filter = LayOutMessage(600, 400, 75, 26, false);
+    EXPECT_EQ(filter.text, (ControlRect{7, 364, 495, 26}));  // wider: button 1 is hidden
+    EXPECT_EQ(filter.decline, policy.decline);
+
+    const MessageLayout tiny = LayOutMessage(10, 10, 75, 26, true);
+    EXPECT_EQ(tiny.browser.width, 0);
+    EXPECT_EQ(tiny.browser.height, 0);
+    EXPECT_EQ(tiny.text.width, 0);
+}
+
+}  // namespace
+}  // namespace lumbrel
