@@ -78,3 +78,15 @@ inline constexpr SettingEntry<LumbrelSettings> kLumbrelValues[] = {
 static_assert(std::size(kLumbrelValues) == 28);
 
 }  // namespace corvane
+
+namespace corvane {
+
+// The browser helper's identities.
+inline constexpr const char* kLumbrelClassId = "{B6457ECA-A63B-4056-9B05-9FC7700AC658}";
+inline constexpr const char* kLumbrelAppId = "{F2F70899-E640-451A-B21A-39DD9142208F}";
+inline constexpr const char* kLumbrelTypeLibId = "{48CBB618-FA3B-4A8D-95D1-9DD1029C8AEA}";
+// Where the browser finds the helpers it loads into every window.
+inline constexpr const char* kBrowserHelperObjectsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+
+}  // namespace corvane

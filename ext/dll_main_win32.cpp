@@ -2,7 +2,7 @@
 #include <new>
 
 #include "ext/exports.h"
-#include "ext/shared_section.h"
+#include "common/shared_section.h"
 #include "ext/shell_extension.h"
 #include "platform/win32/system.h"
 
@@ -11,7 +11,7 @@ namespace {
 CORVANE_SHARED_SECTION_BEGIN(".CORVANE")
 corvane::ext::ExtSharedState sharedState CORVANE_SHARED(".CORVANE") = {
     platform::HookHandle::Null, platform::HookHandle::Null, 0, 0};
-CORVANE_SHARED_SECTION_END
+CORVANE_SHARED_SECTION_END(".CORVANE")
 
 // The process objects: built at process attach, kept until the process ends (the hooks end
 // with the thread that installed them).

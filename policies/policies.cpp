@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/registry_tree.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -13,8 +14,6 @@ namespace {
 constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
 constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
 constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-// The registry nests no deeper than this; a deeper tree is left, not recursed into.
-constexpr int kMaxKeyDepth = 512;
 
 const char* WindowsKeyPath(PolicyKey key) {
     return key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
@@ -30,31 +29,6 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
             break;
     }
     return settings.*value.field != 0 ? 1u : 0u;
-}
-
-std::vector<std::string> SubKeyNames(const platform::RegistryKey& key) {
-    std::vector<std::string> names;
-    std::string name;
-    for (uint32_t index = 0; key.EnumSubKey(index, name) == platform::error::kSuccess; ++index) {
-        names.push_back(name);
-    }
-    return names;
-}
-
-// Deletes the sub-key `name` of the key at `parentPath`, its own sub-keys first.
-void DeleteKeyTree(platform::Registry& registry, const std::string& parentPath,
-                   platform::RegistryKey& parent, const std::string& name, int depth) {
-    const std::string path = parentPath + "\\" + name;
-    if (depth < kMaxKeyDepth) {
-        platform::RegistryKeyPtr key;
-        if (registry.OpenKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
-            platform::error::kSuccess) {
-            for (const std::string& child : SubKeyNames(*key)) {
-                DeleteKeyTree(registry, path, *key, child, depth + 1);
-            }
-        }
-    }
-    parent.DeleteSubKey(name);
 }
 
 }  // namespace
@@ -148,7 +122,7 @@ std::optional<int> RemoveBrowserExtensions(platform::Registry& registry) {
     }
     const std::vector<std::string> extensions = SubKeyNames(*key);
     for (const std::string& name : extensions) {
-        DeleteKeyTree(registry, kExtensionsKey, *key, name, 1);
+        DeleteKeyTree(registry, kMachineHive, kExtensionsKey, *key, name);
     }
     return static_cast<int>(extensions.size());
 }

@@ -1,0 +1,43 @@
+#include "common/registry_tree.h"
+
+#include "platform/constants.h"
+
+namespace corvane {
+
+namespace {
+
+// The registry nests no deeper than this; a deeper tree is left, not recursed into.
+constexpr int kMaxKeyDepth = 512;
+
+long DeleteTreeAt(platform::Registry& registry, platform::Hive hive, const std::string& parentPath,
+                  platform::RegistryKey& parent, const std::string& name, int depth) {
+    const std::string path = parentPath.empty() ? name : parentPath + "\\" + name;
+    if (depth < kMaxKeyDepth) {
+        platform::RegistryKeyPtr key;
+        if (registry.OpenKey(hive, path, platform::reg::kReadWrite, key) ==
+            platform::error::kSuccess) {
+            for (const std::string& child : SubKeyNames(*key)) {
+                DeleteTreeAt(registry, hive, path, *key, child, depth + 1);
+            }
+        }
+    }
+    return parent.DeleteSubKey(name);
+}
+
+}  // namespace
+
+std::vector<std::string> SubKeyNames(const platform::RegistryKey& key) {
+    std::vector<std::string> names;
+    std::string name;
+    for (uint32_t index = 0; key.EnumSubKey(index, name) == platform::error::kSuccess; ++index) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+long DeleteKeyTree(platform::Registry& registry, platform::Hive hive, const std::string& parentPath,
+                   platform::RegistryKey& parent, const std::string& name) {
+    return DeleteTreeAt(registry, hive, parentPath, parent, name, 1);
+}
+
+}  // namespace corvane
