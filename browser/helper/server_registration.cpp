@@ -69,7 +69,7 @@ long RegisterAppId(platform::Registry& registry) {
     return status;
 }
 
-long RegisterClass(platform::Registry& registry, const std::string& modulePath) {
+long RegisterHelperClass(platform::Registry& registry, const std::string& modulePath) {
     const std::string classKey = ClassKey();
     long status = RemoveTree(registry, "CLSID", kLumbrelClassId);
     const auto write = [&](const std::string& path, Values values) {
@@ -91,7 +91,7 @@ long RegisterClass(platform::Registry& registry, const std::string& modulePath) 
     return status;
 }
 
-long UnregisterClass(platform::Registry& registry) {
+long UnregisterHelperClass(platform::Registry& registry) {
     return FirstFailure({RemoveTree(registry, "", kProgId),
                          RemoveTree(registry, "", kIndependentProgId),
                          RemoveTree(registry, "CLSID", kLumbrelClassId)});

@@ -11,10 +11,10 @@ namespace lumbrel {
 // Each returns 0 or the first registry error. The class key and its Programmable key are
 // removed whole before they are written, so a registration never keeps a stray value.
 long RegisterAppId(platform::Registry& registry);
-long RegisterClass(platform::Registry& registry, const std::string& modulePath);
+long RegisterHelperClass(platform::Registry& registry, const std::string& modulePath);
 
 // Remove what the two wrote; a key already gone is no failure. "AppID" and "CLSID" stay.
-long UnregisterClass(platform::Registry& registry);
+long UnregisterHelperClass(platform::Registry& registry);
 long UnregisterAppId(platform::Registry& registry);
 
 }  // namespace lumbrel

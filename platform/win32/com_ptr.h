@@ -23,6 +23,16 @@ class ComPtr {
     }
     ~ComPtr() { Reset(); }
 
+    // Takes a reference of its own to a pointer the caller only lends.
+    static ComPtr Borrow(T* p) {
+        ComPtr out;
+        if (p) {
+            p->AddRef();
+        }
+        out.p_ = p;
+        return out;
+    }
+
     void Reset() {
         if (p_) {
             std::exchange(p_, nullptr)->Release();

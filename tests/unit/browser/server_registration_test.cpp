@@ -32,7 +32,7 @@ class ServerRegistrationTest : public testing::Test {
 
 TEST_F(ServerRegistrationTest, RegistrationWritesEveryEntryAndReplacesTheClassKeyWhole) {
     ASSERT_EQ(RegisterAppId(registry()), 0);
-    ASSERT_EQ(RegisterClass(registry(), "C:\\Program Files\\Corvane\\Lumbrel.dll"), 0);
+    ASSERT_EQ(RegisterHelperClass(registry(), "C:\\Program Files\\Corvane\\Lumbrel.dll"), 0);
     EXPECT_EQ(Text("AppID\\{F2F70899-E640-451A-B21A-39DD9142208F}"), "Lumbrel");
     EXPECT_EQ(Text("AppID\\Lumbrel.DLL", "AppID"), corvane::kLumbrelAppId);
     EXPECT_EQ(Text("Lumbrel.LumbrelBHO.1"), "LumbrelBHO Class");
@@ -59,7 +59,7 @@ TEST_F(ServerRegistrationTest, RegistrationWritesEveryEntryAndReplacesTheClassKe
                   0);
         corvane::SetStringValue(*key, "Stray", "x");
     }
-    ASSERT_EQ(RegisterClass(registry(), "D:\\Lumbrel.dll"), 0);
+    ASSERT_EQ(RegisterHelperClass(registry(), "D:\\Lumbrel.dll"), 0);
     EXPECT_FALSE(Exists(kClassKey + "\\LocalServer32"));
     EXPECT_EQ(Text(kClassKey, "Stray"), std::nullopt);
     EXPECT_EQ(Text(kClassKey + "\\InprocServer32"), "D:\\Lumbrel.dll");
@@ -72,9 +72,9 @@ TEST_F(ServerRegistrationTest, UnregistrationLeavesTheSharedKeysAndOthersEntries
                              platform::reg::kReadWrite, other),
         0);
     ASSERT_EQ(RegisterAppId(registry()), 0);
-    ASSERT_EQ(RegisterClass(registry(), "C:\\Lumbrel.dll"), 0);
+    ASSERT_EQ(RegisterHelperClass(registry(), "C:\\Lumbrel.dll"), 0);
 
-    EXPECT_EQ(UnregisterClass(registry()), 0);
+    EXPECT_EQ(UnregisterHelperClass(registry()), 0);
     EXPECT_EQ(UnregisterAppId(registry()), 0);
     for (const char* gone : {"Lumbrel.LumbrelBHO.1", "Lumbrel.LumbrelBHO", "AppID\\Lumbrel.DLL",
                              "AppID\\{F2F70899-E640-451A-B21A-39DD9142208F}"}) {
@@ -85,7 +85,7 @@ TEST_F(ServerRegistrationTest, UnregistrationLeavesTheSharedKeysAndOthersEntries
     EXPECT_TRUE(Exists("CLSID\\{00000000-0000-0000-0000-000000000001}"));
 
     // Unregistering what is not there is no failure.
-    EXPECT_EQ(UnregisterClass(registry()), 0);
+    EXPECT_EQ(UnregisterHelperClass(registry()), 0);
     EXPECT_EQ(UnregisterAppId(registry()), 0);
 }
 

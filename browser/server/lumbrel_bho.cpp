@@ -1,0 +1,439 @@
+#include "browser/server/lumbrel_bho.h"
+
+// clang-format off
+#include <exdispid.h>
+#include <mshtml.h>
+// clang-format on
+
+#include "platform/win32/wide.h"
+
+namespace lumbrel::server {
+
+using framework::com::Entry;
+using framework::com::Guarded;
+using framework::com::InterfaceEntry;
+using platform::win32::Bstr;
+using platform::win32::ComPtr;
+
+namespace {
+
+// The show-script-error command of the page's command target.
+constexpr DWORD kShowScriptError = 40;
+
+std::string FromBstr(BSTR text) {
+    return text ? platform::win32::Narrow(std::wstring_view(text, SysStringLen(text)))
+                : std::string();
+}
+
+// An event argument that is a text, by value or by reference; empty otherwise.
+std::string TextArgument(const VARIANT& argument) {
+    if (argument.vt == VT_BSTR) {
+        return FromBstr(argument.bstrVal);
+    }
+    if (argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal != nullptr &&
+        argument.pvarVal->vt == VT_BSTR) {
+        return FromBstr(argument.pvarVal->bstrVal);
+    }
+    return {};
+}
+
+IDispatch* DispatchArgument(const VARIANT& argument) {
+    if (argument.vt == VT_DISPATCH) {
+        return argument.pdispVal;
+    }
+    if (argument.vt == (VT_DISPATCH | VT_BYREF) && argument.ppdispVal != nullptr) {
+        return *argument.ppdispVal;
+    }
+    return nullptr;
+}
+
+ComPtr<IUnknown> Identity(IUnknown* object) {
+    ComPtr<IUnknown> identity;
+    if (object != nullptr) {
+        object->QueryInterface(IID_IUnknown, identity.PutVoid());
+    }
+    return identity;
+}
+
+}  // namespace
+
+// The browser's DWebBrowserEvents2 reach the helper through this separate dispatch object,
+// which QueryInterface on the helper never hands out. It holds the helper weakly: the helper
+// disconnects it before it goes.
+class BrowserEventSink final : public framework::com::ComObject<BrowserEventSink, IDispatch> {
+  public:
+    BrowserEventSink(framework::com::ModuleCount& module, CLumbrelBHO& owner)
+        : ComObject(&module), owner_(&owner) {}
+
+    static std::span<const InterfaceEntry<BrowserEventSink>> InterfaceTable() {
+        static const InterfaceEntry<BrowserEventSink> table[] = {
+            Entry<BrowserEventSink, IDispatch>(DIID_DWebBrowserEvents2),
+            Entry<BrowserEventSink, IDispatch>(IID_IDispatch)};
+        return table;
+    }
+
+    void Orphan() { owner_ = nullptr; }
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) {
+            return E_POINTER;
+        }
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (owner_ == nullptr || params == nullptr || params->rgvarg == nullptr) {
+            return S_OK;
+        }
+        return Guarded([&]() -> HRESULT {
+            // Arguments arrive last first.
+            const VARIANT* args = params->rgvarg;
+            if (id == DISPID_BEFORENAVIGATE2 && params->cArgs == 7) {
+                VARIANT_BOOL* cancel =
+                    args[0].vt == (VT_BOOL | VT_BYREF) ? args[0].pboolVal : nullptr;
+                owner_->OnBeforeNavigate2(DispatchArgument(args[6]), TextArgument(args[5]), cancel);
+            } else if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs == 2) {
+                owner_->OnDocumentComplete(DispatchArgument(args[1]));
+            }
+            return S_OK;  // OnQuit and every other event: nothing to do
+        });
+    }
+
+  private:
+    CLumbrelBHO* owner_;
+};
+
+CLumbrelBHO::CLumbrelBHO(ServerContext& server)
+    : ComObject(&server.objects),
+      server_(server),
+      dialogs_(server.module),
+      helper_(server.system, server.attachedBrowserCount, dialogs_) {}
+
+CLumbrelBHO::~CLumbrelBHO() {
+    Detach();
+}
+
+std::span<const InterfaceEntry<CLumbrelBHO>> CLumbrelBHO::InterfaceTable() {
+    static const InterfaceEntry<CLumbrelBHO> table[] = {
+        Entry<CLumbrelBHO, ILumbrelBHO>(kIidLumbrelBHO),
+        Entry<CLumbrelBHO, ILumbrelBHO>(IID_IDispatch),
+        Entry<CLumbrelBHO, IObjectWithSite>(IID_IObjectWithSite),
+        Entry<CLumbrelBHO, IDocHostUIHandler>(IID_IDocHostUIHandler),
+        Entry<CLumbrelBHO, IOleCommandTarget>(IID_IOleCommandTarget)};
+    return table;
+}
+
+HRESULT CLumbrelBHO::Create(framework::com::ModuleCount&, REFIID iid, void** out) {
+    return framework::com::CreateAndQuery<CLumbrelBHO>(iid, out, Server());
+}
+
+// IDispatch
+
+ITypeInfo* CLumbrelBHO::TypeInfo() {
+    if (typeInfo_) {
+        return typeInfo_.Get();
+    }
+    ComPtr<ITypeLib> library;
+    if (FAILED(LoadRegTypeLib(kLibidLumbrelLib, 1, 0, LOCALE_NEUTRAL, library.Put()))) {
+        // Not registered: the library in this file serves as well.
+        wchar_t path[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(server_.module, path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH ||
+            FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.Put()))) {
+            return nullptr;
+        }
+    }
+    library->GetTypeInfoOfGuid(kIidLumbrelBHO, typeInfo_.Put());
+    return typeInfo_.Get();
+}
+
+STDMETHODIMP CLumbrelBHO::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CLumbrelBHO::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    *info = nullptr;
+    if (index != 0) {
+        return DISP_E_BADINDEX;
+    }
+    ITypeInfo* typeInfo = TypeInfo();
+    if (typeInfo == nullptr) {
+        return TYPE_E_CANTLOADLIBRARY;
+    }
+    typeInfo->AddRef();
+    *info = typeInfo;
+    return S_OK;
+}
+
+STDMETHODIMP CLumbrelBHO::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    ITypeInfo* typeInfo = TypeInfo();
+    return typeInfo ? DispGetIDsOfNames(typeInfo, names, count, ids) : TYPE_E_CANTLOADLIBRARY;
+}
+
+STDMETHODIMP CLumbrelBHO::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    ITypeInfo* typeInfo = TypeInfo();
+    if (typeInfo == nullptr) {
+        return TYPE_E_CANTLOADLIBRARY;
+    }
+    return DispInvoke(static_cast<ILumbrelBHO*>(this), typeInfo, id, flags, params, result,
+                      exception, argumentError);
+}
+
+// IObjectWithSite
+
+STDMETHODIMP CLumbrelBHO::SetSite(IUnknown* site) {
+    Guarded([&] {
+        Detach();
+        if (site != nullptr) {
+            Attach(site);
+        }
+        return S_OK;
+    });
+    // The new site is kept whether or not it is a browser.
+    site_ = ComPtr<IUnknown>::Borrow(site);
+    return S_OK;
+}
+
+STDMETHODIMP CLumbrelBHO::GetSite(REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    if (!site_) {
+        return E_FAIL;
+    }
+    return site_->QueryInterface(iid, out);
+}
+
+void CLumbrelBHO::Attach(IUnknown* site) {
+    ComPtr<IWebBrowser2> browser;
+    if (FAILED(site->QueryInterface(IID_IWebBrowser2, browser.PutVoid())) || !browser) {
+        return;
+    }
+    ComPtr<BrowserEventSink> sink;
+    *sink.Put() = new BrowserEventSink(server_.objects, *this);
+    if (FAILED(events_.Connect(browser.Get(), DIID_DWebBrowserEvents2,
+                               static_cast<IDispatch*>(sink.Get())))) {
+        sink->Orphan();
+        return;
+    }
+    browser_ = browser;
+    sink_ = sink;
+    window_ = std::make_unique<WebBrowserWindow>(browser_.Get());
+    helper_.Attach(*window_);
+}
+
+void CLumbrelBHO::Detach() {
+    helper_.Detach();
+    events_.Disconnect();
+    if (sink_) {
+        sink_->Orphan();
+        sink_.Reset();
+    }
+    window_.reset();
+    browser_.Reset();
+    defaultUIHandler_.Reset();
+    defaultCommandTarget_.Reset();
+}
+
+// Events
+
+bool CLumbrelBHO::IsOurBrowser(IDispatch* which) const {
+    if (which == nullptr || !browser_) {
+        return false;
+    }
+    ComPtr<IWebBrowser2> other;
+    if (FAILED(which->QueryInterface(IID_IWebBrowser2, other.PutVoid())) || !other) {
+        return false;
+    }
+    const ComPtr<IUnknown> theirs = Identity(other.Get());
+    return theirs && theirs.Get() == Identity(browser_.Get()).Get();
+}
+
+void CLumbrelBHO::OnBeforeNavigate2(IDispatch* which, const std::string& address,
+                                    VARIANT_BOOL* cancel) {
+    if (!IsOurBrowser(which)) {
+        return;  // a frame, or another browser
+    }
+    if (helper_.OnBeforeNavigate(address) && cancel != nullptr) {
+        *cancel = VARIANT_TRUE;
+    }
+}
+
+void CLumbrelBHO::OnDocumentComplete(IDispatch* which) {
+    if (!IsOurBrowser(which)) {
+        return;
+    }
+    ComPtr<IDispatch> document;
+    if (FAILED(browser_->get_Document(document.Put())) || !document) {
+        return;
+    }
+    ComPtr<IHTMLDocument2> html = document.As<IHTMLDocument2>(IID_IHTMLDocument2);
+    if (!html) {
+        return;
+    }
+    TakePageHandlers(document.Get());
+    helper_.OnDocumentComplete([&] { return BodyMarkup(document.Get()); });
+}
+
+void CLumbrelBHO::TakePageHandlers(IDispatch* document) {
+    ComPtr<IOleObject> object;
+    ComPtr<IOleClientSite> clientSite;
+    if (SUCCEEDED(document->QueryInterface(IID_IOleObject, object.PutVoid())) && object &&
+        SUCCEEDED(object->GetClientSite(clientSite.Put())) && clientSite) {
+        ComPtr<IDocHostUIHandler> handler = clientSite.As<IDocHostUIHandler>(IID_IDocHostUIHandler);
+        // Once this object is the document's handler, the site may answer with it: never
+        // forward to ourselves.
+        if (Identity(handler.Get()).Get() == Identity(static_cast<ILumbrelBHO*>(this)).Get()) {
+            handler.Reset();
+        }
+        defaultUIHandler_ = handler;
+        defaultCommandTarget_ = clientSite.As<IOleCommandTarget>(IID_IOleCommandTarget);
+        if (Identity(defaultCommandTarget_.Get()).Get() ==
+            Identity(static_cast<ILumbrelBHO*>(this)).Get()) {
+            defaultCommandTarget_.Reset();
+        }
+    }
+    ComPtr<ICustomDoc> custom;
+    if (SUCCEEDED(document->QueryInterface(kIidCustomDoc, custom.PutVoid())) && custom) {
+        custom->SetUIHandler(static_cast<IDocHostUIHandler*>(this));
+    }
+}
+
+std::optional<std::string> CLumbrelBHO::BodyMarkup(IDispatch* document) const {
+    ComPtr<IHTMLDocument2> html;
+    ComPtr<IHTMLElement> body;
+    if (FAILED(document->QueryInterface(IID_IHTMLDocument2, html.PutVoid())) || !html ||
+        FAILED(html->get_body(body.Put())) || !body) {
+        return std::nullopt;
+    }
+    Bstr markup;
+    if (FAILED(body->get_outerHTML(markup.Put())) || markup.Get() == nullptr) {
+        return std::nullopt;
+    }
+    return FromBstr(markup.Get());
+}
+
+// IDocHostUIHandler
+
+STDMETHODIMP CLumbrelBHO::ShowContextMenu(DWORD id, POINT* point, IUnknown* target,
+                                          IDispatch* object) {
+    return defaultUIHandler_ ? defaultUIHandler_->ShowContextMenu(id, point, target, object)
+                             : S_FALSE;
+}
+STDMETHODIMP CLumbrelBHO::GetHostInfo(DOCHOSTUIINFO* info) {
+    return defaultUIHandler_ ? defaultUIHandler_->GetHostInfo(info) : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::ShowUI(DWORD id, IOleInPlaceActiveObject* active,
+                                 IOleCommandTarget* target, IOleInPlaceFrame* frame,
+                                 IOleInPlaceUIWindow* document) {
+    return defaultUIHandler_ ? defaultUIHandler_->ShowUI(id, active, target, frame, document)
+                             : S_FALSE;
+}
+STDMETHODIMP CLumbrelBHO::HideUI() {
+    return defaultUIHandler_ ? defaultUIHandler_->HideUI() : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::UpdateUI() {
+    return defaultUIHandler_ ? defaultUIHandler_->UpdateUI() : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::EnableModeless(BOOL enable) {
+    return defaultUIHandler_ ? defaultUIHandler_->EnableModeless(enable) : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::OnDocWindowActivate(BOOL activate) {
+    return defaultUIHandler_ ? defaultUIHandler_->OnDocWindowActivate(activate) : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::OnFrameWindowActivate(BOOL activate) {
+    return defaultUIHandler_ ? defaultUIHandler_->OnFrameWindowActivate(activate) : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window,
+                                       BOOL frameWindow) {
+    return defaultUIHandler_ ? defaultUIHandler_->ResizeBorder(border, window, frameWindow) : S_OK;
+}
+STDMETHODIMP CLumbrelBHO::TranslateAccelerator(LPMSG message, const GUID* group, DWORD command) {
+    return defaultUIHandler_ ? defaultUIHandler_->TranslateAccelerator(message, group, command)
+                             : E_NOTIMPL;
+}
+STDMETHODIMP CLumbrelBHO::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
+    if (defaultUIHandler_) {
+        return defaultUIHandler_->GetOptionKeyPath(key, reserved);
+    }
+    if (key != nullptr) {
+        *key = nullptr;
+    }
+    return E_FAIL;
+}
+STDMETHODIMP CLumbrelBHO::GetDropTarget(IDropTarget* dropTarget, IDropTarget** out) {
+    if (defaultUIHandler_) {
+        return defaultUIHandler_->GetDropTarget(dropTarget, out);
+    }
+    // Success would make the browser use a drop target nobody gave it: keep its own.
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    return E_NOTIMPL;
+}
+STDMETHODIMP CLumbrelBHO::GetExternal(IDispatch** out) {
+    if (defaultUIHandler_) {
+        return defaultUIHandler_->GetExternal(out);
+    }
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    return S_FALSE;
+}
+STDMETHODIMP CLumbrelBHO::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out) {
+    if (defaultUIHandler_) {
+        return defaultUIHandler_->TranslateUrl(translate, url, out);
+    }
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    return S_FALSE;
+}
+STDMETHODIMP CLumbrelBHO::FilterDataObject(IDataObject* data, IDataObject** out) {
+    if (defaultUIHandler_) {
+        return defaultUIHandler_->FilterDataObject(data, out);
+    }
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    return S_FALSE;
+}
+
+// IOleCommandTarget
+
+STDMETHODIMP CLumbrelBHO::QueryStatus(const GUID* group, ULONG count, OLECMD* commands,
+                                      OLECMDTEXT* text) {
+    return defaultCommandTarget_ ? defaultCommandTarget_->QueryStatus(group, count, commands, text)
+                                 : E_NOTIMPL;
+}
+
+STDMETHODIMP CLumbrelBHO::Exec(const GUID* group, DWORD command, DWORD options, VARIANT* in,
+                               VARIANT* out) {
+    if (command == kShowScriptError) {
+        // Go on running the page's scripts, and ask nobody.
+        if (out != nullptr) {
+            VariantClear(out);
+            out->vt = VT_BOOL;
+            out->boolVal = VARIANT_TRUE;
+        }
+        return S_OK;
+    }
+    return defaultCommandTarget_ ? defaultCommandTarget_->Exec(group, command, options, in, out)
+                                 : E_NOTIMPL;
+}
+
+}  // namespace lumbrel::server

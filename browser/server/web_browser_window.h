@@ -1,0 +1,31 @@
+// The helper's view of the browser it is attached to, over IWebBrowser2.
+#pragma once
+
+// clang-format off
+#include "platform/win32/windows_api.h"
+#include <exdisp.h>
+// clang-format on
+
+#include "browser/helper/lumbrel_helper.h"
+
+namespace lumbrel::server {
+
+class WebBrowserWindow final : public BrowserWindow {
+  public:
+    explicit WebBrowserWindow(IWebBrowser2* browser) : browser_(browser) {}
+
+    void PutAddressBar(bool shown) override { browser_->put_AddressBar(Bool(shown)); }
+    void PutFullScreen(bool on) override { browser_->put_FullScreen(Bool(on)); }
+    void PutMenuBar(bool shown) override { browser_->put_MenuBar(Bool(shown)); }
+    void PutStatusBar(bool shown) override { browser_->put_StatusBar(Bool(shown)); }
+    void PutToolBar(bool shown) override { browser_->put_ToolBar(shown ? 1 : 0); }
+    void Quit() override { browser_->Quit(); }
+    void GoBack() override { browser_->GoBack(); }
+
+  private:
+    static VARIANT_BOOL Bool(bool on) { return on ? VARIANT_TRUE : VARIANT_FALSE; }
+
+    IWebBrowser2* browser_;  // the helper holds the reference
+};
+
+}  // namespace lumbrel::server
