@@ -16,8 +16,8 @@ class BrowserControlSite final
     : public framework::com::ComObject<BrowserControlSite, IOleClientSite, IOleInPlaceSite,
                                        IDocHostUIHandler> {
   public:
-    BrowserControlSite(framework::com::ModuleCount& module, HWND window, RECT position)
-        : ComObject(&module), window_(window), position_(position) {}
+    BrowserControlSite(framework::com::ModuleCount* module, HWND window, RECT position)
+        : ComObject(module), window_(window), position_(position) {}
 
     static std::span<const framework::com::InterfaceEntry<BrowserControlSite>> InterfaceTable() {
         using framework::com::Entry;

@@ -13,8 +13,10 @@
 #include "browser/server/lumbrel_bho.h"
 #include "browser/server/lumbrel_ids.h"
 #include "browser/server/server_context.h"
+#include "common/lumbrel_values.h"
 #include "common/shared_section.h"
 #include "framework/com/class_factory.h"
+#include "platform/constants.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 
@@ -69,7 +71,14 @@ HRESULT RegisterTypeLibrary() {
     return LoadTypeLibEx(ModulePath().c_str(), REGKIND_REGISTER, library.Put());
 }
 
-HRESULT UnregisterTypeLibrary() {
+HRESULT UnregisterTypeLibrary(platform::Registry& registry) {
+    // Already gone is what was asked for; the system's answer to that differs between versions.
+    platform::RegistryKeyPtr key;
+    if (registry.OpenKey(platform::Hive::ClassesRoot,
+                         std::string("TypeLib\\") + corvane::kLumbrelTypeLibId + "\\1.0",
+                         platform::reg::kRead, key) == platform::error::kFileNotFound) {
+        return S_OK;
+    }
     platform::win32::ComPtr<ITypeLib> library;
     HRESULT result = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.Put());
     if (FAILED(result)) {
@@ -83,8 +92,7 @@ HRESULT UnregisterTypeLibrary() {
     result = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                                attributes->lcid, attributes->syskind);
     library->ReleaseTLibAttr(attributes);
-    // Already gone is what was asked for.
-    return result == TYPE_E_REGISTRYACCESS || result == TYPE_E_CANTLOADLIBRARY ? S_OK : result;
+    return result;
 }
 
 }  // namespace
@@ -138,7 +146,7 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
         platform::Registry& registry = lumbrel::server::Server().system.registry;
         HRESULT result = FromRegistry(lumbrel::UnregisterHelperClass(registry));
         if (SUCCEEDED(result)) {
-            result = UnregisterTypeLibrary();
+            result = UnregisterTypeLibrary(registry);
         }
         if (SUCCEEDED(result)) {
             result = FromRegistry(lumbrel::UnregisterAppId(registry));

@@ -108,7 +108,7 @@ void CLumbrelMessage::HostBrowser(HWND window) {
         !control_) {
         return;
     }
-    *site_.Put() = new BrowserControlSite(Server().objects, window, position);
+    *site_.Put() = new BrowserControlSite(&Server().objects, window, position);
     IOleClientSite* site = static_cast<IOleClientSite*>(site_.Get());
     if (FAILED(control_->SetClientSite(site)) ||
         FAILED(control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window, &position))) {

@@ -3,7 +3,10 @@
 
 #include <utility>
 
+// clang-format off
 #include "platform/win32/windows_api.h"
+#include <oleauto.h>
+// clang-format on
 
 namespace platform::win32 {
 

@@ -1,0 +1,432 @@
+// Lumbrel.dll as the browser meets it: registered by regsvr32, created by COM, attached to a
+// browser that fires real events, and to Wine's own web browser control.
+#include <gtest/gtest.h>
+
+// clang-format off
+#include "platform/win32/windows_api.h"
+#include <exdisp.h>
+#include <docobj.h>
+#include <exdispid.h>
+#include <mshtmhst.h>
+#include <ocidl.h>
+// clang-format on
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "browser/server/browser_control_site.h"
+#include "common/lumbrel_values.h"
+#include "common/registry_tree.h"
+#include "common/settings_store.h"
+#include "framework/com/event_connection.h"
+#include "platform/constants.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+#include "tests/wine/lumbrel_paths.h"
+#include "tests/wine/test_browser.h"
+
+namespace corvane::wine {
+namespace {
+
+using platform::Hive;
+using platform::win32::ComPtr;
+
+constexpr CLSID kClsid = {
+    0xB6457ECA, 0xA63B, 0x4056, {0x9B, 0x05, 0x9F, 0xC7, 0x70, 0x0A, 0xC6, 0x58}};
+constexpr IID kIidLumbrelBHO = {
+    0xC15E99BB, 0xC18F, 0x4726, {0x99, 0xAA, 0x90, 0x16, 0x33, 0xA9, 0x42, 0x0E}};
+const std::string kClassKey = std::string("CLSID\\") + kLumbrelClassId;
+
+class LumbrelTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { CoInitialize(nullptr); }
+    static void TearDownTestSuite() { CoUninitialize(); }
+
+    void SetUp() override {
+        ClearSettings();
+        ASSERT_EQ(Regsvr32(""), 0);
+    }
+    void TearDown() override { ClearSettings(); }
+
+    int Regsvr32(const std::string& switches) {
+        auto process =
+            sys.processes.StartProcess("regsvr32 /s " + switches + " \"" + LumbrelDll() + "\"");
+        if (!process) {
+            return -1;
+        }
+        const auto code = process->WaitForExit(60000);
+        return code ? static_cast<int>(*code) : -2;
+    }
+    void ClearSettings() {
+        platform::RegistryKeyPtr root;
+        if (sys.registry.OpenKey(Hive::LocalMachine, kSettingsRoot, platform::reg::kReadWrite,
+                                 root) == 0) {
+            DeleteKeyTree(sys.registry, Hive::LocalMachine, kSettingsRoot, *root, "Lumbrel");
+        }
+    }
+    void SetNumber(const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+        SetDWordValue(*key, name, value);
+    }
+    void SetText(const char* name, const std::string& value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+        SetStringValue(*key, name, value);
+    }
+    // A URL list that allows addresses with "example" and refuses the rest.
+    void UseUrlList() {
+        const auto path = std::filesystem::temp_directory_path() / "corvane-urls.txt";
+        std::ofstream(path) << "+example\n-all\n";
+        SetNumber("FilterURLs", 1);
+        SetText("FilterURLFile", path.string());
+    }
+    std::optional<std::string> Text(const std::string& path, const char* name = "") {
+        return ReadStringAt(sys.registry, Hive::ClassesRoot, path, name);
+    }
+    bool Exists(const std::string& path) {
+        platform::RegistryKeyPtr key;
+        return sys.registry.OpenKey(Hive::ClassesRoot, path, platform::reg::kRead, key) == 0;
+    }
+    static ComPtr<IObjectWithSite> NewHelper() {
+        ComPtr<IObjectWithSite> helper;
+        EXPECT_EQ(CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IObjectWithSite,
+                                   helper.PutVoid()),
+                  S_OK);
+        return helper;
+    }
+
+    platform::win32::Win32System system;
+    platform::System& sys = system.Get();
+};
+
+const std::vector<std::string> kDefaultBars = {"AddressBar 1", "FullScreen 0", "MenuBar 1",
+                                               "StatusBar 1", "ToolBar 1"};
+
+TEST_F(LumbrelTest, Regsvr32WritesEveryEntryAndUnregisteringLeavesOnlyTheSharedKeys) {
+    EXPECT_EQ(Text("AppID\\{F2F70899-E640-451A-B21A-39DD9142208F}"), "Lumbrel");
+    EXPECT_EQ(Text("AppID\\Lumbrel.DLL", "AppID"), kLumbrelAppId);
+    EXPECT_EQ(Text("Lumbrel.LumbrelBHO.1"), "LumbrelBHO Class");
+    EXPECT_EQ(Text("Lumbrel.LumbrelBHO.1\\CLSID"), kLumbrelClassId);
+    EXPECT_EQ(Text("Lumbrel.LumbrelBHO\\CurVer"), "Lumbrel.LumbrelBHO.1");
+    EXPECT_EQ(Text("Lumbrel.LumbrelBHO\\CLSID"), kLumbrelClassId);
+    EXPECT_EQ(Text(kClassKey), "LumbrelBHO Class");
+    EXPECT_EQ(Text(kClassKey, "AppID"), kLumbrelAppId);
+    EXPECT_EQ(Text(kClassKey + "\\ProgID"), "Lumbrel.LumbrelBHO.1");
+    EXPECT_EQ(Text(kClassKey + "\\VersionIndependentProgID"), "Lumbrel.LumbrelBHO");
+    EXPECT_TRUE(Exists(kClassKey + "\\Programmable"));
+    EXPECT_EQ(Text(kClassKey + "\\InprocServer32"), LumbrelDll());
+    EXPECT_EQ(Text(kClassKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(Text(kClassKey + "\\TypeLib"), kLumbrelTypeLibId);
+    // The system's own entries for the type library and the interface.
+    EXPECT_EQ(Text(std::string("TypeLib\\") + kLumbrelTypeLibId + "\\1.0"),
+              "Lumbrel 1.0 Type Library");
+    EXPECT_EQ(Text("Interface\\{C15E99BB-C18F-4726-99AA-901633A9420E}"), "ILumbrelBHO");
+
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(
+            sys.registry.OpenKey(Hive::ClassesRoot, kClassKey, platform::reg::kReadWrite, key), 0);
+        SetStringValue(*key, "Stray", "left by hand");
+    }
+    ASSERT_EQ(Regsvr32(""), 0);
+    EXPECT_EQ(Text(kClassKey, "Stray"), std::nullopt);
+
+    ASSERT_EQ(Regsvr32("/u"), 0);
+    for (const std::string& gone :
+         {kClassKey, std::string("Lumbrel.LumbrelBHO.1"), std::string("Lumbrel.LumbrelBHO"),
+          std::string("AppID\\Lumbrel.DLL"), std::string("AppID\\") + kLumbrelAppId,
+          std::string("TypeLib\\") + kLumbrelTypeLibId,
+          std::string("Interface\\{C15E99BB-C18F-4726-99AA-901633A9420E}")}) {
+        EXPECT_FALSE(Exists(gone)) << gone;
+    }
+    EXPECT_TRUE(Exists("AppID"));
+    EXPECT_TRUE(Exists("CLSID"));
+    EXPECT_EQ(Regsvr32("/u"), 0);  // twice is no failure
+}
+
+TEST_F(LumbrelTest, ComCreatesTheHelperWhichAnswersItsInterfacesAndUnloadsWhenReleased) {
+    ComPtr<IUnknown> helper;
+    ASSERT_EQ(
+        CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, helper.PutVoid()),
+        S_OK);
+    for (const IID* iid : {&kIidLumbrelBHO, &IID_IDispatch, &IID_IObjectWithSite,
+                           &IID_IDocHostUIHandler, &IID_IOleCommandTarget}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(helper->QueryInterface(*iid, answer.PutVoid()), S_OK);
+        // Every interface leads back to the same identity.
+        ComPtr<IUnknown> identity = answer.As<IUnknown>(IID_IUnknown);
+        EXPECT_EQ(identity.Get(), helper.Get());
+    }
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(helper->QueryInterface(DIID_DWebBrowserEvents2, none.PutVoid()), E_NOINTERFACE);
+
+    ComPtr<IDispatch> dispatch = helper.As<IDispatch>(IID_IDispatch);
+    UINT count = 0;
+    ASSERT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(dispatch->GetTypeInfo(0, LOCALE_NEUTRAL, info.Put()), S_OK);
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attributes), S_OK);
+    EXPECT_TRUE(attributes->guid == kIidLumbrelBHO);
+    info->ReleaseTypeAttr(attributes);
+
+    HMODULE module = GetModuleHandleW(L"Lumbrel.dll");
+    ASSERT_NE(module, nullptr);
+    using Export = HRESULT(STDAPICALLTYPE*)();
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto canUnload = reinterpret_cast<Export>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    const auto getClassObject = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    ASSERT_NE(canUnload, nullptr);
+    ASSERT_NE(getClassObject, nullptr);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    info.Reset();
+    dispatch.Reset();
+    helper.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+
+    // The class factory: a lock keeps the server, aggregation and other classes are refused.
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(kClsid, IID_IClassFactory, factory.PutVoid()), S_OK);
+    EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, none.PutVoid()),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, none.PutVoid()),
+              CLASS_E_NOAGGREGATION);
+    factory->LockServer(TRUE);
+    factory.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE);
+    ASSERT_EQ(getClassObject(kClsid, IID_IClassFactory, factory.PutVoid()), S_OK);
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+TEST_F(LumbrelTest, ATestBrowserGetsItsBarsAndOnlyItsOwnRefusedNavigationsCancelled) {
+    UseUrlList();
+    SetNumber("FilterShow", 0);
+    SetNumber("GUIToolBar", 0);
+    SetNumber("GUIFullScreen", 1);
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    EXPECT_EQ(browser->calls, (std::vector<std::string>{"Advise", "AddressBar 1", "FullScreen 1",
+                                                        "MenuBar 1", "StatusBar 1", "ToolBar 0"}));
+
+    EXPECT_FALSE(browser->FireBeforeNavigate2(L"http://www.example.com/"));
+    EXPECT_TRUE(browser->FireBeforeNavigate2(L"http://refused.org/"));
+    // A frame of the page, or another browser, is not this helper's to stop.
+    ComPtr<TestBrowser> frame;
+    *frame.Put() = new TestBrowser();
+    EXPECT_FALSE(browser->FireBeforeNavigate2(L"http://refused.org/",
+                                              static_cast<WebBrowser2Stubs*>(frame.Get())));
+    browser->FireDocumentComplete(L"http://www.example.com/");  // no document: nothing checked
+
+    ComPtr<IUnknown> site;
+    EXPECT_EQ(helper->GetSite(IID_IWebBrowser2, site.PutVoid()), S_OK);
+    EXPECT_EQ(helper->GetSite(IID_IWebBrowser2, nullptr), E_POINTER);
+
+    // Script errors, whatever the command group: the page goes on and nobody is asked.
+    auto target = helper.As<IOleCommandTarget>(IID_IOleCommandTarget);
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(target->Exec(&kIidLumbrelBHO, 40, 0, nullptr, &out), S_OK);
+    EXPECT_EQ(out.vt, VT_BOOL);
+    EXPECT_EQ(out.boolVal, VARIANT_TRUE);
+    EXPECT_EQ(target->Exec(nullptr, 41, 0, nullptr, nullptr), E_NOTIMPL);
+
+    ASSERT_EQ(helper->SetSite(nullptr), S_OK);
+    EXPECT_EQ(browser->calls.back(), "Unadvise");
+    EXPECT_FALSE(browser->Connected());
+    EXPECT_EQ(helper->GetSite(IID_IUnknown, site.PutVoid()), E_FAIL);
+    EXPECT_EQ(site.Get(), nullptr);
+}
+
+TEST_F(LumbrelTest, SitesThatAreNoBrowserAndRepeatedSitesLeaveTheHelperSound) {
+    auto helper = NewHelper();
+    EXPECT_EQ(helper->SetSite(nullptr), S_OK);  // before any attach
+    ComPtr<TestBrowser> notABrowserOwner;
+    *notABrowserOwner.Put() = new TestBrowser();
+    // An object without IWebBrowser2: kept as the site, nothing attached.
+    IUnknown* container = static_cast<IConnectionPointContainer*>(notABrowserOwner.Get());
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(CoGetClassObject(kClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               factory.PutVoid()),
+              S_OK);
+    EXPECT_EQ(helper->SetSite(factory.Get()), S_OK);
+    ComPtr<IUnknown> site;
+    EXPECT_EQ(helper->GetSite(IID_IClassFactory, site.PutVoid()), S_OK);
+    (void)container;
+
+    // Two browsers one after the other without a detach in between: the first is let go.
+    ComPtr<TestBrowser> first;
+    *first.Put() = new TestBrowser();
+    ComPtr<TestBrowser> second;
+    *second.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(first.Get())), S_OK);
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(second.Get())), S_OK);
+    EXPECT_FALSE(first->Connected());
+    EXPECT_EQ(second->calls, (std::vector<std::string>{"Advise", "AddressBar 1", "FullScreen 0",
+                                                       "MenuBar 1", "StatusBar 1", "ToolBar 1"}));
+    helper->SetSite(nullptr);
+}
+
+// The policy page as the first window's user sees it; the close box declines.
+TEST_F(LumbrelTest, DecliningThePolicyPageMakesTheBrowserQuit) {
+    SetNumber("PolicyShow", 1);
+    SetText("PolicyTitle", "Terms of use");
+    SetText("PolicyAcceptButton", "I agree");
+    SetText("PolicyText", "Read the terms first.");
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+
+    std::string acceptText;
+    std::string bodyText;
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 500 && dialog == nullptr; ++i) {
+            dialog = FindWindowW(L"#32770", L"Terms of use");
+            if (dialog == nullptr) {
+                Sleep(20);
+            }
+        }
+        if (dialog == nullptr) {
+            return;
+        }
+        wchar_t text[256] = {};
+        GetDlgItemTextW(dialog, IDOK, text, 256);
+        acceptText = platform::win32::Narrow(text);
+        GetDlgItemTextW(dialog, 202, text, 256);
+        bodyText = platform::win32::Narrow(text);
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    user.join();
+    EXPECT_EQ(acceptText, "I agree");
+    EXPECT_EQ(bodyText, "Read the terms first.");
+    ASSERT_GE(browser->calls.size(), 2u);
+    EXPECT_EQ(browser->calls[1], "Quit");
+    helper->SetSite(nullptr);
+}
+
+// The first-window rule holds across browser processes: a child process attaches while this
+// one holds a browser, and again after it let go. Its exit code is the count of bar calls.
+TEST_F(LumbrelTest, OnlyTheFirstBrowserAcrossProcessesGetsTheBars) {
+    const auto child = [this] {
+        auto process = sys.processes.StartProcess("\"" + TestProgram() + "\" --attach-child");
+        if (!process) {
+            return -1;
+        }
+        const auto code = process->WaitForExit(60000);
+        return code ? static_cast<int>(*code) : -2;
+    };
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    EXPECT_EQ(browser->calls.size(), 6u);
+    EXPECT_EQ(child(), 0);
+    helper->SetSite(nullptr);
+    EXPECT_EQ(child(), 5);
+}
+
+// The helper's site is Wine's web browser control in a window of this test; a second sink,
+// connected after the helper's, sees the cancel flag the helper left.
+class CancelWatcher final : public framework::com::ComObject<CancelWatcher, IDispatch> {
+  public:
+    CancelWatcher() : ComObject(nullptr) {}
+    static std::span<const framework::com::InterfaceEntry<CancelWatcher>> InterfaceTable() {
+        using framework::com::Entry;
+        static const framework::com::InterfaceEntry<CancelWatcher> table[] = {
+            Entry<CancelWatcher, IDispatch>(IID_IDispatch),
+            Entry<CancelWatcher, IDispatch>(DIID_DWebBrowserEvents2)};
+        return table;
+    }
+    std::vector<std::pair<std::string, bool>> seen;
+
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs == 7) {
+            const VARIANT& url = params->rgvarg[5];
+            std::string address;
+            if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal->vt == VT_BSTR) {
+                address = platform::win32::Narrow(url.pvarVal->bstrVal);
+            }
+            seen.emplace_back(address, *params->rgvarg[0].pboolVal == VARIANT_TRUE);
+        }
+        return S_OK;
+    }
+};
+
+TEST_F(LumbrelTest, WinesWebBrowserControlHasItsRefusedNavigationCancelled) {
+    UseUrlList();
+    SetNumber("FilterShow", 0);
+    HWND window = CreateWindowExW(0, L"STATIC", L"browser host", WS_POPUP, 0, 0, 400, 300, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ComPtr<IOleObject> control;
+    ASSERT_EQ(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                               control.PutVoid()),
+              S_OK);
+    RECT position{0, 0, 400, 300};
+    ComPtr<lumbrel::server::BrowserControlSite> site;
+    *site.Put() = new lumbrel::server::BrowserControlSite(nullptr, window, position);
+    IOleClientSite* clientSite = static_cast<IOleClientSite*>(site.Get());
+    ASSERT_EQ(control->SetClientSite(clientSite), S_OK);
+    ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, window, &position),
+              S_OK);
+    ComPtr<IWebBrowser2> browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
+    ASSERT_TRUE(browser);
+
+    auto helper = NewHelper();
+    ASSERT_EQ(helper->SetSite(browser.Get()), S_OK);
+    ComPtr<CancelWatcher> watcher;
+    *watcher.Put() = new CancelWatcher();
+    framework::com::EventConnection watching;
+    ASSERT_EQ(watching.Connect(browser.Get(), DIID_DWebBrowserEvents2,
+                               static_cast<IDispatch*>(watcher.Get())),
+              S_OK);
+
+    for (const wchar_t* url : {L"http://refused.org/", L"http://www.example.com/"}) {
+        VARIANT address;
+        VariantInit(&address);
+        address.vt = VT_BSTR;
+        address.bstrVal = SysAllocString(url);
+        browser->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
+        VariantClear(&address);
+    }
+    // The control may fire from its own messages: pump until both were seen.
+    for (int i = 0; i < 500 && watcher->seen.size() < 2; ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        if (watcher->seen.size() < 2) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    ASSERT_EQ(watcher->seen.size(), 2u);
+    EXPECT_EQ(watcher->seen[0], std::make_pair(std::string("http://refused.org/"), true));
+    EXPECT_EQ(watcher->seen[1], std::make_pair(std::string("http://www.example.com/"), false));
+
+    watching.Disconnect();
+    helper->SetSite(nullptr);
+    control->Close(OLECLOSE_NOSAVE);
+    control->SetClientSite(nullptr);
+    DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace corvane::wine

@@ -1,0 +1,114 @@
+#include "tests/wine/test_browser.h"
+
+#include <exdispid.h>
+#include <olectl.h>
+
+#include <algorithm>
+
+namespace corvane::wine {
+
+using framework::com::Entry;
+using framework::com::InterfaceEntry;
+
+namespace {
+
+VARIANT Dispatch(IDispatch* which) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = which;
+    return v;
+}
+
+VARIANT ByReference(VARIANT* target) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_VARIANT | VT_BYREF;
+    v.pvarVal = target;
+    return v;
+}
+
+}  // namespace
+
+std::span<const InterfaceEntry<TestBrowser>> TestBrowser::InterfaceTable() {
+    static const InterfaceEntry<TestBrowser> table[] = {
+        Entry<TestBrowser, WebBrowser2Stubs>(IID_IWebBrowser2),
+        Entry<TestBrowser, WebBrowser2Stubs>(IID_IWebBrowserApp),
+        Entry<TestBrowser, WebBrowser2Stubs>(IID_IWebBrowser),
+        Entry<TestBrowser, WebBrowser2Stubs>(IID_IDispatch),
+        Entry<TestBrowser, IConnectionPointContainer>(IID_IConnectionPointContainer),
+        Entry<TestBrowser, IConnectionPoint>(IID_IConnectionPoint)};
+    return table;
+}
+
+STDMETHODIMP TestBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    *point = nullptr;
+    if (iid != DIID_DWebBrowserEvents2) {
+        return CONNECT_E_NOCONNECTION;
+    }
+    *point = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TestBrowser::Advise(IUnknown* sink, DWORD* cookie) {
+    calls.push_back("Advise");
+    if (sink_ || FAILED(sink->QueryInterface(IID_IDispatch, sink_.PutVoid()))) {
+        return CONNECT_E_ADVISELIMIT;
+    }
+    *cookie = 7;
+    return S_OK;
+}
+
+STDMETHODIMP TestBrowser::Unadvise(DWORD cookie) {
+    calls.push_back("Unadvise");
+    if (cookie != 7 || !sink_) {
+        return CONNECT_E_NOCONNECTION;
+    }
+    sink_.Reset();
+    return S_OK;
+}
+
+void TestBrowser::Fire(DISPID id, std::vector<VARIANT>& arguments) {
+    if (!sink_) {
+        return;
+    }
+    std::reverse(arguments.begin(), arguments.end());  // dispatch wants them last first
+    DISPPARAMS params{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+    sink_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                  nullptr);
+}
+
+bool TestBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* which) {
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(url.c_str());
+    VARIANT empty;
+    VariantInit(&empty);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT cancelArgument;
+    VariantInit(&cancelArgument);
+    cancelArgument.vt = VT_BOOL | VT_BYREF;
+    cancelArgument.pboolVal = &cancel;
+    IDispatch* from = which ? which : static_cast<WebBrowser2Stubs*>(this);
+    std::vector<VARIANT> arguments = {
+        Dispatch(from),      ByReference(&address), ByReference(&empty), ByReference(&empty),
+        ByReference(&empty), ByReference(&empty),   cancelArgument};
+    Fire(DISPID_BEFORENAVIGATE2, arguments);
+    VariantClear(&address);
+    return cancel == VARIANT_TRUE;
+}
+
+void TestBrowser::FireDocumentComplete(const std::wstring& url, IDispatch* which) {
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(url.c_str());
+    IDispatch* from = which ? which : static_cast<WebBrowser2Stubs*>(this);
+    std::vector<VARIANT> arguments = {Dispatch(from), ByReference(&address)};
+    Fire(DISPID_DOCUMENTCOMPLETE, arguments);
+    VariantClear(&address);
+}
+
+}  // namespace corvane::wine
