@@ -27,6 +27,7 @@
 #include "platform/win32/wide.h"
 #include "tests/wine/lumbrel_paths.h"
 #include "tests/wine/test_browser.h"
+#include "tests/wine/test_page.h"
 
 namespace corvane::wine {
 namespace {
@@ -274,6 +275,44 @@ TEST_F(LumbrelTest, SitesThatAreNoBrowserAndRepeatedSitesLeaveTheHelperSound) {
     EXPECT_FALSE(first->Connected());
     EXPECT_EQ(second->calls, (std::vector<std::string>{"Advise", "AddressBar 1", "FullScreen 0",
                                                        "MenuBar 1", "StatusBar 1", "ToolBar 1"}));
+    helper->SetSite(nullptr);
+}
+
+TEST_F(LumbrelTest, ARefusedPageSendsTheBrowserBackAndThePageBeforeIsNotChecked) {
+    const auto path = std::filesystem::temp_directory_path() / "corvane-content.txt";
+    std::ofstream(path) << "-casino\n+all\n";
+    SetNumber("FilterContent", 1);
+    SetText("ContentFile", path.string());
+    SetNumber("FilterShow", 0);
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    browser->calls.clear();
+
+    const auto load = [&](const wchar_t* markup) {
+        ComPtr<TestPage> page;
+        *page.Put() = new TestPage(markup);
+        browser->document = ComPtr<IDispatch>::Borrow(static_cast<HtmlDocument2Stubs*>(page.Get()));
+        browser->FireDocumentComplete(L"http://page/");
+        return page;
+    };
+    auto refused = load(L"<BODY>Online CASINO</BODY>");
+    EXPECT_EQ(browser->calls, std::vector<std::string>{"GoBack"});
+    // The page's handler is now the helper, which answers script errors itself.
+    ASSERT_TRUE(refused->handler);
+    ComPtr<IUnknown> handlerIdentity = refused->handler.As<IUnknown>(IID_IUnknown);
+    ComPtr<IUnknown> helperIdentity = helper.As<IUnknown>(IID_IUnknown);
+    EXPECT_EQ(handlerIdentity.Get(), helperIdentity.Get());
+
+    auto before = load(L"<body>casino</body>");  // the page it went back to
+    EXPECT_EQ(before->bodyReads, 0);
+    auto next = load(L"<body>casino again</body>");
+    EXPECT_EQ(next->bodyReads, 1);
+    EXPECT_EQ(browser->calls, (std::vector<std::string>{"GoBack", "GoBack"}));
+    auto fine = load(L"<body>news</body>");
+    EXPECT_EQ(fine->bodyReads, 1);
+    EXPECT_EQ(browser->calls.size(), 2u);
     helper->SetSite(nullptr);
 }
 

@@ -23,6 +23,8 @@ class TestBrowser final
 
     // "AddressBar 1", "FullScreen 0", ..., "Quit", "GoBack", "Advise", "Unadvise".
     std::vector<std::string> calls;
+    // What get_Document hands out: the page last loaded, if any.
+    platform::win32::ComPtr<IDispatch> document;
     bool Connected() const { return static_cast<bool>(sink_); }
 
     // Fires BeforeNavigate2 as from `which` (this browser when null); returns the cancel flag.
@@ -36,6 +38,14 @@ class TestBrowser final
     STDMETHODIMP put_ToolBar(int on) override { return Record("ToolBar", on); }
     STDMETHODIMP Quit() override { return Note("Quit"); }
     STDMETHODIMP GoBack() override { return Note("GoBack"); }
+    STDMETHODIMP get_Document(IDispatch** out) override {
+        *out = document.Get();
+        if (*out == nullptr) {
+            return E_FAIL;
+        }
+        (*out)->AddRef();
+        return S_OK;
+    }
 
     // IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
