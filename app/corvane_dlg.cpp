@@ -29,6 +29,11 @@ CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
     MapClick("ButtonInternetOptions", [this] { OnInternetOptions(); });
     MapClick("ButtonRemoveRestrictions", [this] { OnRemoveRestrictions(); });
     MapClick("ButtonRemoveAutoLogon", [this] { OnRemoveAutoLogon(); });
+    MapClick("ButtonEnableLumbrel", [this] { OnEnableLumbrel(); });
+    MapClick("ButtonFilterFileBrowse", [this] { BrowseForRuleFile(lumbrel.filterURLFile); });
+    MapClick("ButtonContentFileBrowse", [this] { BrowseForRuleFile(lumbrel.contentFile); });
+    MapClick("ButtonFilterFileEdit", [this] { EditRuleFile(lumbrel.filterURLFile); });
+    MapClick("ButtonContentFileEdit", [this] { EditRuleFile(lumbrel.contentFile); });
 }
 
 CCorvaneDlg::~CCorvaneDlg() {

@@ -55,6 +55,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnInternetOptions();
     void OnRemoveRestrictions();
     void OnRemoveAutoLogon();
+    void OnEnableLumbrel();
     // A key press or mouse action reported by the input hooks.
     void OnUserActivity();
     void OnOK() override;
@@ -118,6 +119,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void BindTimers(Exchange& exchange);
     void CheckPasswordAtStart();
     void Toggle(int& field);
+    void BrowseForRuleFile(std::string& field);
+    void EditRuleFile(const std::string& path);
     int MessageBox(uint32_t stringId, uint32_t type);
     // The Yes/No/Cancel question of OK and Cancel; false when the dialog is to stay.
     bool AskBeforeClosing(uint32_t stringId, bool clearChangedOnYes);
@@ -128,6 +131,11 @@ class CCorvaneDlg : public framework::HtmlDialog {
 // The two texts a toggle button is drawn with.
 std::string ToggleButtonHtml(const std::string& id, const std::string& label, const char* cssClass,
                              bool disabled = false);
+
+// The browser helper switched on (1: registered and listed for the browser) or off; 0 on
+// success, 1 when Lumbrel.dll, its entry or the listing key failed, else the registry's status
+// of the final write or deletion.
+int RegisterBrowserHelper(platform::System& system, int enable);
 
 // The logon entry of user mode under the Run key: written when on, deleted when off; 0 on
 // success.

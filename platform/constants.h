@@ -15,6 +15,7 @@ inline constexpr long kInvalidHandle = 6;
 inline constexpr long kInvalidData = 13;
 inline constexpr long kInvalidParameter = 87;
 inline constexpr long kAlreadyExists = 183;
+inline constexpr long kModNotFound = 126;
 inline constexpr long kMoreData = 234;
 inline constexpr long kNoMoreItems = 259;
 inline constexpr long kKeyDeleted = 1018;
@@ -139,6 +140,13 @@ inline constexpr int kNo = 7;
 }  // namespace id
 
 // Message box types (winuser.h).
+namespace ofn {
+inline constexpr uint32_t kFileMustExist = 0x1000;
+inline constexpr uint32_t kHideReadOnly = 0x4;
+inline constexpr uint32_t kNoChangeDir = 0x8;
+inline constexpr uint32_t kLongNames = 0x200000;
+}  // namespace ofn
+
 namespace mb {
 inline constexpr uint32_t kOk = 0x00000000;
 inline constexpr uint32_t kOkCancel = 0x00000001;

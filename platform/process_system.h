@@ -30,6 +30,13 @@ class Process {
     virtual bool Terminate(uint32_t exitCode) = 0;
 };
 
+// What calling an exported function of a library by name came to.
+struct LibraryCall {
+    bool loaded = false;  // LoadLibraryW found and loaded the library
+    bool found = false;   // GetProcAddress found the export
+    long result = 0;      // its HRESULT, when it was called
+};
+
 class ProcessSystem {
   public:
     virtual ~ProcessSystem() = default;
@@ -52,6 +59,11 @@ class ProcessSystem {
                                        int showCommand) = 0;
 
     virtual void Sleep(uint32_t ms) = 0;
+
+    // Loads a library by file name with the system's search (kept loaded for the rest of the
+    // process) and calls its export `entry`, a function without arguments answering an
+    // HRESULT, as a COM server's registration entries are.
+    virtual LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) = 0;
 };
 
 // The program's own resources: string table entries and such.

@@ -87,6 +87,14 @@ struct WindowOptions {
     WindowHandle parent = WindowHandle::Null;  // a child window when set with WS_CHILD
 };
 
+// The standard open-file dialog's settings.
+struct OpenFileRequest {
+    std::string defaultExtension;
+    std::string initialFile;
+    std::string filter;
+    uint32_t flags = 0;  // ofn:: flags
+};
+
 class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
@@ -171,6 +179,11 @@ class WindowSystem {
     // Shell_NotifyIconW with a record of the layout that ends with the item GUID (952 bytes
     // on 32-bit Windows): NIM_ADD, NIM_MODIFY or NIM_DELETE. False when the shell refused it.
     virtual bool NotifyIcon(uint32_t action, const NotifyIconData& data) = 0;
+
+    // GetOpenFileNameW owned by `owner`: the chosen full path, or no value when the user
+    // cancelled. `filter` is written with "|" between its parts, as the framework writes it.
+    virtual std::optional<std::string> GetOpenFileName(WindowHandle owner,
+                                                       const OpenFileRequest& request) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

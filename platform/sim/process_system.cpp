@@ -109,6 +109,27 @@ std::intptr_t SimProcessSystem::ShellExecute(std::string_view verb, std::string_
     return state_.shellExecuteResult;
 }
 
+platform::LibraryCall SimProcessSystem::CallLibraryEntry(std::string_view library,
+                                                         std::string_view entry) {
+    platform::LibraryCall call;
+    for (const auto& [name, exports] : state_.libraries) {
+        if (!platform::EqualsIgnoreAsciiCase(name, library)) {
+            continue;
+        }
+        call.loaded = true;
+        for (const auto& [exportName, function] : exports) {
+            if (exportName == entry) {
+                call.found = true;
+                call.result = function();
+                return call;
+            }
+        }
+        return call;
+    }
+    state_.Current().lastError = platform::error::kModNotFound;
+    return call;
+}
+
 void SimProcessSystem::Sleep(uint32_t ms) {
     state_.Block([] { return false; }, state_.now + ms);
 }

@@ -132,6 +132,9 @@ struct World::State {
     std::vector<platform::NotifyIconData> notifyIcons;
     std::intptr_t shellExecuteResult = 42;
     std::vector<ShellExecuteRecord> shellExecutes;
+    std::vector<std::pair<std::string, LibraryExports>> libraries;
+    std::deque<std::optional<std::string>> openFileAnswers;
+    std::vector<OpenFileRecord> openFileDialogs;
     uint32_t nextWindow = 0x20000;
     uint32_t nextProcessId = 0x100;
     uint32_t nextThreadId = 1;
@@ -220,6 +223,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     std::unique_ptr<platform::HtmlHost> CreateHtmlHost(platform::WindowHandle dialog,
                                                        platform::HtmlEvents& events) override;
     bool NotifyIcon(uint32_t action, const platform::NotifyIconData& data) override;
+    std::optional<std::string> GetOpenFileName(platform::WindowHandle owner,
+                                               const platform::OpenFileRequest& request) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;
@@ -254,6 +259,8 @@ class SimProcessSystem final : public platform::ProcessSystem {
                                std::string_view parameters, std::string_view directory,
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
+    platform::LibraryCall CallLibraryEntry(std::string_view library,
+                                           std::string_view entry) override;
 
   private:
     World::State& state_;

@@ -525,6 +525,17 @@ bool SimWindowSystem::NotifyIcon(uint32_t action, const platform::NotifyIconData
     return accepted;
 }
 
+std::optional<std::string> SimWindowSystem::GetOpenFileName(
+    WindowHandle owner, const platform::OpenFileRequest& request) {
+    state_.openFileDialogs.push_back({owner, request});
+    if (state_.openFileAnswers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(state_.openFileAnswers.front());
+    state_.openFileAnswers.pop_front();
+    return answer;
+}
+
 bool SimWindowSystem::SetWindowIcon(WindowHandle handle, uint32_t iconId) {
     Window* window = state_.FindWindow(handle);
     if (!window) {

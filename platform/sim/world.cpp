@@ -265,6 +265,25 @@ std::vector<platform::NotifyIconData> World::NotifyIcons() const {
     return state_->notifyIcons;
 }
 
+void World::InstallLibrary(const std::string& fileName, LibraryExports exports) {
+    RemoveLibrary(fileName);
+    state_->libraries.emplace_back(fileName, std::move(exports));
+}
+
+void World::RemoveLibrary(const std::string& fileName) {
+    std::erase_if(state_->libraries, [&](const auto& library) {
+        return platform::EqualsIgnoreAsciiCase(library.first, fileName);
+    });
+}
+
+void World::ScriptOpenFileAnswer(std::optional<std::string> path) {
+    state_->openFileAnswers.push_back(std::move(path));
+}
+
+const std::vector<OpenFileRecord>& World::OpenFileDialogs() const {
+    return state_->openFileDialogs;
+}
+
 void World::SetShellExecuteResult(std::intptr_t result) {
     state_->shellExecuteResult = result;
 }

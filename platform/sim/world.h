@@ -54,6 +54,14 @@ struct ShellExecuteRecord {
     int showCommand;
 };
 
+struct OpenFileRecord {
+    platform::WindowHandle owner;
+    platform::OpenFileRequest request;
+};
+
+// The exports of a library that CallLibraryEntry can load, by name.
+using LibraryExports = std::vector<std::pair<std::string, std::function<long()>>>;
+
 struct WindowInfo {
     platform::WindowHandle handle;
     std::string className;
@@ -98,6 +106,13 @@ class World {
     const std::vector<NotifyIconRecord>& NotifyIconCalls() const;
     std::vector<platform::NotifyIconData> NotifyIcons() const;
     void SetShellExecuteResult(std::intptr_t result);
+    // A library CallLibraryEntry finds by its file name; a later one of that name replaces it.
+    void InstallLibrary(const std::string& fileName, LibraryExports exports);
+    void RemoveLibrary(const std::string& fileName);
+    // The user's answers to the next open-file dialogs (no value: cancelled); without one a
+    // dialog is cancelled.
+    void ScriptOpenFileAnswer(std::optional<std::string> path);
+    const std::vector<OpenFileRecord>& OpenFileDialogs() const;
     const std::vector<ShellExecuteRecord>& ShellExecutes() const;
 
     // A data section shared by every simulated process, zero at first use.

@@ -105,6 +105,25 @@ std::intptr_t Win32ProcessSystem::ShellExecute(std::string_view verb, std::strin
     return reinterpret_cast<std::intptr_t>(result);
 }
 
+LibraryCall Win32ProcessSystem::CallLibraryEntry(std::string_view library, std::string_view entry) {
+    LibraryCall call;
+    // Never freed: what the entry registered may point into the library.
+    HMODULE module = LoadLibraryW(Wide(library).c_str());
+    if (module == nullptr) {
+        return call;
+    }
+    call.loaded = true;
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    const auto function = reinterpret_cast<Entry>(
+        reinterpret_cast<void*>(GetProcAddress(module, std::string(entry).c_str())));
+    if (function == nullptr) {
+        return call;
+    }
+    call.found = true;
+    call.result = function();
+    return call;
+}
+
 void Win32ProcessSystem::Sleep(uint32_t ms) {
     ::Sleep(ms);
 }

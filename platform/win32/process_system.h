@@ -15,6 +15,7 @@ class Win32ProcessSystem final : public ProcessSystem {
                                std::string_view parameters, std::string_view directory,
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
+    LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) override;
 };
 
 // String table entries of the module the handle names (the program when null).

@@ -6,6 +6,9 @@
 #include "platform/win32/html_host.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
+// after windows.h, which it needs
+#include <commdlg.h>
+#undef GetOpenFileName
 
 namespace platform::win32 {
 
@@ -292,6 +295,36 @@ bool Win32WindowSystem::NotifyIcon(uint32_t action, const NotifyIconData& data) 
     const std::wstring tip = Wide(data.tip);
     lstrcpynW(record.szTip, tip.c_str(), static_cast<int>(std::size(record.szTip)));
     return Shell_NotifyIconW(static_cast<DWORD>(action), &record) != FALSE;
+}
+
+std::optional<std::string> Win32WindowSystem::GetOpenFileName(WindowHandle owner,
+                                                              const OpenFileRequest& request) {
+    // The framework's "|" separators become the nulls the dialog reads; the list ends in two.
+    std::wstring filter = Wide(request.filter);
+    for (wchar_t& c : filter) {
+        c = c == L'|' ? L'\0' : c;
+    }
+    filter.push_back(L'\0');
+    const std::wstring extension = Wide(request.defaultExtension);
+    // Room for long paths; an initial name that does not fit is left out, not cut.
+    std::wstring file(32768, L'\0');
+    const std::wstring initial = Wide(request.initialFile);
+    if (initial.size() < file.size()) {
+        std::copy(initial.begin(), initial.end(), file.begin());
+    }
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Hwnd(owner);
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = request.flags | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&dialog)) {
+        return std::nullopt;
+    }
+    return Narrow(file.c_str());
 }
 
 bool Win32WindowSystem::SetWindowIcon(WindowHandle window, uint32_t iconId) {

@@ -62,6 +62,8 @@ class Win32WindowSystem final : public WindowSystem {
     bool InitCommonControls(uint32_t classes) override;
     std::unique_ptr<HtmlHost> CreateHtmlHost(WindowHandle dialog, HtmlEvents& events) override;
     bool NotifyIcon(uint32_t action, const NotifyIconData& data) override;
+    std::optional<std::string> GetOpenFileName(WindowHandle owner,
+                                               const OpenFileRequest& request) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

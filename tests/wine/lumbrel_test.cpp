@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "app/corvane_dlg.h"
 #include "browser/server/browser_control_site.h"
 #include "common/lumbrel_values.h"
 #include "common/registry_tree.h"
@@ -147,6 +148,25 @@ TEST_F(LumbrelTest, Regsvr32WritesEveryEntryAndUnregisteringLeavesOnlyTheSharedK
     EXPECT_TRUE(Exists("AppID"));
     EXPECT_TRUE(Exists("CLSID"));
     EXPECT_EQ(Regsvr32("/u"), 0);  // twice is no failure
+}
+
+// Corvane.exe's switch, as its handler calls it: Lumbrel.dll found beside the program.
+TEST_F(LumbrelTest, TheSwitchRegistersAndListsTheHelperAndTakesBothBack) {
+    const std::string listing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
+    ASSERT_EQ(Regsvr32("/u"), 0);
+    EXPECT_EQ(RegisterBrowserHelper(sys, 1), 0);
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, listing, "NoExplorer"), 1u);
+    EXPECT_EQ(Text(kClassKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
+
+    EXPECT_EQ(RegisterBrowserHelper(sys, 0), 0);
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, listing, "NoExplorer"), std::nullopt);
+    EXPECT_FALSE(Exists(kClassKey));
+    // Already unlisted: the registry's not-found comes back, which the switch lets pass.
+    EXPECT_EQ(RegisterBrowserHelper(sys, 0), platform::error::kFileNotFound);
+
+    const platform::LibraryCall missing =
+        sys.processes.CallLibraryEntry("NoSuchLumbrel.dll", "DllRegisterServer");
+    EXPECT_FALSE(missing.loaded);
 }
 
 TEST_F(LumbrelTest, ComCreatesTheHelperWhichAnswersItsInterfacesAndUnloadsWhenReleased) {
@@ -310,6 +330,7 @@ TEST_F(LumbrelTest, ARefusedPageSendsTheBrowserBackAndThePageBeforeIsNotChecked)
     auto next = load(L"<body>casino again</body>");
     EXPECT_EQ(next->bodyReads, 1);
     EXPECT_EQ(browser->calls, (std::vector<std::string>{"GoBack", "GoBack"}));
+    EXPECT_EQ(load(L"<body>casino</body>")->bodyReads, 0);  // gone back to again
     auto fine = load(L"<body>news</body>");
     EXPECT_EQ(fine->bodyReads, 1);
     EXPECT_EQ(browser->calls.size(), 2u);

@@ -1,0 +1,164 @@
+// The Lumbrel tab's own buttons: the feature switch that registers and lists the browser
+// helper, and the rule files' browse and edit buttons.
+#include "browser/helper/server_registration.h"
+#include "common/lumbrel_values.h"
+#include "common/settings_store.h"
+#include "tests/scenario/corvane_world.h"
+
+namespace corvane::scenario {
+namespace {
+
+using platform::Hive;
+
+const std::string kListing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
+const std::string kClassKey = std::string("CLSID\\") + kLumbrelClassId;
+
+class LumbrelTab : public CorvaneWorld {
+  protected:
+    void SetUp() override {
+        admin = Start("");
+        page = PageOf(*admin);
+        ASSERT_NE(page, nullptr);
+    }
+    // A Lumbrel.dll whose entries do what the real one does to the registry, and count.
+    void InstallLumbrel(long registerResult = 0, long unregisterResult = 0) {
+        world.InstallLibrary("lumbrel.DLL", {{"DllRegisterServer",
+                                              [this, registerResult] {
+                                                  ++registrations;
+                                                  if (registerResult != 0) {
+                                                      return registerResult;
+                                                  }
+                                                  lumbrel::RegisterAppId(sys.registry);
+                                                  return lumbrel::RegisterHelperClass(
+                                                      sys.registry, "C:\\Corvane\\Lumbrel.dll");
+                                              }},
+                                             {"DllUnregisterServer", [this, unregisterResult] {
+                                                  ++unregistrations;
+                                                  if (unregisterResult != 0) {
+                                                      return unregisterResult;
+                                                  }
+                                                  lumbrel::UnregisterHelperClass(sys.registry);
+                                                  return lumbrel::UnregisterAppId(sys.registry);
+                                              }}});
+    }
+    void Click(const char* id) {
+        page->Click(id);
+        world.RunFor(50);
+    }
+    bool Exists(Hive hive, const std::string& path) {
+        platform::RegistryKeyPtr key;
+        return OpenForReading(sys.registry, hive, path, key) == 0;
+    }
+    std::string SwitchLabel() { return page->InnerText("ButtonEnableLumbrel").value_or("?"); }
+
+    std::unique_ptr<platform::Process> admin;
+    sim::SimHtmlHost* page = nullptr;
+    int registrations = 0;
+    int unregistrations = 0;
+};
+
+TEST_F(LumbrelTab, TheSwitchRegistersAndListsTheHelperThenRemovesBoth) {
+    InstallLumbrel();
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(registrations, 1);
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kListing, "NoExplorer"), 1u);
+    EXPECT_TRUE(Exists(Hive::ClassesRoot, kClassKey + "\\InprocServer32"));
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Enabled");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(unregistrations, 1);
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_TRUE(Exists(Hive::LocalMachine, kBrowserHelperObjectsKey));
+    EXPECT_FALSE(Exists(Hive::ClassesRoot, kClassKey));
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+
+    // Switching off once more: the listing is already gone, which is no failure to report.
+    Click("ButtonEnableLumbrel");
+    Click("ButtonEnableLumbrel");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+
+    // The switch itself is stored with the next Apply.
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kSettingsRoot, "EnableLumbrel"),
+              std::nullopt);
+    Click("ButtonEnableLumbrel");
+    Click("ButtonApply");
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kSettingsRoot, "EnableLumbrel"), 1u);
+}
+
+TEST_F(LumbrelTab, EveryRecognisedFailureSaysSoAndLeavesTheSwitchOff) {
+    // No Lumbrel.dll beside the program: both directions fail.
+    Click("ButtonEnableLumbrel");
+    ASSERT_NE(LastBox(), nullptr);
+    EXPECT_EQ(LastBox()->text, "Error registering Lumbrel.");
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+
+    InstallLumbrel(static_cast<long>(0x80070005));  // E_ACCESSDENIED
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(world.MessageBoxes().size(), 2u);
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+
+    // Unregistration fails while switching off: the message, and the switch off all the same.
+    InstallLumbrel(0, static_cast<long>(0x80070005));
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Enabled");
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(world.MessageBoxes().size(), 3u);
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+    EXPECT_TRUE(Exists(Hive::LocalMachine, kListing));  // nothing was removed
+
+    // A library without the entries still gets listed.
+    world.InstallLibrary("Lumbrel.dll", {});
+    world.Registry().DenyAccess(Hive::LocalMachine, kListing, platform::reg::kSetValue);
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(world.MessageBoxes().size(), 4u);  // but not when the listing key is refused
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+}
+
+TEST_F(LumbrelTab, BrowseSetsTheFieldOnlyWhenConfirmedAndAlwaysRedrawsThePage) {
+    ASSERT_TRUE(page->SetValue("FilterURLFile", "typed but not applied"));
+    world.ScriptOpenFileAnswer(std::nullopt);
+    Click("ButtonFilterFileBrowse");
+    ASSERT_EQ(world.OpenFileDialogs().size(), 1u);
+    const platform::OpenFileRequest& asked = world.OpenFileDialogs()[0].request;
+    EXPECT_EQ(asked.defaultExtension, "TXT");
+    EXPECT_EQ(asked.initialFile, "");
+    EXPECT_EQ(asked.filter, "Text Files (*.TXT)|*.TXT|All Files (*.*)|*.*||");
+    EXPECT_EQ(asked.flags, platform::ofn::kHideReadOnly | platform::ofn::kNoChangeDir |
+                               platform::ofn::kFileMustExist | platform::ofn::kLongNames);
+    EXPECT_EQ(page->Value("FilterURLFile"), "");  // the page shows the field again
+
+    world.ScriptOpenFileAnswer("C:\\Kiosk\\content rules.txt");
+    Click("ButtonContentFileBrowse");
+    EXPECT_EQ(page->Value("ContentFile"), "C:\\Kiosk\\content rules.txt");
+    EXPECT_EQ(ReadStringAt(sys.registry, Hive::LocalMachine, kLumbrelKey, "ContentFile"),
+              std::nullopt);  // written only by Apply
+    Click("ButtonApply");
+    EXPECT_EQ(ReadStringAt(sys.registry, Hive::LocalMachine, kLumbrelKey, "ContentFile"),
+              "C:\\Kiosk\\content rules.txt");
+
+    world.ScriptOpenFileAnswer(std::nullopt);
+    Click("ButtonContentFileBrowse");
+    EXPECT_EQ(world.OpenFileDialogs().back().request.initialFile, "C:\\Kiosk\\content rules.txt");
+    EXPECT_EQ(page->Value("ContentFile"), "C:\\Kiosk\\content rules.txt");
+}
+
+TEST_F(LumbrelTab, EditOpensTheFileTheFieldHeldAtTheLastExchange) {
+    world.ScriptOpenFileAnswer("C:\\Kiosk\\urls.txt");
+    Click("ButtonFilterFileBrowse");
+    ASSERT_TRUE(page->SetValue("FilterURLFile", "C:\\typed\\since.txt"));
+    Click("ButtonFilterFileEdit");
+    ASSERT_EQ(world.ShellExecutes().size(), 1u);
+    EXPECT_EQ(world.ShellExecutes()[0].verb, "open");
+    EXPECT_EQ(world.ShellExecutes()[0].file, "C:\\Kiosk\\urls.txt");
+    EXPECT_EQ(world.ShellExecutes()[0].showCommand, platform::sw::kShowNormal);
+    Click("ButtonContentFileEdit");
+    EXPECT_EQ(world.ShellExecutes().back().file, "");
+}
+
+}  // namespace
+}  // namespace corvane::scenario
