@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "app/corvane_dlg.h"
-#include "browser/server/browser_control_site.h"
 #include "common/lumbrel_values.h"
 #include "common/registry_tree.h"
 #include "common/settings_store.h"
@@ -29,6 +28,8 @@
 #include "tests/wine/lumbrel_paths.h"
 #include "tests/wine/test_browser.h"
 #include "tests/wine/test_page.h"
+#include "tools/browse/browser_window.h"
+#include "tools/browse/navigation_watcher.h"
 
 namespace corvane::wine {
 namespace {
@@ -399,93 +400,30 @@ TEST_F(LumbrelTest, OnlyTheFirstBrowserAcrossProcessesGetsTheBars) {
 
 // The helper's site is Wine's web browser control in a window of this test; a second sink,
 // connected after the helper's, sees the cancel flag the helper left.
-class CancelWatcher final : public framework::com::ComObject<CancelWatcher, IDispatch> {
-  public:
-    CancelWatcher() : ComObject(nullptr) {}
-    static std::span<const framework::com::InterfaceEntry<CancelWatcher>> InterfaceTable() {
-        using framework::com::Entry;
-        static const framework::com::InterfaceEntry<CancelWatcher> table[] = {
-            Entry<CancelWatcher, IDispatch>(IID_IDispatch),
-            Entry<CancelWatcher, IDispatch>(DIID_DWebBrowserEvents2)};
-        return table;
-    }
-    std::vector<std::pair<std::string, bool>> seen;
-
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs == 7) {
-            const VARIANT& url = params->rgvarg[5];
-            std::string address;
-            if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal->vt == VT_BSTR) {
-                address = platform::win32::Narrow(url.pvarVal->bstrVal);
-            }
-            seen.emplace_back(address, *params->rgvarg[0].pboolVal == VARIANT_TRUE);
-        }
-        return S_OK;
-    }
-};
-
 TEST_F(LumbrelTest, WinesWebBrowserControlHasItsRefusedNavigationCancelled) {
     UseUrlList();
     SetNumber("FilterShow", 0);
-    HWND window = CreateWindowExW(0, L"STATIC", L"browser host", WS_POPUP, 0, 0, 400, 300, nullptr,
-                                  nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    ComPtr<IOleObject> control;
-    ASSERT_EQ(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                               control.PutVoid()),
-              S_OK);
-    RECT position{0, 0, 400, 300};
-    ComPtr<lumbrel::server::BrowserControlSite> site;
-    *site.Put() = new lumbrel::server::BrowserControlSite(nullptr, window, position);
-    IOleClientSite* clientSite = static_cast<IOleClientSite*>(site.Get());
-    ASSERT_EQ(control->SetClientSite(clientSite), S_OK);
-    ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, window, &position),
-              S_OK);
-    ComPtr<IWebBrowser2> browser = control.As<IWebBrowser2>(IID_IWebBrowser2);
-    ASSERT_TRUE(browser);
-
+    tools::HostedBrowser window;
+    ASSERT_NE(window.Browser(), nullptr);
     auto helper = NewHelper();
-    ASSERT_EQ(helper->SetSite(browser.Get()), S_OK);
-    ComPtr<CancelWatcher> watcher;
-    *watcher.Put() = new CancelWatcher();
+    ASSERT_EQ(helper->SetSite(window.Browser()), S_OK);
+    ComPtr<tools::NavigationWatcher> watcher;
+    *watcher.Put() = new tools::NavigationWatcher();
     framework::com::EventConnection watching;
-    ASSERT_EQ(watching.Connect(browser.Get(), DIID_DWebBrowserEvents2,
+    ASSERT_EQ(watching.Connect(window.Browser(), DIID_DWebBrowserEvents2,
                                static_cast<IDispatch*>(watcher.Get())),
               S_OK);
 
     for (const wchar_t* url : {L"http://refused.org/", L"http://www.example.com/"}) {
-        VARIANT address;
-        VariantInit(&address);
-        address.vt = VT_BSTR;
-        address.bstrVal = SysAllocString(url);
-        browser->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
-        VariantClear(&address);
+        window.Navigate(url);
     }
-    // The control may fire from its own messages: pump until both were seen.
-    for (int i = 0; i < 500 && watcher->seen.size() < 2; ++i) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        }
-        if (watcher->seen.size() < 2) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
+    window.PumpUntil([&] { return watcher->seen.size() >= 2; });
     ASSERT_EQ(watcher->seen.size(), 2u);
     EXPECT_EQ(watcher->seen[0], std::make_pair(std::string("http://refused.org/"), true));
     EXPECT_EQ(watcher->seen[1], std::make_pair(std::string("http://www.example.com/"), false));
 
     watching.Disconnect();
     helper->SetSite(nullptr);
-    control->Close(OLECLOSE_NOSAVE);
-    control->SetClientSite(nullptr);
-    DestroyWindow(window);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/command_ids.h"
+#include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "policies/policy_values.h"
@@ -131,6 +132,18 @@ void DescribeTray(platform::System& sys, std::ostream& out) {
         << "\n";
 }
 
+void DescribeBrowserHelper(platform::System& sys, std::ostream& out) {
+    const std::string server = std::string("CLSID\\") + kLumbrelClassId + "\\InprocServer32";
+    const std::string listing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
+    const auto path = ReadStringAt(sys.registry, platform::Hive::ClassesRoot, server, "");
+    const auto noExplorer =
+        ReadDWordAt(sys.registry, platform::Hive::LocalMachine, listing, "NoExplorer");
+    out << "  Lumbrel.dll: " << (path ? "registered as \"" + *path + "\"" : "not registered")
+        << "\n  listed for the browser: "
+        << (noExplorer ? "yes, NoExplorer = " + std::to_string(*noExplorer) : std::string("no"))
+        << "\n";
+}
+
 }  // namespace
 
 bool SendExitUserMode(platform::System& sys) {
@@ -152,6 +165,8 @@ std::string Describe(platform::System& sys) {
     DescribePolicies(sys, out);
     out << "Automatic logon (HKLM Winlogon):\n";
     DescribeAutoLogon(sys, out);
+    out << "Browser helper:\n";
+    DescribeBrowserHelper(sys, out);
     out << "Settings (HKLM\\" << kSettingsRoot << "):\n";
     DescribeSettings(sys, out);
     return out.str();

@@ -1,0 +1,58 @@
+// A browser event sink that notes each BeforeNavigate2 with the cancel flag as it finds it:
+// connected after the helper's, it sees what the helper decided.
+#pragma once
+
+// clang-format off
+#include "platform/win32/windows_api.h"
+#include <exdisp.h>
+#include <exdispid.h>
+// clang-format on
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/com/com_object.h"
+#include "platform/win32/wide.h"
+
+namespace corvane::tools {
+
+class NavigationWatcher final : public framework::com::ComObject<NavigationWatcher, IDispatch> {
+  public:
+    NavigationWatcher() : ComObject(nullptr) {}
+    static std::span<const framework::com::InterfaceEntry<NavigationWatcher>> InterfaceTable() {
+        using framework::com::Entry;
+        static const framework::com::InterfaceEntry<NavigationWatcher> table[] = {
+            Entry<NavigationWatcher, IDispatch>(IID_IDispatch),
+            Entry<NavigationWatcher, IDispatch>(DIID_DWebBrowserEvents2)};
+        return table;
+    }
+
+    // Each navigation's address and whether it was cancelled, in order.
+    std::vector<std::pair<std::string, bool>> seen;
+
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (id != DISPID_BEFORENAVIGATE2 || params == nullptr || params->cArgs != 7) {
+            return S_OK;
+        }
+        const VARIANT& url = params->rgvarg[5];
+        const VARIANT& cancel = params->rgvarg[0];
+        std::string address;
+        if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal != nullptr &&
+            url.pvarVal->vt == VT_BSTR && url.pvarVal->bstrVal != nullptr) {
+            address = platform::win32::Narrow(url.pvarVal->bstrVal);
+        }
+        const bool cancelled = cancel.vt == (VT_BOOL | VT_BYREF) && cancel.pboolVal != nullptr &&
+                               *cancel.pboolVal == VARIANT_TRUE;
+        seen.emplace_back(address, cancelled);
+        return S_OK;
+    }
+};
+
+}  // namespace corvane::tools
