@@ -8,20 +8,20 @@
 #include <ole2.h>
 // clang-format on
 
-#include "framework/com/com_object.h"
+#include "platform/win32/com_object.h"
 
 namespace lumbrel::server {
 
 class BrowserControlSite final
-    : public framework::com::ComObject<BrowserControlSite, IOleClientSite, IOleInPlaceSite,
-                                       IDocHostUIHandler> {
+    : public platform::win32::ComObject<BrowserControlSite, IOleClientSite, IOleInPlaceSite,
+                                        IDocHostUIHandler> {
   public:
-    BrowserControlSite(framework::com::ModuleCount* module, HWND window, RECT position)
+    BrowserControlSite(platform::win32::ModuleCount* module, HWND window, RECT position)
         : ComObject(module), window_(window), position_(position) {}
 
-    static std::span<const framework::com::InterfaceEntry<BrowserControlSite>> InterfaceTable() {
-        using framework::com::Entry;
-        static const framework::com::InterfaceEntry<BrowserControlSite> table[] = {
+    static std::span<const platform::win32::InterfaceEntry<BrowserControlSite>> InterfaceTable() {
+        using platform::win32::Entry;
+        static const platform::win32::InterfaceEntry<BrowserControlSite> table[] = {
             Entry<BrowserControlSite, IOleClientSite>(IID_IOleClientSite),
             Entry<BrowserControlSite, IOleInPlaceSite>(IID_IOleWindow),
             Entry<BrowserControlSite, IOleInPlaceSite>(IID_IOleInPlaceSite),

@@ -29,7 +29,7 @@ CORVANE_SHARED_SECTION_END(".LUMBREL")
 static_assert(sizeof(attachedBrowserCount) == 4 && std::atomic<int32_t>::is_always_lock_free);
 
 HINSTANCE moduleHandle = nullptr;
-framework::com::ModuleCount objects;
+platform::win32::ModuleCount objects;
 
 const framework::com::ClassEntry kClasses[] = {
     {&lumbrel::server::kClsidLumbrelBHO, &lumbrel::server::CLumbrelBHO::Create}};
@@ -125,7 +125,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return framework::com::Guarded([]() -> HRESULT {
+    return platform::win32::Guarded([]() -> HRESULT {
         SystemLocaleScope locale;
         platform::Registry& registry = lumbrel::server::Server().system.registry;
         HRESULT result = FromRegistry(lumbrel::RegisterAppId(registry));
@@ -141,7 +141,7 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return framework::com::Guarded([]() -> HRESULT {
+    return platform::win32::Guarded([]() -> HRESULT {
         SystemLocaleScope locale;
         platform::Registry& registry = lumbrel::server::Server().system.registry;
         HRESULT result = FromRegistry(lumbrel::UnregisterHelperClass(registry));

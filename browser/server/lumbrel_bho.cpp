@@ -9,11 +9,11 @@
 
 namespace lumbrel::server {
 
-using framework::com::Entry;
-using framework::com::Guarded;
-using framework::com::InterfaceEntry;
 using platform::win32::Bstr;
 using platform::win32::ComPtr;
+using platform::win32::Entry;
+using platform::win32::Guarded;
+using platform::win32::InterfaceEntry;
 
 namespace {
 
@@ -60,9 +60,9 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
 // The browser's DWebBrowserEvents2 reach the helper through this separate dispatch object,
 // which QueryInterface on the helper never hands out. It holds the helper weakly: the helper
 // disconnects it before it goes.
-class BrowserEventSink final : public framework::com::ComObject<BrowserEventSink, IDispatch> {
+class BrowserEventSink final : public platform::win32::ComObject<BrowserEventSink, IDispatch> {
   public:
-    BrowserEventSink(framework::com::ModuleCount& module, CLumbrelBHO& owner)
+    BrowserEventSink(platform::win32::ModuleCount& module, CLumbrelBHO& owner)
         : ComObject(&module), owner_(&owner) {}
 
     static std::span<const InterfaceEntry<BrowserEventSink>> InterfaceTable() {
@@ -128,8 +128,8 @@ std::span<const InterfaceEntry<CLumbrelBHO>> CLumbrelBHO::InterfaceTable() {
     return table;
 }
 
-HRESULT CLumbrelBHO::Create(framework::com::ModuleCount&, REFIID iid, void** out) {
-    return framework::com::CreateAndQuery<CLumbrelBHO>(iid, out, Server());
+HRESULT CLumbrelBHO::Create(platform::win32::ModuleCount&, REFIID iid, void** out) {
+    return platform::win32::CreateAndQuery<CLumbrelBHO>(iid, out, Server());
 }
 
 // IDispatch

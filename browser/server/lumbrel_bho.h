@@ -19,8 +19,8 @@
 #include "browser/server/lumbrel_message.h"
 #include "browser/server/server_context.h"
 #include "browser/server/web_browser_window.h"
-#include "framework/com/com_object.h"
 #include "framework/com/event_connection.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 
 namespace lumbrel::server {
@@ -28,14 +28,14 @@ namespace lumbrel::server {
 class BrowserEventSink;
 
 class CLumbrelBHO final
-    : public framework::com::ComObject<CLumbrelBHO, ILumbrelBHO, IObjectWithSite, IDocHostUIHandler,
-                                       IOleCommandTarget> {
+    : public platform::win32::ComObject<CLumbrelBHO, ILumbrelBHO, IObjectWithSite,
+                                        IDocHostUIHandler, IOleCommandTarget> {
   public:
     explicit CLumbrelBHO(ServerContext& server);
     ~CLumbrelBHO() override;
 
-    static std::span<const framework::com::InterfaceEntry<CLumbrelBHO>> InterfaceTable();
-    static HRESULT Create(framework::com::ModuleCount& module, REFIID iid, void** out);
+    static std::span<const platform::win32::InterfaceEntry<CLumbrelBHO>> InterfaceTable();
+    static HRESULT Create(platform::win32::ModuleCount& module, REFIID iid, void** out);
 
     // IDispatch, from the type library.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;

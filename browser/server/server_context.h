@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "framework/com/com_object.h"
 #include "platform/system.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/windows_api.h"
 
 namespace lumbrel::server {
@@ -15,7 +15,7 @@ struct ServerContext {
     platform::System& system;
     std::atomic<int32_t>& attachedBrowserCount;
     HINSTANCE module;
-    framework::com::ModuleCount& objects;
+    platform::win32::ModuleCount& objects;
 };
 
 // The process's server, built by the entry point.

@@ -1,9 +1,15 @@
 // The one class factory of a server: aggregation refused, locks counted with the objects.
 #pragma once
 
-#include "framework/com/com_object.h"
+#include "platform/win32/com_object.h"
 
 namespace framework::com {
+
+using platform::win32::ComObject;
+using platform::win32::CreateAndQuery;
+using platform::win32::Entry;
+using platform::win32::InterfaceEntry;
+using platform::win32::ModuleCount;
 
 using CreateFunction = HRESULT (*)(ModuleCount& module, REFIID iid, void** out);
 

@@ -8,6 +8,7 @@
 #include <mshtmhst.h>
 // clang-format on
 
+#include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 
@@ -25,43 +26,27 @@ std::string FromBstr(BSTR text) {
 
 // The sites the control calls back into. Reference counted by the control; it outlives the
 // host only until the control lets go, and forwards nothing once the host has detached.
-class BrowserSite final : public IOleClientSite,
-                          public IOleInPlaceSite,
-                          public IDocHostUIHandler,
-                          public IDispatch {
+class BrowserSite final
+    : public ComObject<BrowserSite, IOleClientSite, IOleInPlaceSite, IDocHostUIHandler, IDispatch> {
   public:
-    BrowserSite(HWND window, HtmlEvents& events) : window_(window), events_(&events) {}
+    BrowserSite(HWND window, HtmlEvents& events)
+        : ComObject(nullptr), window_(window), events_(&events) {}
+
+    static std::span<const InterfaceEntry<BrowserSite>> InterfaceTable() {
+        static const InterfaceEntry<BrowserSite> table[] = {
+            Entry<BrowserSite, IOleClientSite>(IID_IOleClientSite),
+            Entry<BrowserSite, IOleInPlaceSite>(IID_IOleWindow),
+            Entry<BrowserSite, IOleInPlaceSite>(IID_IOleInPlaceSite),
+            Entry<BrowserSite, IDocHostUIHandler>(IID_IDocHostUIHandler),
+            Entry<BrowserSite, IDispatch>(IID_IDispatch),
+            Entry<BrowserSite, IDispatch>(DIID_DWebBrowserEvents2)};
+        return table;
+    }
 
     void Detach() { events_ = nullptr; }
     void SetBrowser(IDispatch* browser) { browser_ = browser; }
     // The document whose onclick this site is; clicks arrive as its default member.
     void SetDocument(IHTMLDocument2* document) { document_ = document; }
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-            *out = static_cast<IOleClientSite*>(this);
-        } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
-            *out = static_cast<IOleInPlaceSite*>(this);
-        } else if (iid == IID_IDocHostUIHandler) {
-            *out = static_cast<IDocHostUIHandler*>(this);
-        } else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-            *out = static_cast<IDispatch*>(this);
-        } else {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
@@ -221,7 +206,6 @@ class BrowserSite final : public IOleClientSite,
     HtmlEvents* events_;
     IDispatch* browser_ = nullptr;        // not owned: compared only
     IHTMLDocument2* document_ = nullptr;  // not owned: the host holds it
-    ULONG references_ = 1;
 };
 
 class WebBrowserHost final : public HtmlHost, public HtmlDocument {

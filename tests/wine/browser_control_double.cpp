@@ -1,5 +1,6 @@
 #include "tests/wine/browser_control_double.h"
 
+#include "platform/win32/com_object.h"
 #include "platform/win32/wide.h"
 
 namespace corvane::wine {
@@ -7,25 +8,13 @@ namespace corvane::wine {
 namespace {
 
 // Hands out the one control of the test.
-class Factory final : public IClassFactory {
+class Factory final : public platform::win32::ComObject<Factory, IClassFactory> {
   public:
-    explicit Factory(BrowserControlDouble& control) : control_(control) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
+    explicit Factory(BrowserControlDouble& control) : ComObject(nullptr), control_(control) {}
+    static std::span<const platform::win32::InterfaceEntry<Factory>> InterfaceTable() {
+        static const platform::win32::InterfaceEntry<Factory> table[] = {
+            platform::win32::Entry<Factory, IClassFactory>(IID_IClassFactory)};
+        return table;
     }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         *out = nullptr;
@@ -35,7 +24,6 @@ class Factory final : public IClassFactory {
 
   private:
     BrowserControlDouble& control_;
-    ULONG references_ = 1;
 };
 
 }  // namespace

@@ -377,6 +377,66 @@ TEST_F(LumbrelTest, DecliningThePolicyPageMakesTheBrowserQuit) {
     helper->SetSite(nullptr);
 }
 
+// What the public sees of a refused address: the filter message, one button, at its size.
+TEST_F(LumbrelTest, ARefusedNavigationShowsTheFilterMessageWithOneButton) {
+    UseUrlList();
+    SetText("FilterTitle", "Not here");
+    SetText("FilterButton", "Back");
+    SetNumber("FilterMoveable", 0);
+    SetNumber("FilterWidth", 500);
+    SetNumber("FilterHeight", 300);
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+
+    struct Seen {
+        bool found = false;
+        bool acceptVisible = true;
+        std::string declineText;
+        RECT window{};
+        bool movable = true;
+        RECT decline{};
+        RECT client{};
+    } seen;
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 500 && dialog == nullptr; ++i) {
+            dialog = FindWindowW(L"#32770", L"Not here");
+            if (dialog == nullptr) {
+                Sleep(20);
+            }
+        }
+        if (dialog == nullptr) {
+            return;
+        }
+        seen.found = true;
+        seen.acceptVisible = IsWindowVisible(GetDlgItem(dialog, IDOK)) != FALSE;
+        wchar_t text[64] = {};
+        GetDlgItemTextW(dialog, IDCANCEL, text, 64);
+        seen.declineText = platform::win32::Narrow(text);
+        GetWindowRect(dialog, &seen.window);
+        seen.movable =
+            GetMenuState(GetSystemMenu(dialog, FALSE), SC_MOVE, MF_BYCOMMAND) != UINT(-1);
+        GetWindowRect(GetDlgItem(dialog, IDCANCEL), &seen.decline);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&seen.decline), 2);
+        GetClientRect(dialog, &seen.client);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(browser->FireBeforeNavigate2(L"http://refused.org/"));
+    user.join();
+    ASSERT_TRUE(seen.found);
+    EXPECT_FALSE(seen.acceptVisible);
+    EXPECT_EQ(seen.declineText, "Back");
+    EXPECT_EQ(seen.window.right - seen.window.left, 500);
+    EXPECT_EQ(seen.window.bottom - seen.window.top, 300);
+    EXPECT_FALSE(seen.movable);
+    // The one button sits 10 pixels in from the bottom right of the client area.
+    EXPECT_EQ(seen.client.right - seen.decline.right, 10);
+    EXPECT_EQ(seen.client.bottom - seen.decline.bottom, 10);
+    helper->SetSite(nullptr);
+}
+
 // The first-window rule holds across browser processes: a child process attaches while this
 // one holds a browser, and again after it let go. Its exit code is the count of bar calls.
 TEST_F(LumbrelTest, OnlyTheFirstBrowserAcrossProcessesGetsTheBars) {

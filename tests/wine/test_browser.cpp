@@ -7,8 +7,8 @@
 
 namespace corvane::wine {
 
-using framework::com::Entry;
-using framework::com::InterfaceEntry;
+using platform::win32::Entry;
+using platform::win32::InterfaceEntry;
 
 namespace {
 

@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "framework/com/com_object.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "tests/wine/web_browser_stubs.h"
 
 namespace corvane::wine {
 
 class TestBrowser final
-    : public framework::com::ComObject<TestBrowser, WebBrowser2Stubs, IConnectionPointContainer,
-                                       IConnectionPoint> {
+    : public platform::win32::ComObject<TestBrowser, WebBrowser2Stubs, IConnectionPointContainer,
+                                        IConnectionPoint> {
   public:
     TestBrowser() : ComObject(nullptr) {}
 
-    static std::span<const framework::com::InterfaceEntry<TestBrowser>> InterfaceTable();
+    static std::span<const platform::win32::InterfaceEntry<TestBrowser>> InterfaceTable();
 
     // "AddressBar 1", "FullScreen 0", ..., "Quit", "GoBack", "Advise", "Unadvise".
     std::vector<std::string> calls;

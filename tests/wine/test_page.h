@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "framework/com/com_object.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "tests/wine/html_stubs.h"
 
@@ -18,12 +18,12 @@ namespace corvane::wine {
 inline constexpr IID kIidCustomDoc = {
     0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
 
-class TestBody final : public framework::com::ComObject<TestBody, HtmlElementStubs> {
+class TestBody final : public platform::win32::ComObject<TestBody, HtmlElementStubs> {
   public:
     explicit TestBody(std::wstring markup) : ComObject(nullptr), markup_(std::move(markup)) {}
-    static std::span<const framework::com::InterfaceEntry<TestBody>> InterfaceTable() {
-        using framework::com::Entry;
-        static const framework::com::InterfaceEntry<TestBody> table[] = {
+    static std::span<const platform::win32::InterfaceEntry<TestBody>> InterfaceTable() {
+        using platform::win32::Entry;
+        static const platform::win32::InterfaceEntry<TestBody> table[] = {
             Entry<TestBody, HtmlElementStubs>(IID_IHTMLElement),
             Entry<TestBody, HtmlElementStubs>(IID_IDispatch)};
         return table;
@@ -37,12 +37,12 @@ class TestBody final : public framework::com::ComObject<TestBody, HtmlElementStu
     std::wstring markup_;
 };
 
-class TestPage final : public framework::com::ComObject<TestPage, HtmlDocument2Stubs, ICustomDoc> {
+class TestPage final : public platform::win32::ComObject<TestPage, HtmlDocument2Stubs, ICustomDoc> {
   public:
     explicit TestPage(std::wstring markup) : ComObject(nullptr), markup_(std::move(markup)) {}
-    static std::span<const framework::com::InterfaceEntry<TestPage>> InterfaceTable() {
-        using framework::com::Entry;
-        static const framework::com::InterfaceEntry<TestPage> table[] = {
+    static std::span<const platform::win32::InterfaceEntry<TestPage>> InterfaceTable() {
+        using platform::win32::Entry;
+        static const platform::win32::InterfaceEntry<TestPage> table[] = {
             Entry<TestPage, HtmlDocument2Stubs>(IID_IHTMLDocument2),
             Entry<TestPage, HtmlDocument2Stubs>(IID_IHTMLDocument),
             Entry<TestPage, HtmlDocument2Stubs>(IID_IDispatch),

@@ -12,17 +12,17 @@
 #include <utility>
 #include <vector>
 
-#include "framework/com/com_object.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/wide.h"
 
 namespace corvane::tools {
 
-class NavigationWatcher final : public framework::com::ComObject<NavigationWatcher, IDispatch> {
+class NavigationWatcher final : public platform::win32::ComObject<NavigationWatcher, IDispatch> {
   public:
     NavigationWatcher() : ComObject(nullptr) {}
-    static std::span<const framework::com::InterfaceEntry<NavigationWatcher>> InterfaceTable() {
-        using framework::com::Entry;
-        static const framework::com::InterfaceEntry<NavigationWatcher> table[] = {
+    static std::span<const platform::win32::InterfaceEntry<NavigationWatcher>> InterfaceTable() {
+        using platform::win32::Entry;
+        static const platform::win32::InterfaceEntry<NavigationWatcher> table[] = {
             Entry<NavigationWatcher, IDispatch>(IID_IDispatch),
             Entry<NavigationWatcher, IDispatch>(DIID_DWebBrowserEvents2)};
         return table;

@@ -9,7 +9,7 @@
 
 #include "platform/win32/windows_api.h"
 
-namespace framework::com {
+namespace platform::win32 {
 
 // Every live object and every lock of one server, for DllCanUnloadNow.
 class ModuleCount {
@@ -115,4 +115,4 @@ HRESULT CreateAndQuery(REFIID iid, void** out, Args&&... args) {
     });
 }
 
-}  // namespace framework::com
+}  // namespace platform::win32
