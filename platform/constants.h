@@ -13,6 +13,7 @@ inline constexpr long kPathNotFound = 3;
 inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidHandle = 6;
 inline constexpr long kInvalidData = 13;
+inline constexpr long kSharingViolation = 32;
 inline constexpr long kInvalidParameter = 87;
 inline constexpr long kAlreadyExists = 183;
 inline constexpr long kModNotFound = 126;

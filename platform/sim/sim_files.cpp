@@ -44,11 +44,33 @@ std::string SimFiles::Key(std::string_view path) {
     return platform::AsciiLower(path);
 }
 
+std::string SimFiles::Parent(std::string_view path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+void SimFiles::MakeFolder(const std::string& path) {
+    for (std::string folder = path; !folder.empty(); folder = Parent(folder)) {
+        folders_.insert(Key(folder));
+    }
+}
+
+// A drive's root and the current folder (a name without one) always exist.
+bool SimFiles::FolderExists(std::string_view path) const {
+    return path.empty() || (path.size() == 2 && path[1] == ':') || folders_.count(Key(path)) != 0;
+}
+
 long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) {
     out.reset();
     const auto it = files_.find(Key(path));
     if (it == files_.end()) {
-        return platform::error::kFileNotFound;
+        // As CreateFileW: a folder cannot be opened as a file, and a missing folder on the way
+        // is another error than a missing file.
+        if (FolderExists(path)) {
+            return platform::error::kAccessDenied;
+        }
+        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
+                                          : platform::error::kPathNotFound;
     }
     if (it->second.openError != 0) {
         return it->second.openError;

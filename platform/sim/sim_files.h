@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/file_system.h"
@@ -19,11 +20,15 @@ class SimFiles final : public platform::FileSystem {
         long readError = 0;
     };
 
+    // A file, and the folders of its path.
     void Put(const std::string& path, std::string contents) {
         File file;
         file.contents = std::move(contents);
+        MakeFolder(Parent(path));
         files_[Key(path)] = std::move(file);
     }
+    // A folder and its parents.
+    void MakeFolder(const std::string& path);
     File& At(const std::string& path) { return files_[Key(path)]; }
     void Remove(const std::string& path) { files_.erase(Key(path)); }
     int OpenCount() const { return *open_; }
@@ -33,7 +38,10 @@ class SimFiles final : public platform::FileSystem {
 
   private:
     static std::string Key(std::string_view path);
+    static std::string Parent(std::string_view path);
+    bool FolderExists(std::string_view path) const;
     std::map<std::string, File> files_;
+    std::set<std::string> folders_;
     std::shared_ptr<int> open_ = std::make_shared<int>(0);
 };
 

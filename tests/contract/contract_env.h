@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/system.h"
@@ -21,6 +22,13 @@ class Env {
     // Makes the key (creating it) refuse these access rights to everyone, this process too: the
     // sim's access rule, and a denying entry in the key's access list on Windows.
     virtual void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) = 0;
+    // An empty folder of this test's own (a Windows path without the last backslash).
+    virtual std::string ScratchFolder() = 0;
+    virtual void PutFile(const std::string& path, const std::string& bytes) = 0;
+    virtual void MakeFolder(const std::string& path) = 0;
+    // Another program holding the file open for writing and sharing nothing, until the
+    // returned object goes.
+    virtual std::shared_ptr<void> HoldForWriting(const std::string& path) = 0;
     // Whether the Windows underneath is Wine, for the few places where Wine is known to differ.
     virtual bool IsWine() const { return false; }
 };

@@ -1,6 +1,7 @@
 // The contract tests on the sim: each test gets a world of its own.
 #include <gtest/gtest.h>
 
+#include "platform/constants.h"
 #include "platform/sim/world.h"
 #include "tests/contract/contract_env.h"
 
@@ -28,6 +29,21 @@ class SimEnv final : public Env {
 
     void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
         world_.Registry().DenyAccess(hive, path, rights);
+    }
+
+    std::string ScratchFolder() override {
+        world_.Files().MakeFolder("C:\\scratch");
+        return "C:\\scratch";
+    }
+    void PutFile(const std::string& path, const std::string& bytes) override {
+        world_.Files().Put(path, bytes);
+    }
+    void MakeFolder(const std::string& path) override { world_.Files().MakeFolder(path); }
+    std::shared_ptr<void> HoldForWriting(const std::string& path) override {
+        world_.Files().At(path).openError = platform::error::kSharingViolation;
+        return std::shared_ptr<void>(nullptr, [this, path](void*) {
+            world_.Files().At(path).openError = 0;
+        });
     }
 
   private:

@@ -55,6 +55,39 @@ class Win32Env final : public Env {
         return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }
 
+    std::string ScratchFolder() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        const std::wstring folder = std::wstring(temp) + L"corvane-contract-" +
+                                    platform::win32::Wide(info->name()) + L"-" +
+                                    std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+        return platform::win32::Narrow(folder);
+    }
+    void PutFile(const std::string& path, const std::string& bytes) override {
+        HANDLE file = CreateFileW(platform::win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        ASSERT_EQ(written, bytes.size());
+    }
+    void MakeFolder(const std::string& path) override {
+        ASSERT_TRUE(CreateDirectoryW(platform::win32::Wide(path).c_str(), nullptr));
+    }
+    std::shared_ptr<void> HoldForWriting(const std::string& path) override {
+        HANDLE file = CreateFileW(platform::win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        return std::shared_ptr<void>(file, [](void* handle) {
+            if (handle != INVALID_HANDLE_VALUE) {
+                CloseHandle(handle);
+            }
+        });
+    }
+
   private:
     platform::win32::Win32System system_;
 };
