@@ -106,7 +106,30 @@ std::intptr_t SimProcessSystem::ShellExecute(std::string_view verb, std::string_
                                              std::string_view directory, int showCommand) {
     state_.shellExecutes.push_back({process_.id, std::string(verb), std::string(file),
                                     std::string(parameters), std::string(directory), showCommand});
-    return state_.shellExecuteResult;
+    // As ShellExecuteW finds a document: by its path, or a bare name in the system folder.
+    // A file that is not there gives SE_ERR_FNF (2); one of a kind nothing opens,
+    // SE_ERR_NOASSOC (31); anything else opens (an instance value above 32).
+    for (const Program& program : state_.programs) {
+        if (platform::EqualsIgnoreAsciiCase(program.imagePath, file)) {
+            return 42;
+        }
+    }
+    std::string found(file);
+    if (found.find_first_of("\\/") == std::string::npos && !state_.files.Exists(found)) {
+        found = "C:\\Windows\\System32\\" + found;
+    }
+    if (!state_.files.Exists(found)) {
+        return 2;
+    }
+    const size_t dot = found.find_last_of('.');
+    const std::string kind =
+        dot == std::string::npos ? "" : platform::AsciiLower(found.substr(dot));
+    for (const std::string& known : state_.associations) {
+        if (kind == known) {
+            return 42;
+        }
+    }
+    return 31;
 }
 
 platform::LibraryCall SimProcessSystem::CallLibraryEntry(std::string_view library,

@@ -32,6 +32,7 @@ class SimFiles final : public platform::FileSystem {
     File& At(const std::string& path) { return files_[Key(path)]; }
     void Remove(const std::string& path) { files_.erase(Key(path)); }
     int OpenCount() const { return *open_; }
+    bool Exists(std::string_view path) const { return files_.count(Key(path)) != 0; }
 
     long OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) override;
     std::string DescribeError(long error) const override;

@@ -130,7 +130,9 @@ struct World::State {
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<NotifyIconRecord> notifyIconCalls;
     std::vector<platform::NotifyIconData> notifyIcons;
-    std::intptr_t shellExecuteResult = 42;
+    // Kinds of file the shell opens; others have no association.
+    std::vector<std::string> associations = {".exe", ".com",  ".bat", ".cmd", ".lnk", ".txt",
+                                             ".htm", ".html", ".url", ".msc", ".cpl"};
     std::vector<ShellExecuteRecord> shellExecutes;
     std::vector<std::pair<std::string, LibraryExports>> libraries;
     std::deque<std::optional<std::string>> openFileAnswers;

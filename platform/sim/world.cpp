@@ -284,10 +284,6 @@ const std::vector<OpenFileRecord>& World::OpenFileDialogs() const {
     return state_->openFileDialogs;
 }
 
-void World::SetShellExecuteResult(std::intptr_t result) {
-    state_->shellExecuteResult = result;
-}
-
 const std::vector<ShellExecuteRecord>& World::ShellExecutes() const {
     return state_->shellExecutes;
 }

@@ -105,7 +105,6 @@ class World {
     // Every call of the notification area, and the icons it shows now.
     const std::vector<NotifyIconRecord>& NotifyIconCalls() const;
     std::vector<platform::NotifyIconData> NotifyIcons() const;
-    void SetShellExecuteResult(std::intptr_t result);
     // A library CallLibraryEntry finds by its file name; a later one of that name replaces it.
     void InstallLibrary(const std::string& fileName, LibraryExports exports);
     void RemoveLibrary(const std::string& fileName);

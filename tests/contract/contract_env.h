@@ -17,6 +17,8 @@ class Env {
     // Starts the test program again, running RunPeer with the role and its argument.
     virtual std::unique_ptr<platform::Process> StartPeer(const std::string& role,
                                                          const std::string& argument) = 0;
+    // The full path of the program StartPeer runs.
+    virtual std::string PeerProgram() = 0;
     // Checks the sim alone can make, at the end of each test (keys left open and such).
     virtual void CheckClean() {}
     // Makes the key (creating it) refuse these access rights to everyone, this process too: the

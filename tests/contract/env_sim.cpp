@@ -25,6 +25,8 @@ class SimEnv final : public Env {
         return Self().processes.StartProcess("peer.exe " + role + " " + argument);
     }
 
+    std::string PeerProgram() override { return "C:\\tests\\peer.exe"; }
+
     void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }
 
     void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
@@ -41,9 +43,8 @@ class SimEnv final : public Env {
     void MakeFolder(const std::string& path) override { world_.Files().MakeFolder(path); }
     std::shared_ptr<void> HoldForWriting(const std::string& path) override {
         world_.Files().At(path).openError = platform::error::kSharingViolation;
-        return std::shared_ptr<void>(nullptr, [this, path](void*) {
-            world_.Files().At(path).openError = 0;
-        });
+        return std::shared_ptr<void>(
+            nullptr, [this, path](void*) { world_.Files().At(path).openError = 0; });
     }
 
   private:

@@ -22,6 +22,8 @@ class Win32Env final : public Env {
         return Self().processes.StartProcess("\"" + self + "\" --peer " + role + " " + argument);
     }
 
+    std::string PeerProgram() override { return Self().processes.ModulePath(); }
+
     void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExW(reinterpret_cast<HKEY>(static_cast<uintptr_t>(hive)),

@@ -77,7 +77,6 @@ TEST_F(AdminCommands, ShortcutsOpenTheToolsAndReportAFailure) {
     EXPECT_EQ(world.ShellExecutes()[0].showCommand, platform::sw::kShowNormal);
     EXPECT_TRUE(world.MessageBoxes().empty());
 
-    world.SetShellExecuteResult(2);  // an edition without the policy editor
     Click("ButtonGroupPolicies");
     EXPECT_EQ(world.ShellExecutes().back().file, "gpedit.msc");
     ASSERT_NE(LastBox(), nullptr);

@@ -25,6 +25,9 @@ inline std::shared_ptr<const sim::Resources> CorvaneResources() {
 class CorvaneWorld : public testing::Test {
   protected:
     CorvaneWorld() {
+        // The system's own files the administrator's shortcuts open; this edition has no
+        // policy editor (gpedit.msc).
+        world.Files().Put("C:\\Windows\\System32\\inetcpl.cpl", "");
         world.RegisterProgram(
             kCorvanePath, [](platform::System& system) { return CorvaneMain(system, nullptr); },
             CorvaneResources());
