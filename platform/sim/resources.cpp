@@ -140,6 +140,7 @@ const std::map<std::string, uint32_t>& StyleNames() {
         {"WS_MINIMIZEBOX", platform::ws::kMinimizeBox},
         {"WS_CHILD", platform::ws::kChild},
         {"WS_DISABLED", platform::ws::kDisabled},
+        {"DS_SYSMODAL", 0x02},
         {"DS_MODALFRAME", 0x80},
         {"DS_SETFONT", 0x40},
         {"DS_FIXEDSYS", 0x08},
@@ -272,8 +273,10 @@ class Parser {
             const Token& t = Next();
             if (t.text == "CAPTION") {
                 dialog.caption = Next().text;
+            } else if (t.text == "FONT") {
+                dialog.style |= 0x40;  // DS_SETFONT: the resource compiler adds it for a font
             } else if (t.text == "STYLE") {
-                dialog.style = StyleExpression();
+                dialog.style |= StyleExpression();
             }
         }
         int depth = 0;

@@ -2,6 +2,7 @@
 // platform and a second process of the same test program running a peer role.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,22 @@
 #include "platform/system.h"
 
 namespace contract {
+
+// A dialog template's header as the program loads it.
+struct DialogHeader {
+    std::string caption;
+    uint32_t style = 0;
+    int width = 0;  // dialog units
+    int height = 0;
+};
+
+// A program's string table and dialog templates.
+class ProgramResources {
+  public:
+    virtual ~ProgramResources() = default;
+    virtual std::string String(uint32_t id) const = 0;
+    virtual std::optional<DialogHeader> Dialog(uint32_t id) const = 0;
+};
 
 class Env {
   public:
@@ -31,6 +48,11 @@ class Env {
     // Another program holding the file open for writing and sharing nothing, until the
     // returned object goes.
     virtual std::shared_ptr<void> HoldForWriting(const std::string& path) = 0;
+    // The resources of a deliverable as it sees them: what the sim reads from the script
+    // (a path in the source tree), or the module the Windows build compiled from it (a file
+    // beside this program).
+    virtual std::unique_ptr<ProgramResources> Resources(const std::string& script,
+                                                        const std::string& module) = 0;
     // Whether the Windows underneath is Wine, for the few places where Wine is known to differ.
     virtual bool IsWine() const { return false; }
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/constants.h"
+#include "platform/sim/resources.h"
 #include "platform/sim/world.h"
 #include "tests/contract/contract_env.h"
 
@@ -23,6 +24,27 @@ class SimEnv final : public Env {
     std::unique_ptr<platform::Process> StartPeer(const std::string& role,
                                                  const std::string& argument) override {
         return Self().processes.StartProcess("peer.exe " + role + " " + argument);
+    }
+
+    std::unique_ptr<ProgramResources> Resources(const std::string& script,
+                                                const std::string&) override {
+        class SimResources final : public ProgramResources {
+          public:
+            explicit SimResources(std::shared_ptr<sim::Resources> r) : r_(std::move(r)) {}
+            std::string String(uint32_t id) const override { return r_->LoadString(id); }
+            std::optional<DialogHeader> Dialog(uint32_t id) const override {
+                const auto dialog = r_->FindDialog(id);
+                if (!dialog) {
+                    return std::nullopt;
+                }
+                return DialogHeader{dialog->caption, dialog->style, dialog->width, dialog->height};
+            }
+
+          private:
+            std::shared_ptr<sim::Resources> r_;
+        };
+        return std::make_unique<SimResources>(
+            sim::Resources::FromRcFile(std::string(CORVANE_SOURCE_DIR) + "/" + script));
     }
 
     std::string PeerProgram() override { return "C:\\tests\\peer.exe"; }

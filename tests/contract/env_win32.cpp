@@ -1,6 +1,8 @@
 // The contract tests on Windows: the peer is this program started again with --peer.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "platform/win32/system.h"
@@ -12,6 +14,78 @@ namespace contract {
 
 namespace {
 
+// Reads a (sz_Or_Ord) field of a dialog template: none, an ordinal, or a text.
+const WORD* SkipNameOrOrdinal(const WORD* p, std::wstring* text = nullptr) {
+    if (*p == 0x0000) {
+        return p + 1;
+    }
+    if (*p == 0xFFFF) {
+        return p + 2;
+    }
+    const WORD* start = p;
+    while (*p != 0) {
+        ++p;
+    }
+    if (text != nullptr) {
+        text->assign(reinterpret_cast<const wchar_t*>(start), static_cast<size_t>(p - start));
+    }
+    return p + 1;
+}
+
+// A compiled module's resources, loaded as data.
+class ModuleResources final : public ProgramResources {
+  public:
+    explicit ModuleResources(const std::string& path)
+        : module_(LoadLibraryExW(platform::win32::Wide(path).c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE)),
+          strings_(module_) {
+        EXPECT_NE(module_, nullptr) << path;
+    }
+    ~ModuleResources() override {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+    }
+    ModuleResources(const ModuleResources&) = delete;
+    ModuleResources& operator=(const ModuleResources&) = delete;
+
+    std::string String(uint32_t id) const override { return strings_.LoadString(id); }
+
+    std::optional<DialogHeader> Dialog(uint32_t id) const override {
+        HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
+        HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
+        const auto* p = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+        if (p == nullptr) {
+            return std::nullopt;
+        }
+        DialogHeader header;
+        const bool extended = p[1] == 0xFFFF;
+        DWORD style = 0;
+        const short* box = nullptr;
+        if (extended) {  // DLGTEMPLATEEX: version, signature, help id, extended style, style
+            std::memcpy(&style, p + 6, sizeof style);
+            box = reinterpret_cast<const short*>(p + 9);  // after the item count
+        } else {  // DLGTEMPLATE: style, extended style, item count
+            std::memcpy(&style, p, sizeof style);
+            box = reinterpret_cast<const short*>(p + 5);
+        }
+        header.style = style;
+        header.width = box[2];
+        header.height = box[3];
+        const WORD* rest = reinterpret_cast<const WORD*>(box + 4);
+        rest = SkipNameOrOrdinal(rest);  // menu
+        rest = SkipNameOrOrdinal(rest);  // class
+        std::wstring caption;
+        SkipNameOrOrdinal(rest, &caption);
+        header.caption = platform::win32::Narrow(caption);
+        return header;
+    }
+
+  private:
+    HMODULE module_;
+    platform::win32::Win32Resources strings_;
+};
+
 class Win32Env final : public Env {
   public:
     platform::System& Self() override { return system_.Get(); }
@@ -20,6 +94,13 @@ class Win32Env final : public Env {
                                                  const std::string& argument) override {
         const std::string self = Self().processes.ModulePath();
         return Self().processes.StartProcess("\"" + self + "\" --peer " + role + " " + argument);
+    }
+
+    std::unique_ptr<ProgramResources> Resources(const std::string&,
+                                                const std::string& module) override {
+        std::string path = Self().processes.ModulePath();
+        path = path.substr(0, path.find_last_of('\\') + 1) + module;
+        return std::make_unique<ModuleResources>(path);
     }
 
     std::string PeerProgram() override { return Self().processes.ModulePath(); }
@@ -64,6 +145,8 @@ class Win32Env final : public Env {
         const std::wstring folder = std::wstring(temp) + L"corvane-contract-" +
                                     platform::win32::Wide(info->name()) + L"-" +
                                     std::to_wstring(GetCurrentProcessId());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);  // what an earlier run left
         CreateDirectoryW(folder.c_str(), nullptr);
         return platform::win32::Narrow(folder);
     }
