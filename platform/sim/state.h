@@ -126,7 +126,8 @@ struct World::State {
     std::map<std::string, std::vector<std::max_align_t>> sharedSections;
     std::map<std::string, int> mutexes;  // named mutexes and their handle counts
     std::vector<Program> programs;
-    std::deque<int> messageBoxAnswers;
+    // The user's answers to the next boxes, each once its condition holds (at once without one).
+    std::deque<std::pair<int, std::function<bool()>>> messageBoxAnswers;
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<NotifyIconRecord> notifyIconCalls;
     std::vector<platform::NotifyIconData> notifyIcons;
@@ -240,6 +241,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool ChangeVisibility(Window& window, uint32_t flags);
     bool Fail(long error) const;
     bool TakeMessage(platform::Message& message, bool remove);
+    void RunModalLoop(const std::function<bool()>& answered);
     void HandleSentMessages();
     // Runs an event through the hooks of its kind, newest first; true when one swallowed it.
     bool RunHooks(platform::HookKind kind, std::uintptr_t message, std::intptr_t record);

@@ -485,8 +485,10 @@ bool SimWindowSystem::KillTimer(WindowHandle handle, std::uintptr_t id) {
 int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
                                 uint32_t type) {
     int answer = 0;
+    std::function<bool()> answered;
     if (!state_.messageBoxAnswers.empty()) {
-        answer = state_.messageBoxAnswers.front();
+        answer = state_.messageBoxAnswers.front().first;
+        answered = std::move(state_.messageBoxAnswers.front().second);
         state_.messageBoxAnswers.pop_front();
     } else {
         switch (type & platform::mb::kTypeMask) {
@@ -500,7 +502,36 @@ int SimWindowSystem::MessageBox(WindowHandle owner, std::string_view text, std::
     }
     state_.messageBoxes.push_back(
         {process_.id, owner, std::string(text), std::string(caption), type, answer});
+    RunModalLoop(answered);
     return answer;
+}
+
+// A box's own loop until its user answers: the thread's window messages, sent messages and
+// timers are handled as usual, while a message posted to the thread itself has no window to go
+// to and is lost. A quit message ends the loop and stays for the thread's own loop.
+void SimWindowSystem::RunModalLoop(const std::function<bool()>& answered) {
+    constexpr uint64_t kPatienceMs = 10 * 60 * 1000;
+    Thread& self = state_.Current();
+    const uint64_t giveUp = state_.now + kPatienceMs;
+    for (;;) {
+        HandleSentMessages();
+        platform::Message message;
+        while (!self.quitPosted && TakeMessage(message, true)) {
+            if (message.window != WindowHandle::Null) {
+                DispatchMessage(message);
+            }
+            HandleSentMessages();
+        }
+        if (self.quitPosted || !answered || answered() || state_.now >= giveUp) {
+            return;
+        }
+        state_.Block(
+            [&] {
+                return !self.queue.empty() || self.quitPosted || state_.TimerDue(self) ||
+                       !self.sent.empty();
+            },
+            std::min(giveUp, state_.now + 10));
+    }
 }
 
 bool SimWindowSystem::NotifyIcon(uint32_t action, const platform::NotifyIconData& data) {

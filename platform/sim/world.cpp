@@ -250,7 +250,11 @@ void World::RunFor(uint32_t ms) {
 }
 
 void World::ScriptMessageBoxAnswer(int answer) {
-    state_->messageBoxAnswers.push_back(answer);
+    state_->messageBoxAnswers.emplace_back(answer, nullptr);
+}
+
+void World::ScriptMessageBoxAnswerWhen(int answer, std::function<bool()> when) {
+    state_->messageBoxAnswers.emplace_back(answer, std::move(when));
 }
 
 const std::vector<MessageBoxRecord>& World::MessageBoxes() const {

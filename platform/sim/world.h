@@ -101,6 +101,9 @@ class World {
 
     // Answers for the next message boxes, in order; without one a box answers its first button.
     void ScriptMessageBoxAnswer(int answer);
+    // The same, but the user answers only once `when` holds; meanwhile the box's modal loop
+    // runs and virtual time passes (ten minutes at most).
+    void ScriptMessageBoxAnswerWhen(int answer, std::function<bool()> when);
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     // Every call of the notification area, and the icons it shows now.
     const std::vector<NotifyIconRecord>& NotifyIconCalls() const;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,10 @@ class Env {
     // beside this program).
     virtual std::unique_ptr<ProgramResources> Resources(const std::string& script,
                                                         const std::string& module) = 0;
+    // A user who answers the next message box with this caption by pressing `button`, once
+    // `ready` holds (it is asked from another thread on Windows). Done when the object goes.
+    virtual std::shared_ptr<void> AnswerMessageBoxWhen(const std::string& caption, int button,
+                                                       std::function<bool()> ready) = 0;
     // Whether the Windows underneath is Wine, for the few places where Wine is known to differ.
     virtual bool IsWine() const { return false; }
 };

@@ -47,6 +47,12 @@ class SimEnv final : public Env {
             sim::Resources::FromRcFile(std::string(CORVANE_SOURCE_DIR) + "/" + script));
     }
 
+    std::shared_ptr<void> AnswerMessageBoxWhen(const std::string&, int button,
+                                               std::function<bool()> ready) override {
+        world_.ScriptMessageBoxAnswerWhen(button, std::move(ready));
+        return nullptr;
+    }
+
     std::string PeerProgram() override { return "C:\\tests\\peer.exe"; }
 
     void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }

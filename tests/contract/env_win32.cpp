@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/system.h"
@@ -101,6 +102,26 @@ class Win32Env final : public Env {
         std::string path = Self().processes.ModulePath();
         path = path.substr(0, path.find_last_of('\\') + 1) + module;
         return std::make_unique<ModuleResources>(path);
+    }
+
+    std::shared_ptr<void> AnswerMessageBoxWhen(const std::string& caption, int button,
+                                               std::function<bool()> ready) override {
+        auto user = std::make_shared<std::thread>([caption, button, ready] {
+            HWND box = nullptr;
+            for (int i = 0; i < 500 && box == nullptr; ++i) {
+                box = FindWindowW(L"#32770", platform::win32::Wide(caption).c_str());
+                if (box == nullptr) {
+                    Sleep(20);
+                }
+            }
+            for (int i = 0; i < 500 && box != nullptr && !ready(); ++i) {
+                Sleep(20);
+            }
+            if (box != nullptr) {
+                PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+            }
+        });
+        return std::shared_ptr<void>(user.get(), [user](void*) { user->join(); });
     }
 
     std::string PeerProgram() override { return Self().processes.ModulePath(); }

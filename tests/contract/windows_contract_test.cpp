@@ -1,5 +1,6 @@
 // Windows, messages, timers, the mutex and the broadcast behave the same on the sim and on
 // Windows where the main program relies on them.
+#include <atomic>
 #include <vector>
 
 #include "tests/contract/fixture.h"
@@ -171,6 +172,60 @@ TEST_F(WindowsContract, FindShowAndEnumerateWindows) {
     EXPECT_EQ(sys.windows.GetWindowText(parent), "renamed");
     EXPECT_TRUE(sys.windows.DestroyWindow(parent));
     EXPECT_FALSE(sys.windows.IsWindow(child));  // children go with their parent
+}
+
+}  // namespace
+}  // namespace contract
+
+namespace contract {
+namespace {
+
+// Counts what reaches a window, readable from the thread that plays the user.
+class CountingWindow final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t,
+                                                 std::intptr_t) override {
+        if (message == wm::kTimer) {
+            ++timers;
+        } else if (message == wm::kApp + 1) {
+            ++posted;
+        }
+        return std::nullopt;
+    }
+    std::atomic<int> timers{0};
+    std::atomic<int> posted{0};
+};
+
+// While a message box is open its own loop keeps the thread's windows going: their posted
+// messages and timers are handled. A message posted to the thread itself, with no window,
+// is taken by that loop and lost.
+TEST_F(WindowsContract, AMessageBoxKeepsTheThreadsWindowsGoingAndLosesItsThreadMessages) {
+    CountingWindow counting;
+    const WindowHandle window =
+        sys.windows.CreateWindow({"CorvaneContractBox", Unique("box-owner"), 0, {}}, &counting);
+    ASSERT_NE(window, WindowHandle::Null);
+    sys.windows.SetTimer(window, 7, 30);
+    ASSERT_TRUE(sys.windows.PostMessage(window, wm::kApp + 1, 0, 0));
+    ASSERT_TRUE(
+        sys.windows.PostThreadMessage(sys.windows.GetCurrentThreadId(), wm::kApp + 2, 0, 0));
+
+    const std::string caption = Unique("box");
+    auto user =
+        env->AnswerMessageBoxWhen(caption, platform::id::kOk, [&] { return counting.timers >= 2; });
+    EXPECT_EQ(sys.windows.MessageBox(WindowHandle::Null, "waiting", caption, platform::mb::kOk),
+              platform::id::kOk);
+    user.reset();
+    EXPECT_EQ(counting.posted, 1);
+    EXPECT_GE(counting.timers, 2);
+
+    Message message;
+    bool threadMessageLeft = false;
+    while (sys.windows.PeekMessage(message, true)) {
+        threadMessageLeft |= message.message == wm::kApp + 2;
+    }
+    EXPECT_FALSE(threadMessageLeft);
+    sys.windows.KillTimer(window, 7);
+    sys.windows.DestroyWindow(window);
 }
 
 }  // namespace
