@@ -427,8 +427,32 @@ std::intptr_t SimWindowSystem::DispatchMessage(const platform::Message& message)
     return Send(*window, message.message, message.wParam, message.lParam).value_or(0);
 }
 
-bool SimWindowSystem::IsDialogMessage(WindowHandle, platform::Message&) {
-    return false;
+// The dialog's own keys: Enter presses the default button (IDOK), Escape the Cancel button,
+// both as WM_COMMAND sent to the dialog. Any other message for the dialog or one of its
+// windows is dispatched; one for another window is not the dialog's.
+bool SimWindowSystem::IsDialogMessage(WindowHandle dialog, platform::Message& message) {
+    Window* box = state_.FindWindow(dialog);
+    if (box == nullptr || message.window == WindowHandle::Null) {
+        return false;
+    }
+    WindowHandle ancestor = message.window;
+    while (ancestor != WindowHandle::Null && ancestor != dialog) {
+        const Window* w = state_.FindWindow(ancestor);
+        ancestor = w ? w->parent : WindowHandle::Null;
+    }
+    if (ancestor != dialog) {
+        return false;
+    }
+    if (message.message == wm::kKeyDown &&
+        (message.wParam == platform::vk::kReturn || message.wParam == platform::vk::kEscape)) {
+        const std::uintptr_t id = message.wParam == platform::vk::kReturn
+                                      ? static_cast<std::uintptr_t>(platform::id::kOk)
+                                      : static_cast<std::uintptr_t>(platform::id::kCancel);
+        Send(*box, wm::kCommand, id, 0);
+        return true;
+    }
+    DispatchMessage(message);
+    return true;
 }
 
 std::intptr_t SimWindowSystem::DefaultHandling(WindowHandle handle, uint32_t message,

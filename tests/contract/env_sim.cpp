@@ -76,7 +76,7 @@ class SimEnv final : public Env {
     }
 
   private:
-    sim::World world_;
+    sim::World world_{sim::Resources::FromRcFile(CORVANE_SOURCE_DIR "/tests/contract/contract.rc")};
 };
 
 }  // namespace

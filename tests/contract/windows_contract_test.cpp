@@ -230,3 +230,53 @@ TEST_F(WindowsContract, AMessageBoxKeepsTheThreadsWindowsGoingAndLosesItsThreadM
 
 }  // namespace
 }  // namespace contract
+
+namespace contract {
+namespace {
+
+class CommandRecorder final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t) override {
+        if (message == wm::kInitDialog) {
+            return 0;  // keep the focus where it is
+        }
+        if (message == wm::kCommand) {
+            commands.push_back(wParam);
+            return 0;
+        }
+        return std::nullopt;
+    }
+    std::vector<std::uintptr_t> commands;
+};
+
+// Enter and Escape in a dialog become its default button's and its Cancel button's commands;
+// a message for a window that is not the dialog's is left to the caller.
+TEST_F(WindowsContract, DialogKeysBecomeTheButtonsCommands) {
+    CommandRecorder recorder;
+    const WindowHandle dialog = sys.windows.CreateDialog(100, WindowHandle::Null, &recorder);
+    ASSERT_NE(dialog, WindowHandle::Null);
+    Message enter{dialog, wm::kKeyDown, static_cast<std::uintptr_t>(platform::vk::kReturn), 0, 0, 0,
+                  0};
+    EXPECT_TRUE(sys.windows.IsDialogMessage(dialog, enter));
+    Message escape{
+        dialog, wm::kKeyDown, static_cast<std::uintptr_t>(platform::vk::kEscape), 0, 0, 0, 0};
+    EXPECT_TRUE(sys.windows.IsDialogMessage(dialog, escape));
+    // The low word is the button, the high word BN_CLICKED (0).
+    EXPECT_EQ(recorder.commands,
+              (std::vector<std::uintptr_t>{static_cast<std::uintptr_t>(platform::id::kOk),
+                                           static_cast<std::uintptr_t>(platform::id::kCancel)}));
+
+    Recorder elsewhere;
+    const WindowHandle other =
+        sys.windows.CreateWindow({"CorvaneContractOther", Unique("other"), 0, {}}, &elsewhere);
+    Message forOther{
+        other, wm::kKeyDown, static_cast<std::uintptr_t>(platform::vk::kReturn), 0, 0, 0, 0};
+    EXPECT_FALSE(sys.windows.IsDialogMessage(dialog, forOther));
+    EXPECT_EQ(recorder.commands.size(), 2u);
+    sys.windows.DestroyWindow(other);
+    sys.windows.DestroyWindow(dialog);
+}
+
+}  // namespace
+}  // namespace contract
