@@ -119,6 +119,12 @@ struct World::State {
     std::vector<platform::WindowHandle> zOrder;  // top-level and child windows in creation order
     std::vector<Timer> timers;
     std::vector<Hook> hooks;  // in installation order
+    // The chains being run, innermost last: the hooks newest first, and the one called now.
+    struct HookCall {
+        std::vector<Hook> chain;
+        size_t position;
+    };
+    std::vector<HookCall> hookCalls;
     uint32_t nextHook = 0x1000;
     std::array<bool, 256> keyDown{};
     platform::WindowHandle focus = platform::WindowHandle::Null;
@@ -245,6 +251,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     void HandleSentMessages();
     // Runs an event through the hooks of its kind, newest first; true when one swallowed it.
     bool RunHooks(platform::HookKind kind, std::uintptr_t message, std::intptr_t record);
+    std::intptr_t RunChain(std::vector<Hook> chain, size_t from, std::uintptr_t message,
+                           std::intptr_t record);
 
     World::State& state_;
     Process& process_;

@@ -624,10 +624,15 @@ bool SimWindowSystem::Unhook(platform::HookHandle hook) {
     return removed > 0 || Fail(platform::error::kInvalidParameter);
 }
 
-std::intptr_t SimWindowSystem::CallNextHook(platform::HookHandle, int, std::uintptr_t,
-                                            std::intptr_t) {
-    // The sim offers each event to every hook in turn, as Windows does for low-level hooks.
-    return 0;
+// Windows ignores the handle and knows which hook is calling: the older hooks get the event
+// only through this call.
+std::intptr_t SimWindowSystem::CallNextHook(platform::HookHandle, int, std::uintptr_t wParam,
+                                            std::intptr_t lParam) {
+    if (state_.hookCalls.empty()) {
+        return 0;
+    }
+    const auto current = state_.hookCalls.back();
+    return RunChain(current.chain, current.position + 1, wParam, lParam);
 }
 
 int16_t SimWindowSystem::GetAsyncKeyState(int virtualKey) const {
@@ -659,29 +664,44 @@ constexpr uint32_t kLowLevelHooksTimeoutMs = 1000;
 
 }  // namespace
 
+// The newest hook gets the event first; its answer is the chain's. Non-zero keeps the event
+// from its window.
 bool SimWindowSystem::RunHooks(platform::HookKind kind, std::uintptr_t message,
                                std::intptr_t record) {
-    const std::vector<Hook> chain(state_.hooks.rbegin(), state_.hooks.rend());
-    for (const Hook& hook : chain) {
-        if (hook.kind != kind || hook.thread->finished) {
-            continue;
-        }
-        // The hook runs on its own thread, when that thread waits for messages (at once when
-        // that is this thread); one that does not answer in time is passed over.
-        const std::intptr_t result =
-            state_
-                .CallOnThread(
-                    *hook.thread,
-                    [&] {
-                        return hook.procedure->OnHookEvent(platform::kHcAction, message, record);
-                    },
-                    kLowLevelHooksTimeoutMs)
-                .value_or(0);
-        if (result != 0) {
-            return true;
+    std::vector<Hook> chain;
+    for (auto it = state_.hooks.rbegin(); it != state_.hooks.rend(); ++it) {
+        if (it->kind == kind && !it->thread->finished) {
+            chain.push_back(*it);
         }
     }
-    return false;
+    return RunChain(std::move(chain), 0, message, record) != 0;
+}
+
+// Calls the hook at `from`. It runs on its own thread, when that thread waits for messages (at
+// once when that is this thread). One that does not answer in time is removed without a word,
+// as Windows 7 and later do ("the hook is silently removed without being called", the
+// documentation of LowLevelKeyboardProc), and the event goes to the next hook.
+std::intptr_t SimWindowSystem::RunChain(std::vector<Hook> chain, size_t from,
+                                        std::uintptr_t message, std::intptr_t record) {
+    for (size_t position = from; position < chain.size(); ++position) {
+        const Hook hook = chain[position];
+        const bool installed = std::any_of(state_.hooks.begin(), state_.hooks.end(),
+                                           [&](const Hook& h) { return h.handle == hook.handle; });
+        if (!installed) {
+            continue;
+        }
+        state_.hookCalls.push_back({chain, position});
+        const std::optional<std::intptr_t> result = state_.CallOnThread(
+            *hook.thread,
+            [&] { return hook.procedure->OnHookEvent(platform::kHcAction, message, record); },
+            kLowLevelHooksTimeoutMs);
+        state_.hookCalls.pop_back();
+        if (result) {
+            return *result;
+        }
+        std::erase_if(state_.hooks, [&](const Hook& h) { return h.handle == hook.handle; });
+    }
+    return 0;
 }
 
 bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {

@@ -110,6 +110,47 @@ int RecordArguments(platform::System& system, const std::string& key) {
     return 0;
 }
 
+// Installs the newest keyboard hook, passing events on (`pass`) or not (`keep`), sends F13 down
+// and up, and exits with the count of F13 events its hook saw.
+class PeerHook final : public platform::HookProcedure {
+  public:
+    PeerHook(platform::System& system, bool pass) : system_(system), pass_(pass) {}
+    std::intptr_t OnHookEvent(int code, std::uintptr_t wParam, std::intptr_t lParam) override {
+        const auto* event = reinterpret_cast<const platform::KeyboardEvent*>(lParam);
+        if (code == platform::kHcAction && event->vkCode == 0x7C) {
+            ++seen;
+        }
+        return pass_ ? system_.windows.CallNextHook(handle, code, wParam, lParam) : 0;
+    }
+    platform::HookHandle handle = platform::HookHandle::Null;
+    int seen = 0;
+
+  private:
+    platform::System& system_;
+    bool pass_;
+};
+
+int SendThroughHookChain(platform::System& system, const std::string& mode) {
+    PeerHook hook(system, mode == "pass");
+    hook.handle = system.windows.SetLowLevelHook(platform::HookKind::Keyboard, &hook);
+    if (hook.handle == platform::HookHandle::Null) {
+        return 98;
+    }
+    system.windows.SendKey(0x7C, false, false);
+    system.windows.SendKey(0x7C, true, false);
+    for (int i = 0; i < 500 && hook.seen < 2; ++i) {
+        platform::Message message;
+        while (system.windows.PeekMessage(message, true)) {
+            system.windows.DispatchMessage(message);
+        }
+        if (hook.seen < 2) {
+            system.processes.Sleep(20);
+        }
+    }
+    system.windows.Unhook(hook.handle);
+    return hook.seen;
+}
+
 }  // namespace
 
 int RunPeer(platform::System& system, const std::string& role, const std::string& argument) {
@@ -125,6 +166,9 @@ int RunPeer(platform::System& system, const std::string& role, const std::string
     }
     if (role == "answer") {
         return AnswerSentMessage(system, argument);
+    }
+    if (role == "hookchain") {
+        return SendThroughHookChain(system, argument);
     }
     if (role == "args") {
         return RecordArguments(system, argument);

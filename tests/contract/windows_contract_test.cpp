@@ -280,3 +280,64 @@ TEST_F(WindowsContract, DialogKeysBecomeTheButtonsCommands) {
 
 }  // namespace
 }  // namespace contract
+
+namespace contract {
+namespace {
+
+// A low-level keyboard hook that notes the flags of each F13 it sees and either passes the
+// event down the chain or not.
+class ChainedHook final : public platform::HookProcedure {
+  public:
+    ChainedHook(platform::System& system, bool callNext) : system_(system), callNext_(callNext) {}
+    std::intptr_t OnHookEvent(int code, std::uintptr_t wParam, std::intptr_t lParam) override {
+        const auto* event = reinterpret_cast<const platform::KeyboardEvent*>(lParam);
+        if (code == platform::kHcAction && event->vkCode == kKey) {
+            flags.push_back(event->flags & (platform::llkhf::kInjected | platform::llkhf::kUp));
+        }
+        return callNext_ ? system_.windows.CallNextHook(handle, code, wParam, lParam) : 0;
+    }
+    static constexpr uint32_t kKey = 0x7C;  // F13: no window acts on it
+    platform::HookHandle handle = platform::HookHandle::Null;
+    std::vector<uint32_t> flags;
+
+  private:
+    platform::System& system_;
+    bool callNext_;
+};
+
+// Hooks chain across processes, newest first: a peer installs the newest and sends F13 down
+// and up; this process's older hook sees them only when the peer's hook calls the next one.
+// A key sent by a program carries the injected flag.
+TEST_F(WindowsContract, LowLevelHooksRunNewestFirstAndOlderOnesOnlyWhenCalled) {
+    ChainedHook older(sys, false);
+    older.handle = sys.windows.SetLowLevelHook(platform::HookKind::Keyboard, &older);
+    ASSERT_NE(older.handle, platform::HookHandle::Null);
+    const auto runPeer = [&](const std::string& mode) -> std::optional<uint32_t> {
+        auto peer = env->StartPeer("hookchain", mode);
+        if (!peer) {
+            return std::nullopt;
+        }
+        // This thread's messages carry the calls of its hook.
+        for (int i = 0; i < 500; ++i) {
+            Message message;
+            while (sys.windows.PeekMessage(message, true)) {
+                sys.windows.DispatchMessage(message);
+            }
+            if (const auto code = peer->WaitForExit(20)) {
+                return code;
+            }
+        }
+        peer->Terminate(99);
+        return std::nullopt;
+    };
+    EXPECT_EQ(runPeer("pass"), 2u);  // the peer's own hook saw both
+    EXPECT_EQ(older.flags,
+              (std::vector<uint32_t>{platform::llkhf::kInjected,
+                                     platform::llkhf::kInjected | platform::llkhf::kUp}));
+    EXPECT_EQ(runPeer("keep"), 2u);
+    EXPECT_EQ(older.flags.size(), 2u);  // nothing more: the newest did not pass them on
+    sys.windows.Unhook(older.handle);
+}
+
+}  // namespace
+}  // namespace contract
