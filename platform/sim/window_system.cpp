@@ -302,6 +302,20 @@ void SimWindowSystem::PostQuitMessage(int exitCode) {
 
 std::optional<std::intptr_t> SimWindowSystem::Send(Window& window, uint32_t message,
                                                    std::uintptr_t wParam, std::intptr_t lParam) {
+    Thread& receiver = *window.thread;
+    if (&receiver != &state_.Current() && !receiver.finished) {
+        // As SendMessageW: another thread's window handles the message in that thread, when it
+        // next waits for messages, and the sender waits for the answer.
+        SentMessage sent{
+            {window.handle, message, wParam, lParam, static_cast<uint32_t>(state_.now)},
+            {},
+            false,
+            {}};
+        receiver.sent.push_back(&sent);
+        state_.Block([&] { return sent.done || receiver.finished; }, std::nullopt);
+        std::erase(receiver.sent, &sent);
+        return sent.done ? sent.result : std::nullopt;
+    }
     platform::WindowHandler* handler = window.handler;
     const WindowHandle handle = window.handle;
     std::optional<std::intptr_t> result;

@@ -151,6 +151,59 @@ int SendThroughHookChain(platform::System& system, const std::string& mode) {
     return hook.seen;
 }
 
+// A window that will not be shown: it clears the show flag of every position change, notes
+// whether that ran on its own thread, and ends on WM_CLOSE with 0 (own thread) or 3.
+class RefusesToShow final : public platform::WindowHandler {
+  public:
+    explicit RefusesToShow(platform::System& system) : system_(system) {}
+    std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle, uint32_t message,
+                                                 std::uintptr_t, std::intptr_t lParam) override {
+        if (message == platform::wm::kWindowPosChanging) {
+            auto* pos = reinterpret_cast<platform::WindowPos*>(lParam);
+            pos->flags &= ~platform::swp::kShowWindow;
+            ++changes;
+            elsewhere |= system_.windows.GetCurrentThreadId() != ownThread;
+            return 0;
+        }
+        if (message == platform::wm::kClose) {
+            system_.windows.PostQuitMessage(changes > 0 && !elsewhere ? 0 : 3);
+            return 0;
+        }
+        return std::nullopt;
+    }
+    uint32_t ownThread = 0;
+    int changes = 0;
+    bool elsewhere = false;
+
+  private:
+    platform::System& system_;
+};
+
+int RefuseToBeShown(platform::System& system, const std::string& title) {
+    RefusesToShow handler(system);
+    handler.ownThread = system.windows.GetCurrentThreadId();
+    const platform::WindowHandle window =
+        system.windows.CreateWindow({"CorvaneContractPeer", title, 0, {}}, &handler);
+    if (window == platform::WindowHandle::Null) {
+        return 98;
+    }
+    constexpr std::uintptr_t kGiveUp = 7;
+    system.windows.SetTimer(window, kGiveUp, 10000);
+    int exitCode = 99;
+    platform::Message message;
+    while (system.windows.GetMessage(message) > 0) {
+        if (message.message == platform::wm::kTimer && message.wParam == kGiveUp) {
+            break;
+        }
+        system.windows.DispatchMessage(message);
+    }
+    if (message.message == platform::wm::kQuit) {
+        exitCode = static_cast<int>(message.wParam);
+    }
+    system.windows.DestroyWindow(window);
+    return exitCode;
+}
+
 }  // namespace
 
 int RunPeer(platform::System& system, const std::string& role, const std::string& argument) {
@@ -166,6 +219,9 @@ int RunPeer(platform::System& system, const std::string& role, const std::string
     }
     if (role == "answer") {
         return AnswerSentMessage(system, argument);
+    }
+    if (role == "refuseshow") {
+        return RefuseToBeShown(system, argument);
     }
     if (role == "hookchain") {
         return SendThroughHookChain(system, argument);

@@ -341,3 +341,46 @@ TEST_F(WindowsContract, LowLevelHooksRunNewestFirstAndOlderOnesOnlyWhenCalled) {
 
 }  // namespace
 }  // namespace contract
+
+namespace contract {
+namespace {
+
+class RefusingWindow final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t,
+                                                 std::intptr_t lParam) override {
+        if (message != wm::kWindowPosChanging) {
+            return std::nullopt;
+        }
+        reinterpret_cast<platform::WindowPos*>(lParam)->flags &= ~platform::swp::kShowWindow;
+        ++changes;
+        return 0;
+    }
+    int changes = 0;
+};
+
+// A window that clears the show flag of its position change stays hidden, whoever shows it:
+// for another process's window the change is handled in that process's thread.
+TEST_F(WindowsContract, AWindowThatClearsTheShowFlagStaysHidden) {
+    RefusingWindow refusing;
+    const WindowHandle mine =
+        sys.windows.CreateWindow({"CorvaneContractHidden", Unique("hidden"), 0, {}}, &refusing);
+    ASSERT_NE(mine, WindowHandle::Null);
+    sys.windows.ShowWindow(mine, platform::sw::kShow);
+    EXPECT_GT(refusing.changes, 0);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(mine));
+    sys.windows.DestroyWindow(mine);
+
+    const std::string title = Unique("peer-hidden");
+    auto peer = env->StartPeer("refuseshow", title);
+    ASSERT_NE(peer, nullptr);
+    const WindowHandle theirs = WaitForWindow(title);
+    ASSERT_NE(theirs, WindowHandle::Null);
+    sys.windows.ShowWindow(theirs, platform::sw::kShow);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(theirs));
+    sys.windows.PostMessage(theirs, wm::kClose, 0, 0);
+    EXPECT_EQ(peer->WaitForExit(10000), 0u);  // its handler ran on its own thread
+}
+
+}  // namespace
+}  // namespace contract
