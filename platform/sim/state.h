@@ -226,6 +226,8 @@ class SimWindowSystem final : public platform::WindowSystem {
                                std::intptr_t lParam) override;
     int16_t GetAsyncKeyState(int virtualKey) const override;
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
+    // A key as the keyboard sends it (injected: false) or as SendInput does (true).
+    bool KeyInput(uint16_t virtualKey, bool up, bool extended, bool injected);
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(platform::WindowHandle window) override;
     bool InitCommonControls(uint32_t) override { return true; }

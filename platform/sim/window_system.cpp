@@ -719,6 +719,10 @@ std::intptr_t SimWindowSystem::RunChain(std::vector<Hook> chain, size_t from,
 }
 
 bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
+    return KeyInput(virtualKey, up, extended, true);
+}
+
+bool SimWindowSystem::KeyInput(uint16_t virtualKey, bool up, bool extended, bool injected) {
     const bool altDown = state_.keyDown[platform::vk::kMenu];
     uint32_t message = up ? wm::kKeyUp : wm::kKeyDown;
     if (altDown || virtualKey == platform::vk::kMenu ||
@@ -727,7 +731,8 @@ bool SimWindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
     }
     platform::KeyboardEvent event{virtualKey, 0,
                                   (extended ? platform::llkhf::kExtended : 0u) |
-                                      platform::llkhf::kInjected | (up ? platform::llkhf::kUp : 0u),
+                                      (injected ? platform::llkhf::kInjected : 0u) |
+                                      (up ? platform::llkhf::kUp : 0u),
                                   static_cast<uint32_t>(state_.now), 0};
     if (RunHooks(platform::HookKind::Keyboard, message, reinterpret_cast<std::intptr_t>(&event))) {
         return true;

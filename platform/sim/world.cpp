@@ -223,6 +223,10 @@ platform::System& World::Driver() {
     return *state_->processes.front()->system;
 }
 
+void World::PressKey(uint16_t virtualKey, bool up, bool extended) {
+    static_cast<SimWindowSystem&>(Driver().windows).KeyInput(virtualKey, up, extended, false);
+}
+
 SimRegistry& World::Registry() {
     return state_->registry;
 }

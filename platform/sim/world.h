@@ -94,6 +94,10 @@ class World {
     void RegisterProgram(const std::string& imagePath, ProgramMain main,
                          std::shared_ptr<const Resources> resources = nullptr);
 
+    // The public at the keyboard: a key as the keyboard sends it, without the injected flag a
+    // program's SendInput carries, on the driver's thread.
+    void PressKey(uint16_t virtualKey, bool up, bool extended);
+
     // The virtual clock, in milliseconds.
     uint64_t Now() const;
     // The driver waits this long; the other processes run meanwhile.

@@ -283,3 +283,32 @@ TEST_F(DriverExtension, LifecycleEdges) {
 
 }  // namespace
 }  // namespace corvane::scenario
+
+namespace corvane::scenario {
+namespace {
+
+// The browser and media keys are swallowed as the keyboard sends them (extended, not
+// injected); the same key sent by a program passes, as the key table says.
+TEST_F(DriverExtension, SpecialKeysAreSwallowedOnlyAsTheKeyboardSendsThem) {
+    Settings(1, 0, {"DisableBrowserBackKey"});
+    StartShell();
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    constexpr uint16_t kBrowserBack = 0xA6;
+    world.PressKey(kBrowserBack, false, true);  // from the keyboard: swallowed
+    world.PressKey(kBrowserBack, true, true);
+    sys.windows.SendKey(kBrowserBack, false, true);  // from a program: passes
+    world.PressKey('B', false, false);
+    Drain();
+    std::vector<std::uintptr_t> keysDown;
+    for (const auto& [message, wParam] : focused.received) {
+        if (message == wm::kKeyDown) {
+            keysDown.push_back(wParam);
+        }
+    }
+    EXPECT_EQ(keysDown, (std::vector<std::uintptr_t>{kBrowserBack, 'B'}));
+    extension.EndExtensions();
+}
+
+}  // namespace
+}  // namespace corvane::scenario
