@@ -1,23 +1,19 @@
-// The site of a web browser control placed in one rectangle of a dialog: in-place, with the
+// The site of a web browser control placed in one rectangle of a dialog: in place, with the
 // page's context menu switched off.
 #pragma once
 
-// clang-format off
-#include "platform/win32/windows_api.h"
-#include <mshtmhst.h>
-#include <ole2.h>
-// clang-format on
-
+#include "platform/win32/browser_site.h"
 #include "platform/win32/com_object.h"
 
 namespace lumbrel::server {
 
 class BrowserControlSite final
-    : public platform::win32::ComObject<BrowserControlSite, IOleClientSite, IOleInPlaceSite,
-                                        IDocHostUIHandler> {
+    : public platform::win32::ComObject<BrowserControlSite, platform::win32::BrowserSiteBase> {
   public:
     BrowserControlSite(platform::win32::ModuleCount* module, HWND window, RECT position)
-        : ComObject(module), window_(window), position_(position) {}
+        : ComObject(module) {
+        PlaceIn(window, position, kHostFlags);
+    }
 
     static std::span<const platform::win32::InterfaceEntry<BrowserControlSite>> InterfaceTable() {
         using platform::win32::Entry;
@@ -29,112 +25,8 @@ class BrowserControlSite final
         return table;
     }
 
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer** container) override {
-        if (container != nullptr) {
-            *container = nullptr;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow, IOleInPlaceSite
-    STDMETHODIMP GetWindow(HWND* window) override {
-        if (window == nullptr) {
-            return E_POINTER;
-        }
-        *window = window_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                  LPRECT position, LPRECT clip,
-                                  LPOLEINPLACEFRAMEINFO info) override {
-        if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr ||
-            info == nullptr) {
-            return E_POINTER;
-        }
-        *frame = nullptr;
-        *document = nullptr;
-        *position = position_;
-        *clip = position_;
-        info->cb = sizeof(OLEINPLACEFRAMEINFO);
-        info->fMDIApp = FALSE;
-        info->hwndFrame = window_;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IDocHostUIHandler: S_OK from ShowContextMenu means "shown", so no menu appears.
-    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_OK; }
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
-        if (info == nullptr) {
-            return E_POINTER;
-        }
-        info->cbSize = sizeof(DOCHOSTUIINFO);
-        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG;
-        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-        return S_OK;
-    }
-    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
-                        IOleInPlaceUIWindow*) override {
-        return S_OK;
-    }
-    STDMETHODIMP HideUI() override { return S_OK; }
-    STDMETHODIMP UpdateUI() override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
-    STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override {
-        if (key != nullptr) {
-            *key = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetExternal(IDispatch** out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
-        return S_FALSE;
-    }
-    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
-        return S_FALSE;
-    }
-
   private:
-    HWND window_;
-    RECT position_;
+    static constexpr DWORD kHostFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG;
 };
 
 }  // namespace lumbrel::server

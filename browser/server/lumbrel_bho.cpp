@@ -12,6 +12,7 @@ namespace lumbrel::server {
 using platform::win32::Bstr;
 using platform::win32::ComPtr;
 using platform::win32::Entry;
+using platform::win32::FromBstr;
 using platform::win32::Guarded;
 using platform::win32::InterfaceEntry;
 
@@ -19,23 +20,6 @@ namespace {
 
 // The show-script-error command of the page's command target.
 constexpr DWORD kShowScriptError = 40;
-
-std::string FromBstr(BSTR text) {
-    return text ? platform::win32::Narrow(std::wstring_view(text, SysStringLen(text)))
-                : std::string();
-}
-
-// An event argument that is a text, by value or by reference; empty otherwise.
-std::string TextArgument(const VARIANT& argument) {
-    if (argument.vt == VT_BSTR) {
-        return FromBstr(argument.bstrVal);
-    }
-    if (argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal != nullptr &&
-        argument.pvarVal->vt == VT_BSTR) {
-        return FromBstr(argument.pvarVal->bstrVal);
-    }
-    return {};
-}
 
 IDispatch* DispatchArgument(const VARIANT& argument) {
     if (argument.vt == VT_DISPATCH) {
@@ -96,7 +80,8 @@ class BrowserEventSink final : public platform::win32::ComObject<BrowserEventSin
             if (id == DISPID_BEFORENAVIGATE2 && params->cArgs == 7) {
                 VARIANT_BOOL* cancel =
                     args[0].vt == (VT_BOOL | VT_BYREF) ? args[0].pboolVal : nullptr;
-                owner_->OnBeforeNavigate2(DispatchArgument(args[6]), TextArgument(args[5]), cancel);
+                owner_->OnBeforeNavigate2(DispatchArgument(args[6]),
+                                          platform::win32::VariantText(args[5]), cancel);
             } else if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs == 2) {
                 owner_->OnDocumentComplete(DispatchArgument(args[1]));
             }

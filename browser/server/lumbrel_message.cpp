@@ -3,6 +3,7 @@
 #include "browser/server/browser_control_site.h"
 #include "browser/server/resource.h"
 #include "browser/server/server_context.h"
+#include "platform/win32/navigate.h"
 #include "platform/win32/wide.h"
 
 namespace lumbrel::server {
@@ -119,12 +120,7 @@ void CLumbrelMessage::HostBrowser(HWND window) {
     if (!browser_) {
         return;
     }
-    VARIANT address;
-    VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = SysAllocString(Wide(fields.url).c_str());
-    browser_->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
-    VariantClear(&address);
+    platform::win32::NavigateTo(browser_.Get(), Wide(fields.url));
 }
 
 void CLumbrelMessage::CloseBrowser() {

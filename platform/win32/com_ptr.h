@@ -1,12 +1,16 @@
 // A reference to a COM interface, released on every path.
 #pragma once
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 // clang-format off
 #include "platform/win32/windows_api.h"
 #include <oleauto.h>
 // clang-format on
+
+#include "platform/win32/wide.h"
 
 namespace platform::win32 {
 
@@ -81,5 +85,22 @@ class Bstr {
   private:
     BSTR s_;
 };
+
+// A BSTR's text; empty for a null one.
+inline std::string FromBstr(BSTR text) {
+    return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
+}
+
+// An event argument that is a text, by value or by reference; empty otherwise.
+inline std::string VariantText(const VARIANT& argument) {
+    if (argument.vt == VT_BSTR) {
+        return FromBstr(argument.bstrVal);
+    }
+    if (argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal != nullptr &&
+        argument.pvarVal->vt == VT_BSTR) {
+        return FromBstr(argument.pvarVal->bstrVal);
+    }
+    return {};
+}
 
 }  // namespace platform::win32

@@ -8,8 +8,10 @@
 #include <mshtmhst.h>
 // clang-format on
 
+#include "platform/win32/browser_site.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/navigate.h"
 #include "platform/win32/wide.h"
 
 namespace platform::win32 {
@@ -20,17 +22,14 @@ HWND Hwnd(WindowHandle window) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
-std::string FromBstr(BSTR text) {
-    return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
-}
-
 // The sites the control calls back into. Reference counted by the control; it outlives the
 // host only until the control lets go, and forwards nothing once the host has detached.
-class BrowserSite final
-    : public ComObject<BrowserSite, IOleClientSite, IOleInPlaceSite, IDocHostUIHandler, IDispatch> {
+class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, IDispatch> {
   public:
-    BrowserSite(HWND window, HtmlEvents& events)
-        : ComObject(nullptr), window_(window), events_(&events) {}
+    BrowserSite(HWND window, HtmlEvents& events) : ComObject(nullptr), events_(&events) {
+        PlaceIn(window, std::nullopt,
+                DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_SCROLL_NO);
+    }
 
     static std::span<const InterfaceEntry<BrowserSite>> InterfaceTable() {
         static const InterfaceEntry<BrowserSite> table[] = {
@@ -48,65 +47,7 @@ class BrowserSite final
     // The document whose onclick this site is; clicks arrive as its default member.
     void SetDocument(IHTMLDocument2* document) { document_ = document; }
 
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer** container) override {
-        *container = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow / IOleInPlaceSite
-    STDMETHODIMP GetWindow(HWND* window) override {
-        *window = window_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                  LPRECT position, LPRECT clip,
-                                  LPOLEINPLACEFRAMEINFO info) override {
-        *frame = nullptr;
-        *document = nullptr;
-        GetClientRect(window_, position);
-        GetClientRect(window_, clip);
-        info->cb = sizeof(OLEINPLACEFRAMEINFO);
-        info->fMDIApp = FALSE;
-        info->hwndFrame = window_;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IDocHostUIHandler: no context menu, and the dialog's keyboard filter.
-    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_OK; }
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
-        info->cbSize = sizeof(DOCHOSTUIINFO);
-        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_SCROLL_NO;
-        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-        return S_OK;
-    }
-    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
-                        IOleInPlaceUIWindow*) override {
-        return S_OK;
-    }
-    STDMETHODIMP HideUI() override { return S_OK; }
-    STDMETHODIMP UpdateUI() override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    // The dialog's keyboard filter.
     STDMETHODIMP TranslateAccelerator(LPMSG msg, const GUID*, DWORD) override {
         if (events_ == nullptr || msg == nullptr) {
             return S_FALSE;
@@ -121,21 +62,6 @@ class BrowserSite final
             msg->pt.y};
         return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
     }
-    STDMETHODIMP GetOptionKeyPath(LPOLESTR*, DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetExternal(IDispatch** external) override {
-        *external = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override {
-        *out = nullptr;
-        return S_FALSE;
-    }
-    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override {
-        *out = nullptr;
-        return S_FALSE;
-    }
-
     // IDispatch: the browser's events.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;
@@ -159,14 +85,8 @@ class BrowserSite final
         }
         // Arguments come last first: the window's IDispatch, then the address.
         if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs >= 2) {
-            const VARIANT& url = params->rgvarg[0];
+            const std::string address = VariantText(params->rgvarg[0]);
             const VARIANT& which = params->rgvarg[1];
-            std::string address;
-            if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal && url.pvarVal->vt == VT_BSTR) {
-                address = FromBstr(url.pvarVal->bstrVal);
-            } else if (url.vt == VT_BSTR) {
-                address = FromBstr(url.bstrVal);
-            }
             const bool topLevel = which.vt == VT_DISPATCH && which.pdispVal == browser_;
             events_->OnDocumentComplete(address, topLevel);
         }
@@ -202,7 +122,6 @@ class BrowserSite final
         }
     }
 
-    HWND window_;
     HtmlEvents* events_;
     IDispatch* browser_ = nullptr;        // not owned: compared only
     IHTMLDocument2* document_ = nullptr;  // not owned: the host holds it
@@ -264,13 +183,7 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
 
     bool Navigate(const std::string& url) override {
         DetachClicks();
-        VARIANT address;
-        VariantInit(&address);
-        address.vt = VT_BSTR;
-        address.bstrVal = SysAllocString(Wide(url).c_str());
-        const HRESULT hr = browser_->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
-        VariantClear(&address);
-        return SUCCEEDED(hr);
+        return SUCCEEDED(NavigateTo(browser_.Get(), Wide(url)));
     }
 
     HtmlDocument* Document() override {

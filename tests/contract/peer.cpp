@@ -14,6 +14,26 @@ class IgnoreAll final : public platform::WindowHandler {
     }
 };
 
+// Handles the peer window's messages until a quit message, whose code it returns, or until ten
+// seconds have passed (99); the window is destroyed at the end.
+int RunUntilQuit(platform::System& system, platform::WindowHandle window) {
+    constexpr std::uintptr_t kGiveUp = 7;
+    system.windows.SetTimer(window, kGiveUp, 10000);
+    int exitCode = 99;
+    platform::Message message;
+    while (system.windows.GetMessage(message) > 0) {
+        if (message.message == platform::wm::kTimer && message.wParam == kGiveUp) {
+            break;
+        }
+        system.windows.DispatchMessage(message);
+    }
+    if (message.message == platform::wm::kQuit) {
+        exitCode = static_cast<int>(message.wParam);
+    }
+    system.windows.DestroyWindow(window);
+    return exitCode;
+}
+
 // Waits for the registered message `name` on a hidden top-level window titled "peer-<name>";
 // exits with its wParam, or 99 when nothing came within ten seconds.
 int ReceiveBroadcast(platform::System& system, const std::string& name) {
@@ -64,23 +84,7 @@ int AnswerSentMessage(platform::System& system, const std::string& name) {
     Answerer answerer(system);
     const platform::WindowHandle window =
         system.windows.CreateWindow({"CorvaneContractPeer", "answer-" + name, 0, {}}, &answerer);
-    if (window == platform::WindowHandle::Null) {
-        return 98;
-    }
-    system.windows.SetTimer(window, 7, 10000);
-    platform::Message message;
-    int exitCode = 99;
-    while (system.windows.GetMessage(message) > 0) {
-        if (message.message == platform::wm::kTimer) {
-            break;
-        }
-        system.windows.DispatchMessage(message);
-    }
-    if (message.message == platform::wm::kQuit) {
-        exitCode = static_cast<int>(message.wParam);
-    }
-    system.windows.DestroyWindow(window);
-    return exitCode;
+    return window == platform::WindowHandle::Null ? 98 : RunUntilQuit(system, window);
 }
 
 // Records the arguments that follow the role and the key name, as this platform splits the
@@ -184,24 +188,7 @@ int RefuseToBeShown(platform::System& system, const std::string& title) {
     handler.ownThread = system.windows.GetCurrentThreadId();
     const platform::WindowHandle window =
         system.windows.CreateWindow({"CorvaneContractPeer", title, 0, {}}, &handler);
-    if (window == platform::WindowHandle::Null) {
-        return 98;
-    }
-    constexpr std::uintptr_t kGiveUp = 7;
-    system.windows.SetTimer(window, kGiveUp, 10000);
-    int exitCode = 99;
-    platform::Message message;
-    while (system.windows.GetMessage(message) > 0) {
-        if (message.message == platform::wm::kTimer && message.wParam == kGiveUp) {
-            break;
-        }
-        system.windows.DispatchMessage(message);
-    }
-    if (message.message == platform::wm::kQuit) {
-        exitCode = static_cast<int>(message.wParam);
-    }
-    system.windows.DestroyWindow(window);
-    return exitCode;
+    return window == platform::WindowHandle::Null ? 98 : RunUntilQuit(system, window);
 }
 
 }  // namespace

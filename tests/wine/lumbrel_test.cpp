@@ -106,6 +106,17 @@ class LumbrelTest : public testing::Test {
     platform::System& sys = system.Get();
 };
 
+// The helper's dialog with this caption, once it is there (ten seconds at most).
+HWND WaitForDialog(const wchar_t* caption) {
+    for (int i = 0; i < 500; ++i) {
+        if (HWND dialog = FindWindowW(L"#32770", caption)) {
+            return dialog;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 const std::vector<std::string> kDefaultBars = {"AddressBar 1", "FullScreen 0", "MenuBar 1",
                                                "StatusBar 1", "ToolBar 1"};
 
@@ -351,13 +362,7 @@ TEST_F(LumbrelTest, DecliningThePolicyPageMakesTheBrowserQuit) {
     std::string acceptText;
     std::string bodyText;
     std::thread user([&] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-            dialog = FindWindowW(L"#32770", L"Terms of use");
-            if (dialog == nullptr) {
-                Sleep(20);
-            }
-        }
+        HWND dialog = WaitForDialog(L"Terms of use");
         if (dialog == nullptr) {
             return;
         }
@@ -400,13 +405,7 @@ TEST_F(LumbrelTest, ARefusedNavigationShowsTheFilterMessageWithOneButton) {
         RECT client{};
     } seen;
     std::thread user([&] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-            dialog = FindWindowW(L"#32770", L"Not here");
-            if (dialog == nullptr) {
-                Sleep(20);
-            }
-        }
+        HWND dialog = WaitForDialog(L"Not here");
         if (dialog == nullptr) {
             return;
         }

@@ -1,5 +1,7 @@
 #include "tools/browse/browser_window.h"
 
+#include "platform/win32/navigate.h"
+
 namespace corvane::tools {
 
 HostedBrowser::HostedBrowser() {
@@ -35,13 +37,7 @@ HostedBrowser::~HostedBrowser() {
 }
 
 HRESULT HostedBrowser::Navigate(const std::wstring& url) {
-    VARIANT address;
-    VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = SysAllocString(url.c_str());
-    const HRESULT result = browser_->Navigate2(&address, nullptr, nullptr, nullptr, nullptr);
-    VariantClear(&address);
-    return result;
+    return platform::win32::NavigateTo(browser_.Get(), url);
 }
 
 }  // namespace corvane::tools

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/win32/com_object.h"
-#include "platform/win32/wide.h"
+#include "platform/win32/com_ptr.h"
 
 namespace corvane::tools {
 
@@ -41,13 +41,8 @@ class NavigationWatcher final : public platform::win32::ComObject<NavigationWatc
         if (id != DISPID_BEFORENAVIGATE2 || params == nullptr || params->cArgs != 7) {
             return S_OK;
         }
-        const VARIANT& url = params->rgvarg[5];
+        const std::string address = platform::win32::VariantText(params->rgvarg[5]);
         const VARIANT& cancel = params->rgvarg[0];
-        std::string address;
-        if (url.vt == (VT_VARIANT | VT_BYREF) && url.pvarVal != nullptr &&
-            url.pvarVal->vt == VT_BSTR && url.pvarVal->bstrVal != nullptr) {
-            address = platform::win32::Narrow(url.pvarVal->bstrVal);
-        }
         const bool cancelled = cancel.vt == (VT_BOOL | VT_BYREF) && cancel.pboolVal != nullptr &&
                                *cancel.pboolVal == VARIANT_TRUE;
         seen.emplace_back(address, cancelled);
