@@ -5,6 +5,7 @@
 #include <mshtml.h>
 // clang-format on
 
+#include "platform/win32/event_dispatch.h"
 #include "platform/win32/wide.h"
 
 namespace lumbrel::server {
@@ -44,31 +45,21 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
 // The browser's DWebBrowserEvents2 reach the helper through this separate dispatch object,
 // which QueryInterface on the helper never hands out. It holds the helper weakly: the helper
 // disconnects it before it goes.
-class BrowserEventSink final : public platform::win32::ComObject<BrowserEventSink, IDispatch> {
+class BrowserEventSink final
+    : public platform::win32::ComObject<BrowserEventSink, platform::win32::EventDispatch> {
   public:
     BrowserEventSink(platform::win32::ModuleCount& module, CLumbrelBHO& owner)
         : ComObject(&module), owner_(&owner) {}
 
     static std::span<const InterfaceEntry<BrowserEventSink>> InterfaceTable() {
         static const InterfaceEntry<BrowserEventSink> table[] = {
-            Entry<BrowserEventSink, IDispatch>(DIID_DWebBrowserEvents2),
-            Entry<BrowserEventSink, IDispatch>(IID_IDispatch)};
+            Entry<BrowserEventSink, platform::win32::EventDispatch>(DIID_DWebBrowserEvents2),
+            Entry<BrowserEventSink, platform::win32::EventDispatch>(IID_IDispatch)};
         return table;
     }
 
     void Orphan() { owner_ = nullptr; }
 
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count == nullptr) {
-            return E_POINTER;
-        }
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
         if (owner_ == nullptr || params == nullptr || params->rgvarg == nullptr) {

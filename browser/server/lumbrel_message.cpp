@@ -1,6 +1,5 @@
 #include "browser/server/lumbrel_message.h"
 
-#include "browser/server/browser_control_site.h"
 #include "browser/server/resource.h"
 #include "browser/server/server_context.h"
 #include "platform/win32/navigate.h"
@@ -28,14 +27,12 @@ void Place(HWND control, const ControlRect& rect) {
 
 CLumbrelMessage::CLumbrelMessage(HINSTANCE module) : module_(module) {}
 
-CLumbrelMessage::~CLumbrelMessage() {
-    CloseBrowser();
-}
+CLumbrelMessage::~CLumbrelMessage() = default;
 
 int CLumbrelMessage::DoModal(HWND owner) {
     const INT_PTR result = DialogBoxParamW(module_, MAKEINTRESOURCEW(IDD_LUMBRELMESSAGE), owner,
                                            DialogProc, reinterpret_cast<LPARAM>(this));
-    CloseBrowser();
+    browser_.Close();
     return result == kMessageAccepted || result == kMessageDeclined ? static_cast<int>(result)
                                                                     : kMessageNotCreated;
 }
@@ -104,33 +101,11 @@ void CLumbrelMessage::HostBrowser(HWND window) {
     RECT position{};
     GetWindowRect(placeholder, &position);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&position), 2);
-    if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                control_.PutVoid())) ||
-        !control_) {
-        return;
-    }
-    *site_.Put() = new BrowserControlSite(&Server().objects, window, position);
-    IOleClientSite* site = static_cast<IOleClientSite*>(site_.Get());
-    if (FAILED(control_->SetClientSite(site)) ||
-        FAILED(control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window, &position))) {
+    if (!browser_.Create(window, position, &Server().objects)) {
         return;
     }
     ShowWindow(placeholder, SW_HIDE);
-    browser_ = control_.As<IWebBrowser2>(IID_IWebBrowser2);
-    if (!browser_) {
-        return;
-    }
-    platform::win32::NavigateTo(browser_.Get(), Wide(fields.url));
-}
-
-void CLumbrelMessage::CloseBrowser() {
-    browser_.Reset();
-    if (control_) {
-        control_->Close(OLECLOSE_NOSAVE);
-        control_->SetClientSite(nullptr);
-        control_.Reset();
-    }
-    site_.Reset();
+    platform::win32::NavigateTo(browser_.Browser(), Wide(fields.url));
 }
 
 int LumbrelMessageDialogs::Show(const MessageRequest& request) {

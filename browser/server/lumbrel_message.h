@@ -9,11 +9,10 @@
 
 #include "browser/helper/lumbrel_helper.h"
 #include "browser/helper/message_request.h"
+#include "browser/server/browser_control.h"
 #include "platform/win32/com_ptr.h"
 
 namespace lumbrel::server {
-
-class BrowserControlSite;
 
 class CLumbrelMessage {
   public:
@@ -32,12 +31,9 @@ class CLumbrelMessage {
     void OnInitDialog(HWND window);
     void LayOut(HWND window);
     void HostBrowser(HWND window);
-    void CloseBrowser();
 
     HINSTANCE module_;
-    platform::win32::ComPtr<IOleObject> control_;
-    platform::win32::ComPtr<IWebBrowser2> browser_;
-    platform::win32::ComPtr<BrowserControlSite> site_;
+    BrowserControl browser_;  // the page; released when the dialog ends
 };
 
 // The helper's dialogs, owned by the calling thread's active window.

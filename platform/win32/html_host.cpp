@@ -11,6 +11,7 @@
 #include "platform/win32/browser_site.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/event_dispatch.h"
 #include "platform/win32/navigate.h"
 #include "platform/win32/wide.h"
 
@@ -24,7 +25,7 @@ HWND Hwnd(WindowHandle window) {
 
 // The sites the control calls back into. Reference counted by the control; it outlives the
 // host only until the control lets go, and forwards nothing once the host has detached.
-class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, IDispatch> {
+class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, EventDispatch> {
   public:
     BrowserSite(HWND window, HtmlEvents& events) : ComObject(nullptr), events_(&events) {
         PlaceIn(window, std::nullopt,
@@ -37,8 +38,8 @@ class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, IDispat
             Entry<BrowserSite, IOleInPlaceSite>(IID_IOleWindow),
             Entry<BrowserSite, IOleInPlaceSite>(IID_IOleInPlaceSite),
             Entry<BrowserSite, IDocHostUIHandler>(IID_IDocHostUIHandler),
-            Entry<BrowserSite, IDispatch>(IID_IDispatch),
-            Entry<BrowserSite, IDispatch>(DIID_DWebBrowserEvents2)};
+            Entry<BrowserSite, EventDispatch>(IID_IDispatch),
+            Entry<BrowserSite, EventDispatch>(DIID_DWebBrowserEvents2)};
         return table;
     }
 
@@ -63,14 +64,6 @@ class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, IDispat
         return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
     }
     // IDispatch: the browser's events.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
         if (events_ == nullptr) {

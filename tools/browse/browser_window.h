@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "browser/server/browser_control_site.h"
+#include "browser/server/browser_control.h"
 #include "platform/win32/com_ptr.h"
 
 namespace corvane::tools {
@@ -22,7 +22,7 @@ class HostedBrowser {
     HostedBrowser& operator=(const HostedBrowser&) = delete;
 
     // Null when the control could not be made or placed.
-    IWebBrowser2* Browser() const { return browser_.Get(); }
+    IWebBrowser2* Browser() const { return control_.Browser(); }
     HRESULT Navigate(const std::wstring& url);
     // Handles this thread's messages until `done` holds or about ten seconds have passed.
     template <class Done>
@@ -40,9 +40,7 @@ class HostedBrowser {
 
   private:
     HWND window_ = nullptr;
-    platform::win32::ComPtr<IOleObject> control_;
-    platform::win32::ComPtr<lumbrel::server::BrowserControlSite> site_;
-    platform::win32::ComPtr<IWebBrowser2> browser_;
+    lumbrel::server::BrowserControl control_;
 };
 
 }  // namespace corvane::tools

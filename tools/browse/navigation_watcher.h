@@ -14,28 +14,25 @@
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/event_dispatch.h"
 
 namespace corvane::tools {
 
-class NavigationWatcher final : public platform::win32::ComObject<NavigationWatcher, IDispatch> {
+class NavigationWatcher final
+    : public platform::win32::ComObject<NavigationWatcher, platform::win32::EventDispatch> {
   public:
     NavigationWatcher() : ComObject(nullptr) {}
     static std::span<const platform::win32::InterfaceEntry<NavigationWatcher>> InterfaceTable() {
         using platform::win32::Entry;
         static const platform::win32::InterfaceEntry<NavigationWatcher> table[] = {
-            Entry<NavigationWatcher, IDispatch>(IID_IDispatch),
-            Entry<NavigationWatcher, IDispatch>(DIID_DWebBrowserEvents2)};
+            Entry<NavigationWatcher, platform::win32::EventDispatch>(IID_IDispatch),
+            Entry<NavigationWatcher, platform::win32::EventDispatch>(DIID_DWebBrowserEvents2)};
         return table;
     }
 
     // Each navigation's address and whether it was cancelled, in order.
     std::vector<std::pair<std::string, bool>> seen;
 
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
         if (id != DISPID_BEFORENAVIGATE2 || params == nullptr || params->cArgs != 7) {
