@@ -284,10 +284,7 @@ TEST_F(LumbrelTest, ATestBrowserGetsItsBarsAndOnlyItsOwnRefusedNavigationsCancel
 TEST_F(LumbrelTest, SitesThatAreNoBrowserAndRepeatedSitesLeaveTheHelperSound) {
     auto helper = NewHelper();
     EXPECT_EQ(helper->SetSite(nullptr), S_OK);  // before any attach
-    ComPtr<TestBrowser> notABrowserOwner;
-    *notABrowserOwner.Put() = new TestBrowser();
     // An object without IWebBrowser2: kept as the site, nothing attached.
-    IUnknown* container = static_cast<IConnectionPointContainer*>(notABrowserOwner.Get());
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(CoGetClassObject(kClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                factory.PutVoid()),
@@ -295,7 +292,6 @@ TEST_F(LumbrelTest, SitesThatAreNoBrowserAndRepeatedSitesLeaveTheHelperSound) {
     EXPECT_EQ(helper->SetSite(factory.Get()), S_OK);
     ComPtr<IUnknown> site;
     EXPECT_EQ(helper->GetSite(IID_IClassFactory, site.PutVoid()), S_OK);
-    (void)container;
 
     // Two browsers one after the other without a detach in between: the first is let go.
     ComPtr<TestBrowser> first;

@@ -142,10 +142,13 @@ TEST_F(LumbrelHelperTest, OnlyTheFirstOpenWindowGetsThePolicyPageAndTheBars) {
 }
 
 TEST_F(LumbrelHelperTest, AttachingTwiceCountsTheWindowOnceAndDetachNeverGoesBelowZero) {
+    SetFlag("FilterOnlyHTTP", 1);
+    SetFlag("FilterShow", 0);
     auto helper = NewHelper();
     RecordingBrowser a;
     RecordingBrowser b;
     helper->Attach(a);
+    EXPECT_TRUE(helper->OnBeforeNavigate("ftp://x/"));
     helper->Attach(b);
     EXPECT_EQ(count.load(), 1);
     EXPECT_EQ(b.calls, kDefaultBars);  // it was again the only window
