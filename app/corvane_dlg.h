@@ -9,6 +9,7 @@
 #include "common/lumbrel_values.h"
 #include "framework/html_dialog.h"
 #include "policies/policy_values.h"
+#include "session/session_timers.h"
 #include "session/session_values.h"
 
 namespace corvane {
@@ -87,10 +88,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     AutoRestartSettings autoRestart;
     TimerSettings timers;
     // The countdowns of the session timers.
-    int activityRunning = 0;
-    int inactivityRunning = 0;
-    int activityLeft = 0;
-    int inactivityLeft = 0;
+    SessionCounters counters;
 
   protected:
     bool OnInitDialog() override;

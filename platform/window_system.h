@@ -119,6 +119,8 @@ class WindowSystem {
     virtual bool SetWindowText(WindowHandle window, std::string_view text) = 0;
     virtual std::string GetClassName(WindowHandle window) const = 0;
     virtual uint32_t GetWindowProcessId(WindowHandle window) const = 0;
+    // GetWindow(GW_OWNER): null for a window nobody owns.
+    virtual WindowHandle GetOwner(WindowHandle window) const = 0;
 
     // Search. An empty optional matches any class or title.
     virtual WindowHandle FindWindow(const std::optional<std::string>& className,

@@ -2,6 +2,7 @@
 #include "app/corvane_dlg.h"
 #include "app/setting_bindings.h"
 #include "session/auto_logon.h"
+#include "session/session_timers.h"
 
 namespace corvane {
 
@@ -50,9 +51,7 @@ void CCorvaneDlg::OnRemoveAutoLogon() {
 }
 
 void CCorvaneDlg::OnUserActivity() {
-    activityRunning = 1;
-    inactivityRunning = 1;
-    inactivityLeft = static_cast<int>(timers.inactivityTime);
+    OnActivity(timers, counters);
 }
 
 }  // namespace corvane

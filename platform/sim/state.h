@@ -192,6 +192,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool SetWindowText(platform::WindowHandle window, std::string_view text) override;
     std::string GetClassName(platform::WindowHandle window) const override;
     uint32_t GetWindowProcessId(platform::WindowHandle window) const override;
+    platform::WindowHandle GetOwner(platform::WindowHandle window) const override;
     platform::WindowHandle FindWindow(const std::optional<std::string>& className,
                                       const std::optional<std::string>& title) const override;
     platform::WindowHandle FindWindowEx(platform::WindowHandle parent, platform::WindowHandle after,

@@ -223,6 +223,11 @@ std::string SimWindowSystem::GetClassName(WindowHandle handle) const {
     return window ? window->className : std::string();
 }
 
+WindowHandle SimWindowSystem::GetOwner(WindowHandle handle) const {
+    const Window* window = state_.FindWindow(handle);
+    return window ? window->owner : WindowHandle::Null;
+}
+
 uint32_t SimWindowSystem::GetWindowProcessId(WindowHandle handle) const {
     const Window* window = state_.FindWindow(handle);
     return window ? window->thread->process->id : 0;

@@ -170,6 +170,10 @@ std::string Win32WindowSystem::GetClassName(WindowHandle window) const {
     return Narrow(std::wstring_view(name, static_cast<size_t>(length)));
 }
 
+WindowHandle Win32WindowSystem::GetOwner(WindowHandle window) const {
+    return Handle(GetWindow(Hwnd(window), GW_OWNER));
+}
+
 uint32_t Win32WindowSystem::GetWindowProcessId(WindowHandle window) const {
     DWORD processId = 0;
     GetWindowThreadProcessId(Hwnd(window), &processId);

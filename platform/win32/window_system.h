@@ -24,6 +24,7 @@ class Win32WindowSystem final : public WindowSystem {
     bool SetWindowText(WindowHandle window, std::string_view text) override;
     std::string GetClassName(WindowHandle window) const override;
     uint32_t GetWindowProcessId(WindowHandle window) const override;
+    WindowHandle GetOwner(WindowHandle window) const override;
     WindowHandle FindWindow(const std::optional<std::string>& className,
                             const std::optional<std::string>& title) const override;
     WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after,
