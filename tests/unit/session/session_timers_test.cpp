@@ -7,6 +7,7 @@
 #include "platform/constants.h"
 #include "platform/sim/world.h"
 #include "session/session_timers.h"
+#include "session/timer_window_layout.h"
 
 namespace corvane {
 namespace {
@@ -189,6 +190,35 @@ TEST(CloseApplicationWindows, OnlyVisibleUnownedTitledWindowsOfOthersAreAskedToC
     std::vector<platform::WindowHandle> expected = {browser, corvaneLike};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(recorder.closed, expected);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(TimerWindowLayout, TimesReadAsMinutesAndSecondsWithLeadingZeros) {
+    EXPECT_EQ(TimerText(0), "00:00");
+    EXPECT_EQ(TimerText(59), "00:59");
+    EXPECT_EQ(TimerText(60), "01:00");
+    EXPECT_EQ(TimerText(3600), "60:00");
+    EXPECT_EQ(TimerText(6000), "100:00");
+    EXPECT_EQ(TimerText(-61), "-01:-01");  // a counter taken below zero keeps counting visibly
+}
+
+TEST(TimerWindowLayout, TheWindowGoesToTheBottomRightUnlessPlaced) {
+    const ScreenRect workArea{0, 0, 1024, 738};
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {}), (ScreenRect{904, 673, 1024, 738}));
+    // A given left edge stays; the top still comes from the work area.
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {10, 0, 0, 0}), (ScreenRect{10, 673, 130, 738}));
+    // A given size is used for the corner as well.
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {0, 0, 200, 100}),
+              (ScreenRect{824, 638, 1024, 738}));
+    // A work area that does not start at 0,0 (a taskbar on the left or at the top): the rule
+    // subtracts its left and top, as the program always has.
+    EXPECT_EQ(PlaceTimerWindow({100, 30, 1024, 768}, 120, 65, {}),
+              (ScreenRect{804, 673, 924, 738}));
 }
 
 }  // namespace
