@@ -12,7 +12,10 @@ namespace corvane {
 namespace mb = platform::mb;
 
 CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
-    : HtmlDialog(app, IDD_CORVANE_DIALOG, IDR_HTML_LOADING), mainIcon(IDR_MAINFRAME), theApp_(app) {
+    : HtmlDialog(app, IDD_CORVANE_DIALOG, IDR_HTML_LOADING),
+      mainIcon(IDR_MAINFRAME),
+      timerWindow(app),
+      theApp_(app) {
     MapClick("ButtonOK", [this] { OnOK(); });
     MapClick("ButtonCancel", [this] { OnCancel(); });
     MapClick("ButtonApply", [this] { OnApply(); });

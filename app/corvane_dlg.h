@@ -11,6 +11,7 @@
 #include "policies/policy_values.h"
 #include "session/session_timers.h"
 #include "session/session_values.h"
+#include "session/timer_dlg.h"
 
 namespace corvane {
 
@@ -40,6 +41,11 @@ class CCorvaneDlg : public framework::HtmlDialog {
     int RemovePolicies();
     // Writes or removes the system's automatic logon, as the switch says.
     void ApplyAutoLogon();
+    // User mode's one-second tick, the session counters and the timer window.
+    void StartSessionServices();
+    void OnSessionTimer(std::uintptr_t id);
+    // One modal message page without a parent; its end code.
+    int ShowMessagePage(const std::string& url);
 
     // Redraws the feature switches of the page from the fields.
     void RenderToggleButtons();
@@ -87,8 +93,9 @@ class CCorvaneDlg : public framework::HtmlDialog {
     AutoLogonSettings autoLogon;
     AutoRestartSettings autoRestart;
     TimerSettings timers;
-    // The countdowns of the session timers.
+    // The countdowns of the session timers, and their window.
     SessionCounters counters;
+    CTimerDlg timerWindow;
 
   protected:
     bool OnInitDialog() override;
@@ -99,6 +106,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnWindowPosChanging(platform::WindowPos& pos) override;
     bool OnQueryEndSession() override;
     void OnDestroy() override;
+    void OnTimer(std::uintptr_t id) override { OnSessionTimer(id); }
     std::optional<std::intptr_t> OnMessage(uint32_t message, std::uintptr_t wParam,
                                            std::intptr_t lParam) override;
 

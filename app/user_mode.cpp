@@ -19,6 +19,7 @@ void CCorvaneDlg::EnterUserMode() {
     ApplyPolicies();
     ApplyAutoLogon();
     AddTrayIcon();
+    StartSessionServices();
 }
 
 void CCorvaneDlg::AddTrayIcon() {
@@ -154,6 +155,7 @@ void CCorvaneDlg::OnDestroy() {
     if (timerId != 0) {
         system.windows.KillTimer(Handle(), timerId);
     }
+    timerWindow.DestroyWindow();
     RemoveTrayIcon();
 }
 

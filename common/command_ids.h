@@ -26,5 +26,7 @@ inline constexpr uint32_t WM_APP_OVERRIDE = platform::wm::kApp + 0x0A;
 inline constexpr uint32_t WM_APP_ACTIVITY = platform::wm::kApp + 0x14;
 inline constexpr uint32_t WM_TRAY_NOTIFY = 10012;
 inline constexpr uint32_t TRAY_ICON_ID = 10011;
+// The one-second timer of the session services.
+inline constexpr std::uintptr_t TIMER_ID_SECOND = 1001;
 
 }  // namespace corvane

@@ -26,6 +26,20 @@ struct Message {
     int32_t y = 0;
 };
 
+// A rectangle in pixels, laid out as RECT.
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t Width() const { return right - left; }
+    int32_t Height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// SetWindowPos's place that keeps a window above all others.
+inline constexpr WindowHandle kTopMost = static_cast<WindowHandle>(~std::uintptr_t{0});
+
 // Laid out as WINDOWPOS: WM_WINDOWPOSCHANGING's lParam points at one.
 struct WindowPos {
     WindowHandle window;
@@ -119,6 +133,10 @@ class WindowSystem {
     virtual bool SetWindowText(WindowHandle window, std::string_view text) = 0;
     virtual std::string GetClassName(WindowHandle window) const = 0;
     virtual uint32_t GetWindowProcessId(WindowHandle window) const = 0;
+    // GetWindowRect, in screen pixels; no value for a window that is not there.
+    virtual std::optional<Rect> GetWindowRect(WindowHandle window) const = 0;
+    // The primary screen's work area (SystemParametersInfo SPI_GETWORKAREA).
+    virtual Rect GetWorkArea() const = 0;
     // GetWindow(GW_OWNER): null for a window nobody owns.
     virtual WindowHandle GetOwner(WindowHandle window) const = 0;
 

@@ -4,8 +4,8 @@
 
 namespace corvane {
 
-ScreenRect PlaceTimerWindow(const ScreenRect& workArea, int templateWidth, int templateHeight,
-                            TimerWindowGeometry geometry) {
+platform::Rect PlaceTimerWindow(const platform::Rect& workArea, int templateWidth,
+                                int templateHeight, TimerWindowGeometry geometry) {
     if (geometry.height == 0) {
         geometry.height = templateHeight;
     }

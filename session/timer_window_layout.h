@@ -4,15 +4,9 @@
 
 #include <string>
 
-namespace corvane {
+#include "platform/window_system.h"
 
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const ScreenRect&) const = default;
-};
+namespace corvane {
 
 // The administrator's geometry; 0 means automatic (position) or the template's (size).
 struct TimerWindowGeometry {
@@ -24,8 +18,8 @@ struct TimerWindowGeometry {
 
 // The window's place: the template's size where none is given, and the bottom-right corner of
 // the work area for an edge that is not given.
-ScreenRect PlaceTimerWindow(const ScreenRect& workArea, int templateWidth, int templateHeight,
-                            TimerWindowGeometry geometry);
+platform::Rect PlaceTimerWindow(const platform::Rect& workArea, int templateWidth,
+                                int templateHeight, TimerWindowGeometry geometry);
 
 // Minutes and seconds, each at least two digits ("%0.2d:%0.2d"), minutes as many as needed;
 // both parts truncated towards zero, so a negative count keeps its sign in each part.

@@ -136,6 +136,7 @@ const std::map<std::string, uint32_t>& StyleNames() {
         {"WS_VISIBLE", platform::ws::kVisible},
         {"WS_POPUP", platform::ws::kPopup},
         {"WS_CAPTION", platform::ws::kCaption},
+        {"WS_BORDER", 0x00800000},
         {"WS_SYSMENU", platform::ws::kSysMenu},
         {"WS_MINIMIZEBOX", platform::ws::kMinimizeBox},
         {"WS_CHILD", platform::ws::kChild},

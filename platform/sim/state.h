@@ -35,6 +35,8 @@ struct Window {
     platform::WindowHandler* handler;
     uint32_t iconId = 0;
     std::vector<std::pair<uint32_t, std::string>> systemMenu;  // 0 for a separator
+    platform::Rect rect{};
+    bool topmost = false;
 };
 
 struct Timer {
@@ -144,6 +146,8 @@ struct World::State {
     std::vector<std::pair<std::string, LibraryExports>> libraries;
     std::deque<std::optional<std::string>> openFileAnswers;
     std::vector<OpenFileRecord> openFileDialogs;
+    // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
+    platform::Rect workArea{0, 0, 1024, 738};
     uint32_t nextWindow = 0x20000;
     uint32_t nextProcessId = 0x100;
     uint32_t nextThreadId = 1;
@@ -193,6 +197,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     std::string GetClassName(platform::WindowHandle window) const override;
     uint32_t GetWindowProcessId(platform::WindowHandle window) const override;
     platform::WindowHandle GetOwner(platform::WindowHandle window) const override;
+    std::optional<platform::Rect> GetWindowRect(platform::WindowHandle window) const override;
+    platform::Rect GetWorkArea() const override;
     platform::WindowHandle FindWindow(const std::optional<std::string>& className,
                                       const std::optional<std::string>& title) const override;
     platform::WindowHandle FindWindowEx(platform::WindowHandle parent, platform::WindowHandle after,

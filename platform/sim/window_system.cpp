@@ -79,6 +79,8 @@ WindowHandle SimWindowSystem::CreateDialog(uint32_t templateId, WindowHandle own
         return handle;
     }
     if (Window* w = state_.FindWindow(handle)) {
+        // Dialog units in pixels for the 8-point system font: 6 x 13 pixels a character.
+        w->rect = {0, 0, dialog->width * 3 / 2, dialog->height * 13 / 8};
         Send(*w, wm::kInitDialog, 0, 0);
     }
     if ((dialog->style & platform::ws::kVisible) && state_.FindWindow(handle)) {
@@ -195,11 +197,22 @@ bool SimWindowSystem::EnableWindow(WindowHandle handle, bool enable) {
     return wasDisabled;
 }
 
-bool SimWindowSystem::SetWindowPos(WindowHandle handle, WindowHandle, int, int, int, int,
-                                   uint32_t flags) {
+bool SimWindowSystem::SetWindowPos(WindowHandle handle, WindowHandle insertAfter, int x, int y,
+                                   int cx, int cy, uint32_t flags) {
     Window* window = state_.FindWindow(handle);
     if (!window) {
         return Fail(platform::error::kInvalidWindowHandle);
+    }
+    platform::Rect& rect = window->rect;
+    if ((flags & platform::swp::kNoMove) == 0) {
+        rect = {x, y, x + rect.Width(), y + rect.Height()};
+    }
+    if ((flags & platform::swp::kNoSize) == 0) {
+        rect.right = rect.left + cx;
+        rect.bottom = rect.top + cy;
+    }
+    if ((flags & platform::swp::kNoZOrder) == 0 && insertAfter == platform::kTopMost) {
+        window->topmost = true;
     }
     return ChangeVisibility(*window, flags);
 }
@@ -221,6 +234,15 @@ bool SimWindowSystem::SetWindowText(WindowHandle handle, std::string_view text) 
 std::string SimWindowSystem::GetClassName(WindowHandle handle) const {
     const Window* window = state_.FindWindow(handle);
     return window ? window->className : std::string();
+}
+
+std::optional<platform::Rect> SimWindowSystem::GetWindowRect(WindowHandle handle) const {
+    const Window* window = state_.FindWindow(handle);
+    return window ? std::optional<platform::Rect>(window->rect) : std::nullopt;
+}
+
+platform::Rect SimWindowSystem::GetWorkArea() const {
+    return state_.workArea;
 }
 
 WindowHandle SimWindowSystem::GetOwner(WindowHandle handle) const {

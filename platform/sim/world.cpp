@@ -227,6 +227,15 @@ void World::PressKey(uint16_t virtualKey, bool up, bool extended) {
     static_cast<SimWindowSystem&>(Driver().windows).KeyInput(virtualKey, up, extended, false);
 }
 
+void World::SetWorkArea(const platform::Rect& area) {
+    state_->workArea = area;
+}
+
+bool World::IsTopMost(platform::WindowHandle window) const {
+    const Window* w = state_->FindWindow(window);
+    return w != nullptr && w->topmost;
+}
+
 SimRegistry& World::Registry() {
     return state_->registry;
 }

@@ -98,6 +98,11 @@ class World {
     // program's SendInput carries, on the driver's thread.
     void PressKey(uint16_t virtualKey, bool up, bool extended);
 
+    // The primary screen's work area.
+    void SetWorkArea(const platform::Rect& area);
+    // Whether SetWindowPos put the window above all others.
+    bool IsTopMost(platform::WindowHandle window) const;
+
     // The virtual clock, in milliseconds.
     uint64_t Now() const;
     // The driver waits this long; the other processes run meanwhile.

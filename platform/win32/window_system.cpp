@@ -170,6 +170,20 @@ std::string Win32WindowSystem::GetClassName(WindowHandle window) const {
     return Narrow(std::wstring_view(name, static_cast<size_t>(length)));
 }
 
+std::optional<Rect> Win32WindowSystem::GetWindowRect(WindowHandle window) const {
+    RECT rect{};
+    if (!::GetWindowRect(Hwnd(window), &rect)) {
+        return std::nullopt;
+    }
+    return Rect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+Rect Win32WindowSystem::GetWorkArea() const {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return Rect{area.left, area.top, area.right, area.bottom};
+}
+
 WindowHandle Win32WindowSystem::GetOwner(WindowHandle window) const {
     return Handle(GetWindow(Hwnd(window), GW_OWNER));
 }

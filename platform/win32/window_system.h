@@ -25,6 +25,8 @@ class Win32WindowSystem final : public WindowSystem {
     std::string GetClassName(WindowHandle window) const override;
     uint32_t GetWindowProcessId(WindowHandle window) const override;
     WindowHandle GetOwner(WindowHandle window) const override;
+    std::optional<Rect> GetWindowRect(WindowHandle window) const override;
+    Rect GetWorkArea() const override;
     WindowHandle FindWindow(const std::optional<std::string>& className,
                             const std::optional<std::string>& title) const override;
     WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after,

@@ -208,17 +208,17 @@ TEST(TimerWindowLayout, TimesReadAsMinutesAndSecondsWithLeadingZeros) {
 }
 
 TEST(TimerWindowLayout, TheWindowGoesToTheBottomRightUnlessPlaced) {
-    const ScreenRect workArea{0, 0, 1024, 738};
-    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {}), (ScreenRect{904, 673, 1024, 738}));
+    const platform::Rect workArea{0, 0, 1024, 738};
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {}), (platform::Rect{904, 673, 1024, 738}));
     // A given left edge stays; the top still comes from the work area.
-    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {10, 0, 0, 0}), (ScreenRect{10, 673, 130, 738}));
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {10, 0, 0, 0}), (platform::Rect{10, 673, 130, 738}));
     // A given size is used for the corner as well.
     EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {0, 0, 200, 100}),
-              (ScreenRect{824, 638, 1024, 738}));
+              (platform::Rect{824, 638, 1024, 738}));
     // A work area that does not start at 0,0 (a taskbar on the left or at the top): the rule
     // subtracts its left and top, as the program always has.
     EXPECT_EQ(PlaceTimerWindow({100, 30, 1024, 768}, 120, 65, {}),
-              (ScreenRect{804, 673, 924, 738}));
+              (platform::Rect{804, 673, 924, 738}));
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+// User mode's one-second tick: the session timers on the main window, their pages and the
+// timer window.
+#include "app/corvane_dlg.h"
+#include "common/command_ids.h"
+#include "session/session_timers.h"
+#include "session/timer_dlg.h"
+
+namespace corvane {
+
+namespace {
+
+// What a tick asks of the windows, carried out by the main window.
+class MainWindowSession final : public SessionWindows {
+  public:
+    MainWindowSession(CCorvaneDlg& dialog, platform::WindowSystem& windows)
+        : dialog_(dialog), windows_(windows) {}
+    void ShowActivity(int seconds) override { dialog_.timerWindow.ShowActivity(seconds); }
+    void ShowInactivity(int seconds) override { dialog_.timerWindow.ShowInactivity(seconds); }
+    int ShowMessagePage(const std::string& url) override { return dialog_.ShowMessagePage(url); }
+    void CloseApplicationWindows() override { corvane::CloseApplicationWindows(windows_); }
+
+  private:
+    CCorvaneDlg& dialog_;
+    platform::WindowSystem& windows_;
+};
+
+}  // namespace
+
+void CCorvaneDlg::StartSessionServices() {
+    if (enableTimers == 0 && enableAutoRestart == 0) {
+        return;
+    }
+    StartCounters(timers, counters);
+    timerId = system.windows.SetTimer(Handle(), TIMER_ID_SECOND, 1000);
+    if (timers.showTimerDialog != 0) {
+        timerWindow.pageUrl = timers.timerDialogURL;
+        timerWindow.windowLeft = static_cast<int>(timers.timerDialogLeft);
+        timerWindow.windowTop = static_cast<int>(timers.timerDialogTop);
+        timerWindow.windowWidth = static_cast<int>(timers.timerDialogWidth);
+        timerWindow.windowHeight = static_cast<int>(timers.timerDialogHeight);
+        timerWindow.Create(Handle());  // hidden until its first update
+    }
+}
+
+// The tick's own timer is off while it runs, so a page it opens never overlaps the next tick.
+void CCorvaneDlg::OnSessionTimer(std::uintptr_t id) {
+    if (id != timerId) {
+        return;
+    }
+    system.windows.KillTimer(Handle(), timerId);
+    if (enableTimers != 0) {
+        MainWindowSession windows(*this, system.windows);
+        SessionTick(timers, counters, windows, system.windows.IsWindow(timerWindow.Handle()));
+    }
+    timerId = system.windows.SetTimer(Handle(), TIMER_ID_SECOND, 1000);
+}
+
+int CCorvaneDlg::ShowMessagePage(const std::string& url) {
+    CMessageDlg page(app);
+    page.pageUrl = url;
+    return static_cast<int>(page.DoModal(platform::WindowHandle::Null));
+}
+
+}  // namespace corvane

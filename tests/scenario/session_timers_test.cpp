@@ -1,0 +1,125 @@
+// The session timers in user mode on the sim: the timer window in its corner counting down, the
+// final page, and the application windows asked to close when the session ends.
+#include <algorithm>
+
+#include "common/settings_store.h"
+#include "tests/scenario/corvane_world.h"
+
+namespace corvane::scenario {
+namespace {
+
+using platform::Hive;
+using platform::WindowHandle;
+
+class CloseRecorder final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle window, uint32_t message,
+                                                 std::uintptr_t, std::intptr_t) override {
+        if (message == platform::wm::kClose) {
+            closed.push_back(window);
+            return 0;
+        }
+        return std::nullopt;
+    }
+    std::vector<WindowHandle> closed;
+};
+
+class SessionTimers : public CorvaneWorld {
+  protected:
+    void SetUp() override {
+        SetNumber(kSettingsRoot, "EnableTimers", 1);
+        const std::string timers = std::string(kSettingsRoot) + "\\Timers";
+        SetNumber(timers, "StartActivityOnOpen", 1);
+        SetNumber(timers, "ActivityTime", 3);
+        SetText(timers, "ActivityDialogURL", "C:\\Kiosk\\end.htm");
+        world.Files().Put("C:\\Kiosk\\end.htm",
+                          "<html><head><title>Time is up</title></head><body>"
+                          "<button id=\"ButtonOK\">OK</button></body></html>");
+    }
+    void SetNumber(const std::string& path, const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, path, key), 0);
+        SetDWordValue(*key, name, value);
+    }
+    void SetText(const std::string& path, const char* name, const std::string& value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, path, key), 0);
+        SetStringValue(*key, name, value);
+    }
+    // The kiosk's window owned by its main window: the timer window.
+    std::optional<sim::WindowInfo> TimerWindow(const platform::Process& kiosk) {
+        const auto main = WindowOf(kiosk);
+        for (const sim::WindowInfo& info : world.Windows()) {
+            if (main && info.processId == kiosk.Id() && info.owner == main->handle) {
+                return info;
+            }
+        }
+        return std::nullopt;
+    }
+    std::string ActivityShown(const platform::Process& kiosk) {
+        const auto timer = TimerWindow(kiosk);
+        sim::SimHtmlHost* page = timer ? world.Page(timer->handle) : nullptr;
+        return page ? page->Value("activity").value_or("?") : "no page";
+    }
+    void Pump() {
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+    }
+};
+
+TEST_F(SessionTimers, TheSessionCountsDownInTheCornerAndItsEndClosesTheApplications) {
+    CloseRecorder recorder;
+    const auto make = [&](const char* title, uint32_t style, WindowHandle owner) {
+        return sys.windows.CreateWindow({"KioskApp", title, style, owner}, &recorder);
+    };
+    const uint32_t visible = platform::ws::kVisible;
+    const WindowHandle browser = make("Kiosk browser", visible, WindowHandle::Null);
+    make("", visible, WindowHandle::Null);
+    make("Hidden helper", 0, WindowHandle::Null);
+    make("Owned palette", visible, browser);
+
+    auto kiosk = Start("/user");
+    const auto timer = TimerWindow(*kiosk);
+    ASSERT_TRUE(timer.has_value());
+    EXPECT_FALSE(timer->visible);  // hidden until its first update
+    world.RunFor(1000);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(timer->handle));
+    EXPECT_TRUE(world.IsTopMost(timer->handle));
+    // 80 x 40 dialog units are 120 x 65 pixels, in the corner of a 1024 x 738 work area.
+    EXPECT_EQ(sys.windows.GetWindowRect(timer->handle), (platform::Rect{904, 673, 1024, 738}));
+    EXPECT_EQ(ActivityShown(*kiosk), "00:03");
+    world.RunFor(1000);
+    EXPECT_EQ(ActivityShown(*kiosk), "00:02");
+    world.RunFor(1000);  // 00:01, then 00:00 and the final page
+    sim::SimHtmlHost* end = PageOf(*kiosk, "Time is up");
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(ActivityShown(*kiosk), "00:00");
+    Pump();
+    EXPECT_TRUE(recorder.closed.empty());  // not before the page is closed
+    world.RunFor(5000);
+    EXPECT_EQ(ActivityShown(*kiosk), "00:00");  // no tick while the page is open
+
+    end->Click("ButtonOK");
+    world.RunFor(50);
+    Pump();
+    EXPECT_EQ(recorder.closed, std::vector<WindowHandle>{browser});
+    world.RunFor(1000);
+    EXPECT_EQ(ActivityShown(*kiosk), "00:03");  // the next session starts at once
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
+TEST_F(SessionTimers, BothSwitchesOffSetNoTickAndNoTimerWindow) {
+    SetNumber(kSettingsRoot, "EnableTimers", 0);
+    auto kiosk = Start("/user");
+    world.RunFor(5000);
+    EXPECT_FALSE(TimerWindow(*kiosk).has_value());
+    EXPECT_EQ(PageOf(*kiosk, "Time is up"), nullptr);
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
+}  // namespace
+}  // namespace corvane::scenario
