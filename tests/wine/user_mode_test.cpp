@@ -175,5 +175,79 @@ TEST_F(UserModeUnderWine, TheExitCommandRemovesThePoliciesAndTheIcon) {
     EXPECT_EQ(TrayRecord(), std::nullopt);
 }
 
+// The recorder of the application windows the session's end is to close or leave.
+class CloseRecorder final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(platform::WindowHandle window, uint32_t message,
+                                                 std::uintptr_t, std::intptr_t) override {
+        if (message == platform::wm::kClose) {
+            closed.push_back(window);
+            return 0;
+        }
+        return std::nullopt;
+    }
+    std::vector<platform::WindowHandle> closed;
+};
+
+TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
+    SetRoot("EnableTimers", 1);
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
+                                 std::string(kSettingsRoot) + "\\Timers", key),
+                  0);
+        SetDWordValue(*key, "StartActivityOnOpen", 1);
+        SetDWordValue(*key, "ActivityTime", 2);
+        SetDWordValue(*key, "ShowTimerDialog", 1);
+    }
+    CloseRecorder recorder;
+    const auto make = [&](const char* title, uint32_t style, platform::WindowHandle owner) {
+        return sys.windows.CreateWindow({"CorvaneTestApp", title, style, owner}, &recorder);
+    };
+    const uint32_t visible = platform::ws::kVisible;
+    const platform::WindowHandle browser = make("Kiosk browser", visible, {});
+    make("", visible, {});
+    make("Hidden helper", 0, {});
+    make("Owned palette", visible, browser);
+    const auto pump = [&] {
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+        sys.processes.Sleep(20);
+    };
+
+    const platform::WindowHandle main = StartUserMode();
+    ASSERT_NE(main, platform::WindowHandle::Null);
+    // The final page: a dialog of Corvane's captioned "Dialog" (no page loads under Wine).
+    const platform::WindowHandle page =
+        wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
+    ASSERT_NE(page, platform::WindowHandle::Null);
+    EXPECT_TRUE(recorder.closed.empty());  // nothing before the page is closed
+
+    // The timer window showed the count: owned by the main window, in the work area's corner.
+    platform::WindowHandle timer = platform::WindowHandle::Null;
+    for (const platform::WindowHandle window : sys.windows.EnumTopLevelWindows()) {
+        if (sys.windows.GetOwner(window) == main && window != page) {
+            timer = window;
+        }
+    }
+    ASSERT_NE(timer, platform::WindowHandle::Null);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(timer));
+    const platform::Rect area = sys.windows.GetWorkArea();
+    const auto rect = sys.windows.GetWindowRect(timer);
+    ASSERT_TRUE(rect.has_value());
+    EXPECT_EQ(rect->right, area.right - area.left);
+    EXPECT_EQ(rect->bottom, area.bottom - area.top);
+
+    sys.windows.PostMessage(page, platform::wm::kClose, 0, 0);  // the close box
+    for (int i = 0; i < 500 && recorder.closed.empty(); ++i) {
+        pump();
+    }
+    pump();
+    EXPECT_EQ(recorder.closed, std::vector<platform::WindowHandle>{browser});
+    Quit();
+}
+
 }  // namespace
 }  // namespace corvane::wine
