@@ -9,6 +9,7 @@
 #include "common/lumbrel_values.h"
 #include "framework/html_dialog.h"
 #include "policies/policy_values.h"
+#include "session/auto_restart.h"
 #include "session/session_timers.h"
 #include "session/session_values.h"
 #include "session/timer_dlg.h"
@@ -96,6 +97,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     // The countdowns of the session timers, and their window.
     SessionCounters counters;
     CTimerDlg timerWindow;
+    // The programs kept running.
+    AutoRestartState restart;
 
   protected:
     bool OnInitDialog() override;

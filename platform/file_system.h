@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +21,9 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // Opens an existing file to read, letting others read it too but not write it.
     virtual long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) = 0;
+    // FindFirstFileW / FindNextFileW: the names (without folder) the pattern finds, in the
+    // search's order; empty when nothing is found or the folder is not there.
+    virtual std::vector<std::string> FindFiles(std::string_view pattern) = 0;
     // The system's own description of an error code, such as "Access is denied.".
     virtual std::string DescribeError(long error) const = 0;
 };

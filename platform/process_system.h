@@ -28,6 +28,14 @@ class Process {
     // The exit code once the process has ended within `timeoutMs`; no value otherwise.
     virtual std::optional<uint32_t> WaitForExit(uint32_t timeoutMs) = 0;
     virtual bool Terminate(uint32_t exitCode) = 0;
+    // WaitForInputIdle: true once the program waits for input, false after `timeoutMs`.
+    virtual bool WaitForInputIdle(uint32_t timeoutMs) = 0;
+};
+
+// A shortcut's target as the shell's link object reads it.
+struct ShortcutTarget {
+    std::string path;
+    std::string arguments;
 };
 
 // What calling an exported function of a library by name came to.
@@ -59,6 +67,12 @@ class ProcessSystem {
                                        int showCommand) = 0;
 
     virtual void Sleep(uint32_t ms) = 0;
+
+    // OpenProcess with PROCESS_ALL_ACCESS, then TerminateProcess; false when it cannot be opened.
+    virtual bool TerminateProcessById(uint32_t processId, uint32_t exitCode) = 0;
+    // The shell's link object: Load, Resolve without a window, GetPath (raw) and GetArguments,
+    // each through 260 units; no value when a step fails.
+    virtual std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) = 0;
 
     // Loads a library by file name with the system's search (kept loaded for the rest of the
     // process) and calls its export `entry`, a function without arguments answering an

@@ -1,7 +1,8 @@
-// User mode's one-second tick: the session timers on the main window, their pages and the
-// timer window.
+// User mode's one-second tick: the programs kept running, the session timers on the main
+// window, their pages and the timer window.
 #include "app/corvane_dlg.h"
 #include "common/command_ids.h"
+#include "session/auto_restart.h"
 #include "session/session_timers.h"
 #include "session/timer_dlg.h"
 
@@ -30,6 +31,7 @@ void CCorvaneDlg::StartSessionServices() {
     if (enableTimers == 0 && enableAutoRestart == 0) {
         return;
     }
+    PrepareAutoRestart(autoRestart, restart);
     StartCounters(timers, counters);
     timerId = system.windows.SetTimer(Handle(), TIMER_ID_SECOND, 1000);
     if (timers.showTimerDialog != 0) {
@@ -40,6 +42,10 @@ void CCorvaneDlg::StartSessionServices() {
         timerWindow.windowHeight = static_cast<int>(timers.timerDialogHeight);
         timerWindow.Create(Handle());  // hidden until its first update
     }
+    if (enableAutoRestart != 0) {
+        SystemProgramStarter starter(system);
+        LaunchAutoRestartPrograms(autoRestart, restart, starter);
+    }
 }
 
 // The tick's own timer is off while it runs, so a page it opens never overlaps the next tick.
@@ -48,6 +54,10 @@ void CCorvaneDlg::OnSessionTimer(std::uintptr_t id) {
         return;
     }
     system.windows.KillTimer(Handle(), timerId);
+    if (enableAutoRestart != 0) {
+        SystemProgramStarter starter(system);
+        AutoRestartStep(autoRestart, restart, starter, system.windows);
+    }
     if (enableTimers != 0) {
         MainWindowSession windows(*this, system.windows);
         SessionTick(timers, counters, windows, system.windows.IsWindow(timerWindow.Handle()));

@@ -8,6 +8,8 @@ namespace platform::host {
 class HostFiles final : public FileSystem {
   public:
     long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) override;
+    // The rule tester reads named files only; it searches for nothing.
+    std::vector<std::string> FindFiles(std::string_view) override { return {}; }
     std::string DescribeError(long error) const override;
 };
 

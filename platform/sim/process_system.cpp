@@ -46,6 +46,8 @@ class SimProcess final : public platform::Process {
         }
         return true;
     }
+    // A sim program is ready for input as soon as it runs.
+    bool WaitForInputIdle(uint32_t) override { return !process_.exited; }
 
   private:
     World::State& state_;
@@ -151,6 +153,27 @@ platform::LibraryCall SimProcessSystem::CallLibraryEntry(std::string_view librar
     }
     state_.Current().lastError = platform::error::kModNotFound;
     return call;
+}
+
+bool SimProcessSystem::TerminateProcessById(uint32_t processId, uint32_t exitCode) {
+    for (const auto& process : state_.processes) {
+        if (process->id == processId && !process->exited) {
+            process->exitCode = exitCode;
+            process->mainThread->killed = true;
+            return true;
+        }
+    }
+    state_.Current().lastError = platform::error::kInvalidParameter;
+    return false;
+}
+
+std::optional<platform::ShortcutTarget> SimProcessSystem::ResolveShortcut(
+    std::string_view shortcutPath) {
+    const auto it = state_.shortcuts.find(platform::AsciiLower(shortcutPath));
+    if (it == state_.shortcuts.end() || !state_.files.Exists(shortcutPath)) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 void SimProcessSystem::Sleep(uint32_t ms) {

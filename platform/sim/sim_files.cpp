@@ -60,6 +60,43 @@ bool SimFiles::FolderExists(std::string_view path) const {
     return path.empty() || (path.size() == 2 && path[1] == ':') || folders_.count(Key(path)) != 0;
 }
 
+namespace {
+
+// A file-name pattern with "*" and "?", without regard to case.
+bool Matches(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) {
+        return name.empty();
+    }
+    if (pattern[0] == '*') {
+        for (size_t skip = 0; skip <= name.size(); ++skip) {
+            if (Matches(pattern.substr(1), name.substr(skip))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return !name.empty() &&
+           (pattern[0] == '?' || platform::AsciiLower(pattern.substr(0, 1)) ==
+                                     platform::AsciiLower(name.substr(0, 1))) &&
+           Matches(pattern.substr(1), name.substr(1));
+}
+
+}  // namespace
+
+std::vector<std::string> SimFiles::FindFiles(std::string_view pattern) {
+    const std::string folder = Parent(pattern);
+    const std::string_view spec = pattern.substr(folder.empty() ? 0 : folder.size() + 1);
+    std::vector<std::string> names;
+    for (const auto& [key, file] : files_) {
+        const std::string& name = names_.at(key);
+        if (Key(Parent(name)) == Key(folder) &&
+            Matches(spec, std::string_view(name).substr(folder.empty() ? 0 : folder.size() + 1))) {
+            names.push_back(name.substr(folder.empty() ? 0 : folder.size() + 1));
+        }
+    }
+    return names;
+}
+
 long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) {
     out.reset();
     const auto it = files_.find(Key(path));

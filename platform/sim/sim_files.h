@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -26,15 +27,20 @@ class SimFiles final : public platform::FileSystem {
         file.contents = std::move(contents);
         MakeFolder(Parent(path));
         files_[Key(path)] = std::move(file);
+        names_[Key(path)] = path;
     }
     // A folder and its parents.
     void MakeFolder(const std::string& path);
     File& At(const std::string& path) { return files_[Key(path)]; }
-    void Remove(const std::string& path) { files_.erase(Key(path)); }
+    void Remove(const std::string& path) {
+        files_.erase(Key(path));
+        names_.erase(Key(path));
+    }
     int OpenCount() const { return *open_; }
     bool Exists(std::string_view path) const { return files_.count(Key(path)) != 0; }
 
     long OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) override;
+    std::vector<std::string> FindFiles(std::string_view pattern) override;
     std::string DescribeError(long error) const override;
 
   private:
@@ -42,6 +48,7 @@ class SimFiles final : public platform::FileSystem {
     static std::string Parent(std::string_view path);
     bool FolderExists(std::string_view path) const;
     std::map<std::string, File> files_;
+    std::map<std::string, std::string> names_;  // each file's name as it was put
     std::set<std::string> folders_;
     std::shared_ptr<int> open_ = std::make_shared<int>(0);
 };

@@ -146,6 +146,7 @@ struct World::State {
     std::vector<std::pair<std::string, LibraryExports>> libraries;
     std::deque<std::optional<std::string>> openFileAnswers;
     std::vector<OpenFileRecord> openFileDialogs;
+    std::map<std::string, platform::ShortcutTarget> shortcuts;  // by lower-case path
     // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
     platform::Rect workArea{0, 0, 1024, 738};
     uint32_t nextWindow = 0x20000;
@@ -282,6 +283,8 @@ class SimProcessSystem final : public platform::ProcessSystem {
     void Sleep(uint32_t ms) override;
     platform::LibraryCall CallLibraryEntry(std::string_view library,
                                            std::string_view entry) override;
+    bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
+    std::optional<platform::ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
 
   private:
     World::State& state_;

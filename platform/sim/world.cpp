@@ -282,6 +282,12 @@ std::vector<platform::NotifyIconData> World::NotifyIcons() const {
     return state_->notifyIcons;
 }
 
+void World::PutShortcut(const std::string& path, const std::string& target,
+                        const std::string& arguments) {
+    state_->files.Put(path, "");
+    state_->shortcuts[platform::AsciiLower(path)] = {target, arguments};
+}
+
 void World::InstallLibrary(const std::string& fileName, LibraryExports exports) {
     RemoveLibrary(fileName);
     state_->libraries.emplace_back(fileName, std::move(exports));

@@ -117,6 +117,9 @@ class World {
     // Every call of the notification area, and the icons it shows now.
     const std::vector<NotifyIconRecord>& NotifyIconCalls() const;
     std::vector<platform::NotifyIconData> NotifyIcons() const;
+    // A shortcut file the shell's link object reads as this target and these arguments.
+    void PutShortcut(const std::string& path, const std::string& target,
+                     const std::string& arguments);
     // A library CallLibraryEntry finds by its file name; a later one of that name replaces it.
     void InstallLibrary(const std::string& fileName, LibraryExports exports);
     void RemoveLibrary(const std::string& fileName);

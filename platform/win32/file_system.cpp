@@ -40,6 +40,20 @@ long Win32FileSystem::OpenForReading(std::string_view path, std::unique_ptr<Inpu
     return 0;
 }
 
+std::vector<std::string> Win32FileSystem::FindFiles(std::string_view pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(Wide(pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.push_back(Narrow(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
 std::string Win32FileSystem::DescribeError(long error) const {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(

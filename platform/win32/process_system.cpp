@@ -3,6 +3,11 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
+// after windows.h, which they need
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "platform/win32/com_ptr.h"
 
 namespace platform::win32 {
 
@@ -35,6 +40,9 @@ class Win32Process final : public Process {
 
     bool Terminate(uint32_t exitCode) override {
         return TerminateProcess(process_.get(), exitCode);
+    }
+    bool WaitForInputIdle(uint32_t timeoutMs) override {
+        return ::WaitForInputIdle(process_.get(), timeoutMs) == 0;
     }
 
   private:
@@ -122,6 +130,36 @@ LibraryCall Win32ProcessSystem::CallLibraryEntry(std::string_view library, std::
     call.found = true;
     call.result = function();
     return call;
+}
+
+bool Win32ProcessSystem::TerminateProcessById(uint32_t processId, uint32_t exitCode) {
+    UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+    return process && TerminateProcess(process.get(), exitCode);
+}
+
+std::optional<ShortcutTarget> Win32ProcessSystem::ResolveShortcut(std::string_view shortcutPath) {
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.PutVoid())) ||
+        !link) {
+        return std::nullopt;
+    }
+    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring wide = Wide(shortcutPath);
+    wcsncpy(path, wide.c_str(), MAX_PATH - 1);  // a longer path is cut to fit
+    // No window to ask in: a kiosk must never show the search for a moved target.
+    if (!file || FAILED(file->Load(path, STGM_READ)) ||
+        FAILED(link->Resolve(nullptr, SLR_UPDATE | SLR_NO_UI))) {
+        return std::nullopt;
+    }
+    wchar_t target[MAX_PATH] = {};
+    wchar_t arguments[MAX_PATH] = {};
+    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) ||
+        FAILED(link->GetArguments(arguments, MAX_PATH))) {
+        return std::nullopt;
+    }
+    return ShortcutTarget{Narrow(target), Narrow(arguments)};
 }
 
 void Win32ProcessSystem::Sleep(uint32_t ms) {

@@ -16,6 +16,8 @@ class Win32ProcessSystem final : public ProcessSystem {
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
     LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) override;
+    bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
+    std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
 };
 
 // String table entries of the module the handle names (the program when null).

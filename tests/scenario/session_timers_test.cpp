@@ -123,3 +123,62 @@ TEST_F(SessionTimers, BothSwitchesOffSetNoTickAndNoTimerWindow) {
 
 }  // namespace
 }  // namespace corvane::scenario
+
+namespace corvane::scenario {
+namespace {
+
+// A program with one titled window, running until it is ended.
+int KioskBrowser(platform::System& system) {
+    class Quiet final : public platform::WindowHandler {
+        std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t, std::uintptr_t,
+                                                     std::intptr_t) override {
+            return std::nullopt;
+        }
+    } quiet;
+    system.windows.CreateWindow({"KioskBrowser", "Kiosk browser", platform::ws::kVisible, {}},
+                                &quiet);
+    platform::Message message;
+    while (system.windows.GetMessage(message) > 0) {
+        system.windows.DispatchMessage(message);
+    }
+    return 0;
+}
+
+class AutoRestart : public SessionTimers {
+  protected:
+    void SetUp() override {
+        SetNumber(kSettingsRoot, "EnableTimers", 0);
+        SetNumber(kSettingsRoot, "EnableAutoRestart", 1);
+        const std::string restart = std::string(kSettingsRoot) + "\\AutoRestart";
+        SetText(restart, "Folder", "C:\\Kiosk");
+        SetNumber(restart, "Time", 2);
+        world.RegisterProgram("C:\\Apps\\browser.exe", KioskBrowser);
+        world.PutShortcut("C:\\Kiosk\\browser.lnk", "C:\\Apps\\browser.exe", "-k");
+    }
+    // The process of the kiosk browser's window, if one is there.
+    std::optional<uint32_t> BrowserProcess() {
+        const auto info = world.FindWindowInfo("KioskBrowser", "Kiosk browser");
+        return info ? std::optional<uint32_t>(info->processId) : std::nullopt;
+    }
+};
+
+TEST_F(AutoRestart, TheFoldersProgramStartsWithUserModeAndComesBackWhenEnded) {
+    auto kiosk = Start("/user");
+    const auto first = BrowserProcess();
+    ASSERT_TRUE(first.has_value());
+    ASSERT_TRUE(sys.processes.TerminateProcessById(*first, 1));
+    world.RunFor(100);
+    EXPECT_FALSE(BrowserProcess().has_value());
+    world.RunFor(2000);  // the next check
+    const auto second = BrowserProcess();
+    ASSERT_TRUE(second.has_value());
+    EXPECT_NE(*second, *first);
+    world.RunFor(4000);
+    EXPECT_EQ(BrowserProcess(), second);  // running: left alone
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(BrowserProcess(), second);  // nothing is stopped when user mode ends
+}
+
+}  // namespace
+}  // namespace corvane::scenario
