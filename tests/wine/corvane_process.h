@@ -45,6 +45,7 @@ class CorvaneProcesses : public testing::Test {
                   0);
         SetDWordValue(*root, "EnableHideGUI", 0);
         SetDWordValue(*root, "EnableTimers", 0);
+        SetDWordValue(*root, "EnableAutoRestart", 0);
     }
 
     // Ends what a failed test left behind, so the next one starts alone.

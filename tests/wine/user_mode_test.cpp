@@ -4,9 +4,15 @@
 #include <optional>
 #include <string>
 
+#include <shlobj.h>
+#include <filesystem>
+
 #include "common/command_ids.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/ole_scope.h"
+#include "platform/win32/wide.h"
 #include "policies/policies.h"
 #include "session/auto_logon.h"
 #include "tests/wine/corvane_process.h"
@@ -206,9 +212,9 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     };
     const uint32_t visible = platform::ws::kVisible;
     const platform::WindowHandle browser = make("Kiosk browser", visible, {});
-    make("", visible, {});
-    make("Hidden helper", 0, {});
-    make("Owned palette", visible, browser);
+    const std::vector<platform::WindowHandle> made = {
+        make("", visible, {}), make("Hidden helper", 0, {}),
+        make("Owned palette", visible, browser), browser};
     const auto pump = [&] {
         platform::Message message;
         while (sys.windows.PeekMessage(message, true)) {
@@ -246,6 +252,107 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     }
     pump();
     EXPECT_EQ(recorder.closed, std::vector<platform::WindowHandle>{browser});
+    Quit();
+    for (const platform::WindowHandle window : made) {
+        sys.windows.DestroyWindow(window);
+    }
+}
+
+// A shortcut made with the shell's link object, as an administrator makes one.
+bool MakeShortcut(const std::wstring& path, const std::wstring& target,
+                  const std::wstring& arguments) {
+    platform::win32::ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.PutVoid()))) {
+        return false;
+    }
+    link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
+    auto file = link.As<IPersistFile>(IID_IPersistFile);
+    return file && SUCCEEDED(file->Save(path.c_str(), TRUE));
+}
+
+TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
+    platform::win32::OleScope ole;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"corvane-restart-" + std::to_wstring(GetCurrentProcessId());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::create_directories(folder + L"\\Kiosk Apps");
+    std::wstring app = platform::win32::Wide(CorvaneExe());
+    app.replace(app.find_last_of(L'\\') + 1, std::wstring::npos, L"corvane-kioskapp.exe");
+    // The second program's path has a blank.
+    const std::wstring spaced = folder + L"\\Kiosk Apps\\kiosk app.exe";
+    ASSERT_TRUE(CopyFileW(app.c_str(), spaced.c_str(), FALSE));
+    ASSERT_TRUE(MakeShortcut(folder + L"\\one.lnk", app, L"--title \"Kiosk one\""));
+    ASSERT_TRUE(MakeShortcut(folder + L"\\two.lnk", spaced, L"--title \"Kiosk two\""));
+
+    SetRoot("EnableAutoRestart", 1);
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
+                                 std::string(kSettingsRoot) + "\\AutoRestart", key),
+                  0);
+        SetStringValue(*key, "Folder", platform::win32::Narrow(folder));
+        SetDWordValue(*key, "Time", 1);
+        SetDWordValue(*key, "Wait", 500);
+    }
+    // The programs go on after user mode, and after a failed check: end them in any case.
+    struct EndKioskApps {
+        platform::System& sys;
+        ~EndKioskApps() {
+            platform::WindowHandle window;
+            for (int round = 0; round < 20 && (window = sys.windows.FindWindow(
+                                                   std::string("CorvaneKioskApp"), std::nullopt)) !=
+                                                  platform::WindowHandle::Null;
+                 ++round) {
+                const uint32_t id = sys.windows.GetWindowProcessId(window);
+                sys.processes.TerminateProcessById(id, 0);
+                for (int i = 0; i < 250 && sys.windows.IsWindow(window); ++i) {
+                    sys.processes.Sleep(20);
+                }
+            }
+        }
+    } endKioskApps{sys};
+    // The process of the window with this title, once it is there and, when given, is not
+    // `other`'s. This program answers its own messages meanwhile: the hang test ends the
+    // program of any window that does not.
+    const auto processOf = [&](const char* title, uint32_t other) -> uint32_t {
+        for (int i = 0; i < 500; ++i) {
+            platform::Message message;
+            while (sys.windows.PeekMessage(message, true)) {
+                sys.windows.DispatchMessage(message);
+            }
+            const platform::WindowHandle window =
+                sys.windows.FindWindow(std::string("CorvaneKioskApp"), std::string(title));
+            if (window != platform::WindowHandle::Null) {
+                const uint32_t id = sys.windows.GetWindowProcessId(window);
+                if (id != other) {
+                    return id;
+                }
+            }
+            sys.processes.Sleep(20);
+        }
+        return 0;
+    };
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    const uint32_t one = processOf("Kiosk one", 0);
+    const uint32_t two = processOf("Kiosk two", 0);
+    ASSERT_NE(one, 0u);
+    ASSERT_NE(two, 0u);
+
+    // Ended from outside: started again at a check.
+    ASSERT_TRUE(sys.processes.TerminateProcessById(one, 9));
+    EXPECT_NE(processOf("Kiosk one", one), 0u);
+
+    // Hung: ended by the hang test, then started again.
+    sys.windows.PostMessage(
+        sys.windows.FindWindow(std::string("CorvaneKioskApp"), std::string("Kiosk two")),
+        platform::wm::kApp + 1, 0, 0);
+    EXPECT_NE(processOf("Kiosk two", two), 0u);
+
     Quit();
 }
 
