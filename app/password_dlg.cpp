@@ -28,7 +28,7 @@ CPasswordDlg::CPasswordDlg(framework::Application& app)
 bool CPasswordDlg::OnInitDialog() {
     HtmlDialog::OnInitDialog();
     // Above every window that is not itself always on top.
-    system.windows.SetWindowPos(Handle(), static_cast<platform::WindowHandle>(-1), 0, 0, 0, 0,
+    system.windows.SetWindowPos(Handle(), platform::kTopMost, 0, 0, 0, 0,
                                 platform::swp::kNoMove | platform::swp::kNoSize);
     return true;
 }

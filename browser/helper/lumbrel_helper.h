@@ -51,7 +51,6 @@ class LumbrelHelper {
     void Attach(BrowserWindow& browser);
     // Before the events are disconnected. Nothing happens when not attached.
     void Detach();
-    bool Attached() const { return browser_ != nullptr; }
 
     // A top-level navigation; true when it must be cancelled.
     bool OnBeforeNavigate(std::string_view address);
@@ -60,7 +59,6 @@ class LumbrelHelper {
     void OnDocumentComplete(const std::function<std::optional<std::string>()>& bodyMarkup);
 
     const corvane::LumbrelSettings& Settings() const { return settings_; }
-    const filter::FilterLists& Lists() const { return lists_; }
 
   private:
     void ShowFilterMessage(const std::string& url);

@@ -273,15 +273,12 @@ void CLumbrelBHO::TakePageHandlers(IDispatch* document) {
         ComPtr<IDocHostUIHandler> handler = clientSite.As<IDocHostUIHandler>(IID_IDocHostUIHandler);
         // Once this object is the document's handler, the site may answer with it: never
         // forward to ourselves.
-        if (Identity(handler.Get()).Get() == Identity(static_cast<ILumbrelBHO*>(this)).Get()) {
-            handler.Reset();
-        }
-        defaultUIHandler_ = handler;
-        defaultCommandTarget_ = clientSite.As<IOleCommandTarget>(IID_IOleCommandTarget);
-        if (Identity(defaultCommandTarget_.Get()).Get() ==
-            Identity(static_cast<ILumbrelBHO*>(this)).Get()) {
-            defaultCommandTarget_.Reset();
-        }
+        const ComPtr<IUnknown> self = Identity(static_cast<ILumbrelBHO*>(this));
+        ComPtr<IOleCommandTarget> target = clientSite.As<IOleCommandTarget>(IID_IOleCommandTarget);
+        defaultUIHandler_ =
+            Identity(handler.Get()).Get() == self.Get() ? ComPtr<IDocHostUIHandler>() : handler;
+        defaultCommandTarget_ =
+            Identity(target.Get()).Get() == self.Get() ? ComPtr<IOleCommandTarget>() : target;
     }
     ComPtr<ICustomDoc> custom;
     if (SUCCEEDED(document->QueryInterface(kIidCustomDoc, custom.PutVoid())) && custom) {

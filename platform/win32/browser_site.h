@@ -131,9 +131,8 @@ class BrowserSiteBase : public IOleClientSite, public IOleInPlaceSite, public ID
         hostFlags_ = hostFlags;
     }
 
-    HWND window_ = nullptr;
-
   private:
+    HWND window_ = nullptr;
     std::optional<RECT> position_;
     DWORD hostFlags_ = 0;
 };
