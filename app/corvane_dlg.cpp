@@ -35,6 +35,7 @@ CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
     MapClick("ButtonEnableLumbrel", [this] { OnEnableLumbrel(); });
     MapClick("ButtonFilterFileBrowse", [this] { BrowseForRuleFile(lumbrel.filterURLFile); });
     MapClick("ButtonContentFileBrowse", [this] { BrowseForRuleFile(lumbrel.contentFile); });
+    MapClick("ButtonAutoRestartFolder", [this] { OnBrowseAutoRestartFolder(); });
     MapClick("ButtonFilterFileEdit", [this] { EditRuleFile(lumbrel.filterURLFile); });
     MapClick("ButtonContentFileEdit", [this] { EditRuleFile(lumbrel.contentFile); });
 }

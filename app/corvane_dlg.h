@@ -129,6 +129,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void CheckPasswordAtStart();
     void Toggle(int& field);
     void BrowseForRuleFile(std::string& field);
+    // 0 when a folder was chosen, 1 when the browser was cancelled.
+    int OnBrowseAutoRestartFolder();
     void EditRuleFile(const std::string& path);
     int MessageBox(uint32_t stringId, uint32_t type);
     // The Yes/No/Cancel question of OK and Cancel; false when the dialog is to stay.

@@ -58,7 +58,8 @@ class ProcessSystem {
     // CreateMutexW with default security, not initially owned.
     virtual NamedMutex CreateMutex(std::string_view name) = 0;
 
-    // CreateProcessW of a full command line; null when it could not be started.
+    // CreateProcessW of a full command line, shown normally (STARTF_USESHOWWINDOW with
+    // SW_SHOWNORMAL), with this program's environment and folder; null when it could not start.
     virtual std::unique_ptr<Process> StartProcess(std::string_view commandLine) = 0;
 
     // ShellExecuteW: the instance value it returns, greater than 32 on success.

@@ -154,7 +154,8 @@ class WindowSystem {
     virtual bool PostThreadMessage(uint32_t threadId, uint32_t message, std::uintptr_t wParam,
                                    std::intptr_t lParam) = 0;
     virtual void PostQuitMessage(int exitCode) = 0;
-    // SendMessageTimeoutW with SMTO_ABORTIFHUNG; no value when it failed or timed out.
+    // SendMessageTimeoutW with SMTO_BLOCK and SMTO_ABORTIFHUNG: the caller handles no message
+    // sent to it meanwhile. No value when it failed or timed out.
     virtual std::optional<std::intptr_t> SendMessageTimeout(WindowHandle window, uint32_t message,
                                                             std::uintptr_t wParam,
                                                             std::intptr_t lParam,
@@ -204,6 +205,12 @@ class WindowSystem {
     // cancelled. `filter` is written with "|" between its parts, as the framework writes it.
     virtual std::optional<std::string> GetOpenFileName(WindowHandle owner,
                                                        const OpenFileRequest& request) = 0;
+
+    // The shell's folder browser (SHBrowseForFolderW) with no root, this title and BIF_* flags:
+    // the chosen folder's file-system path, or no value when the user cancelled or chose an
+    // item that has no such path.
+    virtual std::optional<std::string> BrowseForFolder(WindowHandle owner, std::string_view title,
+                                                       uint32_t flags) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

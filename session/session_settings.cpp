@@ -25,6 +25,24 @@ void CCorvaneDlg::BindAutoRestart(Exchange& exchange) {
     BindSettings<AutoRestartSettings>(exchange, autoRestart, kAutoRestartValues);
 }
 
+// The chosen folder is kept without its trailing backslash until the next save or load adds it.
+int CCorvaneDlg::OnBrowseAutoRestartFolder() {
+    constexpr uint32_t kReturnOnlyFileSystemFolders = 0x1;
+    constexpr uint32_t kEditBox = 0x10;
+    constexpr uint32_t kNewDialogStyle = 0x40;
+    const auto chosen = system.windows.BrowseForFolder(
+        platform::WindowHandle::Null, "Select Folder for Auto Restart",
+        kReturnOnlyFileSystemFolders | kEditBox | kNewDialogStyle);
+    if (!chosen) {
+        return 1;
+    }
+    autoRestart.folder = *chosen;
+    settingsChanged = 1;
+    RenderToggleButtons();
+    UpdateData(false);
+    return 0;
+}
+
 int CCorvaneDlg::ExchangeTimerSettings(int save) {
     return ExchangeSubKey<TimerSettings>(*this, system.registry, save, kTimersKey, timers,
                                          kTimerValues);

@@ -146,6 +146,8 @@ struct World::State {
     std::vector<std::pair<std::string, LibraryExports>> libraries;
     std::deque<std::optional<std::string>> openFileAnswers;
     std::vector<OpenFileRecord> openFileDialogs;
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<FolderBrowseRecord> folderBrowses;
     std::map<std::string, platform::ShortcutTarget> shortcuts;  // by lower-case path
     // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
     platform::Rect workArea{0, 0, 1024, 738};
@@ -244,6 +246,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     bool NotifyIcon(uint32_t action, const platform::NotifyIconData& data) override;
     std::optional<std::string> GetOpenFileName(platform::WindowHandle owner,
                                                const platform::OpenFileRequest& request) override;
+    std::optional<std::string> BrowseForFolder(platform::WindowHandle owner, std::string_view title,
+                                               uint32_t flags) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

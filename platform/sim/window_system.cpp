@@ -632,6 +632,18 @@ std::optional<std::string> SimWindowSystem::GetOpenFileName(
     return answer;
 }
 
+std::optional<std::string> SimWindowSystem::BrowseForFolder(WindowHandle owner,
+                                                            std::string_view title,
+                                                            uint32_t flags) {
+    state_.folderBrowses.push_back({owner, std::string(title), flags});
+    if (state_.folderAnswers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(state_.folderAnswers.front());
+    state_.folderAnswers.pop_front();
+    return answer;
+}
+
 bool SimWindowSystem::SetWindowIcon(WindowHandle handle, uint32_t iconId) {
     Window* window = state_.FindWindow(handle);
     if (!window) {

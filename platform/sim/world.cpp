@@ -307,6 +307,14 @@ const std::vector<OpenFileRecord>& World::OpenFileDialogs() const {
     return state_->openFileDialogs;
 }
 
+void World::ScriptFolderAnswer(std::optional<std::string> path) {
+    state_->folderAnswers.push_back(std::move(path));
+}
+
+const std::vector<FolderBrowseRecord>& World::FolderBrowses() const {
+    return state_->folderBrowses;
+}
+
 const std::vector<ShellExecuteRecord>& World::ShellExecutes() const {
     return state_->shellExecutes;
 }

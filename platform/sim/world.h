@@ -59,6 +59,12 @@ struct OpenFileRecord {
     platform::OpenFileRequest request;
 };
 
+struct FolderBrowseRecord {
+    platform::WindowHandle owner;
+    std::string title;
+    uint32_t flags;
+};
+
 // The exports of a library that CallLibraryEntry can load, by name.
 using LibraryExports = std::vector<std::pair<std::string, std::function<long()>>>;
 
@@ -127,6 +133,9 @@ class World {
     // dialog is cancelled.
     void ScriptOpenFileAnswer(std::optional<std::string> path);
     const std::vector<OpenFileRecord>& OpenFileDialogs() const;
+    // The same for the shell's folder browser.
+    void ScriptFolderAnswer(std::optional<std::string> path);
+    const std::vector<FolderBrowseRecord>& FolderBrowses() const;
     const std::vector<ShellExecuteRecord>& ShellExecutes() const;
 
     // A data section shared by every simulated process, zero at first use.

@@ -90,6 +90,8 @@ std::unique_ptr<Process> Win32ProcessSystem::StartProcess(std::string_view comma
     std::wstring line = Wide(commandLine);  // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <iterator>
+#include <memory>
 
 #include "platform/win32/html_host.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 // after windows.h, which it needs
 #include <commdlg.h>
+#include <shlobj.h>
 #undef GetOpenFileName
 
 namespace platform::win32 {
@@ -232,8 +234,8 @@ std::optional<std::intptr_t> Win32WindowSystem::SendMessageTimeout(WindowHandle 
                                                                    std::intptr_t lParam,
                                                                    uint32_t timeoutMs) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(Hwnd(window), message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
-                             &result)) {
+    if (!SendMessageTimeoutW(Hwnd(window), message, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                             timeoutMs, &result)) {
         return std::nullopt;
     }
     return static_cast<std::intptr_t>(result);
@@ -343,6 +345,29 @@ std::optional<std::string> Win32WindowSystem::GetOpenFileName(WindowHandle owner
         return std::nullopt;
     }
     return Narrow(file.c_str());
+}
+
+std::optional<std::string> Win32WindowSystem::BrowseForFolder(WindowHandle owner,
+                                                              std::string_view title,
+                                                              uint32_t flags) {
+    // The new dialog style needs a single-threaded apartment; a caller's own one is kept.
+    const HRESULT apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::unique_ptr<void, void (*)(void*)> leaveApartment(
+        SUCCEEDED(apartment) ? reinterpret_cast<void*>(1) : nullptr,
+        [](void*) { CoUninitialize(); });
+    const std::wstring wideTitle = Wide(title);
+    BROWSEINFOW browse{};
+    browse.hwndOwner = Hwnd(owner);
+    browse.lpszTitle = wideTitle.c_str();
+    browse.ulFlags = flags;
+    const std::unique_ptr<ITEMIDLIST, decltype(&CoTaskMemFree)> item(SHBrowseForFolderW(&browse),
+                                                                     &CoTaskMemFree);
+    wchar_t path[MAX_PATH] = {};
+    // An item with no file-system path is no answer: an empty folder would be stored otherwise.
+    if (!item || !SHGetPathFromIDListW(item.get(), path) || path[0] == L'\0') {
+        return std::nullopt;
+    }
+    return Narrow(path);
 }
 
 bool Win32WindowSystem::SetWindowIcon(WindowHandle window, uint32_t iconId) {

@@ -67,6 +67,8 @@ class Win32WindowSystem final : public WindowSystem {
     bool NotifyIcon(uint32_t action, const NotifyIconData& data) override;
     std::optional<std::string> GetOpenFileName(WindowHandle owner,
                                                const OpenFileRequest& request) override;
+    std::optional<std::string> BrowseForFolder(WindowHandle owner, std::string_view title,
+                                               uint32_t flags) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

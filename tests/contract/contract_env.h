@@ -58,6 +58,10 @@ class Env {
     // `ready` holds (it is asked from another thread on Windows). Done when the object goes.
     virtual std::shared_ptr<void> AnswerMessageBoxWhen(const std::string& caption, int button,
                                                        std::function<bool()> ready) = 0;
+    // A user who answers the next folder browser showing this title by choosing `folder`, or
+    // by cancelling when there is none. Done when the object goes.
+    virtual std::shared_ptr<void> AnswerFolderBrowser(const std::string& title,
+                                                      std::optional<std::string> folder) = 0;
     // Whether the Windows underneath is Wine, for the few places where Wine is known to differ.
     virtual bool IsWine() const { return false; }
 };

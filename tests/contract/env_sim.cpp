@@ -53,6 +53,12 @@ class SimEnv final : public Env {
         return nullptr;
     }
 
+    std::shared_ptr<void> AnswerFolderBrowser(const std::string&,
+                                              std::optional<std::string> folder) override {
+        world_.ScriptFolderAnswer(std::move(folder));
+        return nullptr;
+    }
+
     std::string PeerProgram() override { return "C:\\tests\\peer.exe"; }
 
     void CheckClean() override { EXPECT_EQ(world_.Registry().OpenKeyCount(), 0); }

@@ -10,10 +10,36 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 #include "tests/contract/contract_env.h"
+// after windows.h, which it needs
+#include <shlobj.h>
 
 namespace contract {
 
 namespace {
+
+// A dialog of this process with a child window that shows `text`.
+HWND DialogShowing(const std::wstring& text) {
+    struct Search {
+        const std::wstring& text;
+        HWND found = nullptr;
+    } search{text};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(parameter);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t className[16] = {};
+            GetClassNameW(window, className, 16);
+            if (process == GetCurrentProcessId() && std::wstring(className) == L"#32770" &&
+                FindWindowExW(window, nullptr, nullptr, s.text.c_str()) != nullptr) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 // Reads a (sz_Or_Ord) field of a dialog template: none, an ordinal, or a text.
 const WORD* SkipNameOrOrdinal(const WORD* p, std::wstring* text = nullptr) {
@@ -124,6 +150,29 @@ class Win32Env final : public Env {
         return std::shared_ptr<void>(user.get(), [user](void*) { user->join(); });
     }
 
+    std::shared_ptr<void> AnswerFolderBrowser(const std::string& title,
+                                              std::optional<std::string> folder) override {
+        auto user = std::make_shared<std::thread>([title, folder] {
+            HWND browser = nullptr;
+            for (int i = 0; i < 500 && browser == nullptr; ++i) {
+                browser = DialogShowing(platform::win32::Wide(title));
+                if (browser == nullptr) {
+                    Sleep(20);
+                }
+            }
+            if (browser == nullptr) {
+                return;
+            }
+            if (folder) {
+                const std::wstring path = platform::win32::Wide(*folder);
+                SendMessageW(browser, BFFM_SETSELECTIONW, TRUE,
+                             reinterpret_cast<LPARAM>(path.c_str()));
+            }
+            PostMessageW(browser, WM_COMMAND, folder ? IDOK : IDCANCEL, 0);
+        });
+        return std::shared_ptr<void>(user.get(), [user](void*) { user->join(); });
+    }
+
     std::string PeerProgram() override { return Self().processes.ModulePath(); }
 
     void DenyAccess(platform::Hive hive, const std::string& path, uint32_t rights) override {
@@ -182,6 +231,7 @@ class Win32Env final : public Env {
     }
     void MakeFolder(const std::string& path) override {
         ASSERT_TRUE(CreateDirectoryW(platform::win32::Wide(path).c_str(), nullptr));
+        madeFolders_.push_back(platform::win32::Wide(path));
     }
     std::shared_ptr<void> HoldForWriting(const std::string& path) override {
         HANDLE file = CreateFileW(platform::win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -194,8 +244,16 @@ class Win32Env final : public Env {
         });
     }
 
+    ~Win32Env() override {
+        // Newest first, so a folder made inside another goes before it; only empty ones go.
+        for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) {
+            RemoveDirectoryW(it->c_str());
+        }
+    }
+
   private:
     platform::win32::Win32System system_;
+    std::vector<std::wstring> madeFolders_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "platform/text.h"
 #include "tests/contract/fixture.h"
 
 namespace contract {
@@ -226,6 +227,27 @@ TEST_F(WindowsContract, AMessageBoxKeepsTheThreadsWindowsGoingAndLosesItsThreadM
     EXPECT_FALSE(threadMessageLeft);
     sys.windows.KillTimer(window, 7);
     sys.windows.DestroyWindow(window);
+}
+
+// The shell's folder browser gives the chosen folder's path, and nothing when it is cancelled.
+TEST_F(WindowsContract, TheFolderBrowserGivesTheChosenFolderOrNothing) {
+    // Straight under the drive: the browser's tree does not show hidden folders like the
+    // temporary files' own.
+    const std::string title = Unique("folder");
+    const std::string folder = "C:\\" + title;
+    env->MakeFolder(folder);
+    constexpr uint32_t kFileSystemFoldersEditBoxNewStyle = 0x51;
+    {
+        auto user = env->AnswerFolderBrowser(title, folder);
+        const auto chosen = sys.windows.BrowseForFolder(WindowHandle::Null, title,
+                                                        kFileSystemFoldersEditBoxNewStyle);
+        ASSERT_TRUE(chosen.has_value());
+        EXPECT_TRUE(platform::EqualsIgnoreAsciiCase(*chosen, folder)) << *chosen;
+    }
+    auto user = env->AnswerFolderBrowser(title, std::nullopt);
+    EXPECT_EQ(
+        sys.windows.BrowseForFolder(WindowHandle::Null, title, kFileSystemFoldersEditBoxNewStyle),
+        std::nullopt);
 }
 
 }  // namespace

@@ -180,5 +180,31 @@ TEST_F(AutoRestart, TheFoldersProgramStartsWithUserModeAndComesBackWhenEnded) {
     EXPECT_EQ(BrowserProcess(), second);  // nothing is stopped when user mode ends
 }
 
+// The Auto Restart tab's browse button: the shell's folder browser, and the field only on a choice.
+TEST_F(AutoRestart, TheFolderBrowserSetsTheFieldOnlyWhenAFolderIsChosen) {
+    auto admin = Start("");
+    sim::SimHtmlHost* page = PageOf(*admin);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->SetValue("AutoRestartFolder", "typed"));
+    world.ScriptFolderAnswer(std::nullopt);
+    page->Click("ButtonAutoRestartFolder");
+    world.RunFor(50);
+    ASSERT_EQ(world.FolderBrowses().size(), 1u);
+    EXPECT_EQ(world.FolderBrowses()[0].owner, WindowHandle::Null);
+    EXPECT_EQ(world.FolderBrowses()[0].title, "Select Folder for Auto Restart");
+    EXPECT_EQ(world.FolderBrowses()[0].flags, 0x51u);
+    EXPECT_EQ(page->Value("AutoRestartFolder"), "typed");  // cancelled: the page is left alone
+
+    world.ScriptFolderAnswer("D:\\Kiosk Apps");
+    page->Click("ButtonAutoRestartFolder");
+    world.RunFor(50);
+    EXPECT_EQ(page->Value("AutoRestartFolder"), "D:\\Kiosk Apps");
+    page->Click("ButtonApply");
+    world.RunFor(50);
+    EXPECT_EQ(ReadStringAt(sys.registry, Hive::LocalMachine,
+                           std::string(kSettingsRoot) + "\\AutoRestart", "Folder"),
+              "D:\\Kiosk Apps\\");
+}
+
 }  // namespace
 }  // namespace corvane::scenario

@@ -33,6 +33,7 @@ class UserModeUnderWine : public CorvaneProcesses {
         ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
         key->DeleteValue("Password");
         key->DeleteSubKey("Policies");
+        key->DeleteSubKey("Timers");  // each session test sets its own
         if (OpenForWriting(sys.registry, Hive::CurrentUser, tools::kNotificationAreaKey, key) ==
             0) {
             key->DeleteValue(std::to_string(TRAY_ICON_ID));
@@ -256,6 +257,58 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     for (const platform::WindowHandle window : made) {
         sys.windows.DestroyWindow(window);
     }
+}
+
+// Nobody at the kiosk: the inactivity page asks; OK keeps the session, the close box ends it.
+TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise) {
+    SetRoot("EnableTimers", 1);
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
+                                 std::string(kSettingsRoot) + "\\Timers", key),
+                  0);
+        SetDWordValue(*key, "StartInactivityOnOpen", 1);
+        SetDWordValue(*key, "InactivityTime", 2);
+        SetDWordValue(*key, "ShowTimerDialog", 0);
+    }
+    CloseRecorder recorder;
+    const platform::WindowHandle browser = sys.windows.CreateWindow(
+        {"CorvaneTestApp", "Kiosk browser", platform::ws::kVisible, {}}, &recorder);
+    const auto pump = [&] {
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+        sys.processes.Sleep(20);
+    };
+    const auto waitForPage = [&] {
+        return wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
+    };
+    const auto waitForPageGone = [&](platform::WindowHandle page) {
+        for (int i = 0; i < 500 && sys.windows.IsWindow(page); ++i) {
+            pump();
+        }
+        return !sys.windows.IsWindow(page);
+    };
+
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    const platform::WindowHandle asked = waitForPage();
+    ASSERT_NE(asked, platform::WindowHandle::Null);
+    sys.windows.PostMessage(asked, platform::wm::kCommand, platform::id::kOk, 0);
+    ASSERT_TRUE(waitForPageGone(asked));
+    pump();
+    EXPECT_TRUE(recorder.closed.empty());  // still there: nothing is closed
+
+    // The full count again, then the page again; its close box ends the session.
+    const platform::WindowHandle again = waitForPage();
+    ASSERT_NE(again, platform::WindowHandle::Null);
+    sys.windows.PostMessage(again, platform::wm::kClose, 0, 0);
+    for (int i = 0; i < 500 && recorder.closed.empty(); ++i) {
+        pump();
+    }
+    EXPECT_EQ(recorder.closed, std::vector<platform::WindowHandle>{browser});
+    Quit();
+    sys.windows.DestroyWindow(browser);
 }
 
 // A shortcut made with the shell's link object, as an administrator makes one.
