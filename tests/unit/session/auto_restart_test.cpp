@@ -129,6 +129,21 @@ TEST_F(AutoRestartTest, EachCheckStartsAgainWhatHasNoWindowAndKeepsTheOldIdOnFai
     EXPECT_TRUE(starter.terminated.empty());  // no wait set: nothing is ever ended
 }
 
+// A time of 0 or 1 checks at every tick; a countdown that wrapped would never check again.
+TEST_F(AutoRestartTest, ATimeOfZeroOrOneChecksAtEveryTick) {
+    for (const uint32_t time : {0u, 1u}) {
+        settings.time = time;
+        state = {};
+        starter.started.clear();
+        PrepareAutoRestart(settings, state);
+        LaunchAutoRestartPrograms(settings, state, starter);
+        for (int tick = 1; tick <= 3; ++tick) {
+            Tick();
+            EXPECT_EQ(starter.started.size(), 2u + 2u * tick) << "time " << time;
+        }
+    }
+}
+
 TEST_F(AutoRestartTest, AWindowThatDoesNotAnswerInTimeHasItsProgramEnded) {
     settings.time = 1;
     settings.wait = 200;
