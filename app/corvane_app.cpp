@@ -29,6 +29,7 @@ int CCorvaneApp::MessageBox(uint32_t stringId, uint32_t type, platform::WindowHa
 bool CCorvaneApp::InitInstance() {
     ParseCommandLine();
     handoverMessage = system.windows.RegisterWindowMessage(kInstanceName);
+    taskbarCreatedMessage = system.windows.RegisterWindowMessage("TaskbarCreated");
     platform::NamedMutex mutex = system.processes.CreateMutex(kInstanceName);
     instanceMutex = std::move(mutex.handle);
     if (mutex.alreadyExisted) {

@@ -28,8 +28,11 @@ class CCorvaneApp final : public framework::Application {
     int userMode = 0;
     std::unique_ptr<platform::KernelObject> instanceMutex;  // held for the life of the process
     uint32_t handoverMessage = 0;
+    uint32_t taskbarCreatedMessage = 0;  // the shell's, when it has made its taskbar
     uint32_t commandId = 0;
     std::string shortcutPath;
+
+    ShellExtensions* Extensions() const { return extensions_; }
 
   private:
     ShellExtensions* extensions_;

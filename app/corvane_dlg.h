@@ -118,6 +118,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void AddTrayIcon();
     void RemoveTrayIcon();
     void OnTrayNotify(std::intptr_t mouseMessage);
+    void OnShellRestarted();
     // Each tab's element bindings, in one direction.
     void BindRoot(Exchange& exchange);
     void BindPolicies(Exchange& exchange);

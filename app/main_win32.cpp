@@ -13,6 +13,7 @@ class LinkedExtensions final : public corvane::ShellExtensions {
         return ::StartExtensions(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(mainWindow)));
     }
     int EndExtensions() override { return ::EndExtensions(); }
+    int HideShellAgain() override { return ::HideShellAgain(); }
 };
 
 }  // namespace

@@ -32,6 +32,14 @@ void CCorvaneDlg::AddTrayIcon() {
     system.windows.NotifyIcon(platform::nim::kAdd, icon);
 }
 
+// A restarted shell has a new, shown taskbar and none of the old icons.
+void CCorvaneDlg::OnShellRestarted() {
+    AddTrayIcon();
+    if (ShellExtensions* extensions = theApp_.Extensions()) {
+        extensions->HideShellAgain();
+    }
+}
+
 void CCorvaneDlg::RemoveTrayIcon() {
     platform::NotifyIconData icon;
     icon.window = Handle();
@@ -128,6 +136,10 @@ std::optional<std::intptr_t> CCorvaneDlg::OnMessage(uint32_t message, std::uintp
                                                     std::intptr_t lParam) {
     if (message == WM_TRAY_NOTIFY) {
         OnTrayNotify(lParam);
+        return 0;
+    }
+    if (message == theApp_.taskbarCreatedMessage && message != 0 && theApp_.userMode == 1) {
+        OnShellRestarted();
         return 0;
     }
     if (message == platform::wm::kCommand && (wParam & 0xFFFF) == ID_EXIT_USER_MODE) {

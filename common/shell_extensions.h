@@ -11,6 +11,9 @@ class ShellExtensions {
     // Non-zero on success.
     virtual int StartExtensions(platform::WindowHandle mainWindow) = 0;
     virtual int EndExtensions() = 0;
+    // After the shell made its windows again: hides them again as user mode had them. Non-zero
+    // when a pass ran.
+    virtual int HideShellAgain() = 0;
 };
 
 }  // namespace corvane

@@ -1,8 +1,8 @@
 // Entry point and exports of CorvaneExt.dll.
 #include <new>
 
-#include "ext/exports.h"
 #include "common/shared_section.h"
+#include "ext/exports.h"
 #include "ext/shell_extension.h"
 #include "platform/win32/system.h"
 
@@ -52,4 +52,7 @@ CORVANE_EXT_API int EndExtHooks() {
 }
 CORVANE_EXT_API int ShowWindowsGUI(int showCommand) {
     return extension->ShowWindowsGUI(showCommand);
+}
+CORVANE_EXT_API int HideShellAgain() {
+    return extension->HideShellAgain();
 }

@@ -15,3 +15,4 @@ CORVANE_EXT_API int InitExtension();
 CORVANE_EXT_API int StartExtHooks();
 CORVANE_EXT_API int EndExtHooks();
 CORVANE_EXT_API int ShowWindowsGUI(int showCommand);
+CORVANE_EXT_API int HideShellAgain();

@@ -121,6 +121,18 @@ int ShellExtension::ShowWindowsGUI(int showCommand) {
     return shared_.guiHidden;
 }
 
+// A new shell's windows are shown: the pass runs whatever the shared state says.
+int ShellExtension::HideShellAgain() {
+    if (shared_.initialised == 0 || settings_.enableHideGUI == 0 || shared_.guiHidden != 1) {
+        return 0;
+    }
+    if (!WindowPass(platform::sw::kHide)) {
+        return 0;
+    }
+    CloseSteps();
+    return 1;
+}
+
 bool ShellExtension::WindowPass(int showCommand) {
     auto& windows = system_.windows;
     const HideGuiSettings& s = settings_.hideGui;

@@ -28,6 +28,7 @@ class ShellExtension final : public ShellExtensions {
     int StartExtHooks();
     int EndExtHooks();
     int ShowWindowsGUI(int showCommand);
+    int HideShellAgain() override;
 
     std::intptr_t KeyboardFilterProc(int code, std::uintptr_t message, std::intptr_t record);
     std::intptr_t MouseFilterProc(int code, std::uintptr_t message, std::intptr_t record);

@@ -256,6 +256,8 @@ class SimWindowSystem final : public platform::WindowSystem {
     void DestroyAll();
 
   private:
+    // Takes a window out of the world, with its timers.
+    void ForgetWindow(platform::WindowHandle window);
     std::optional<std::intptr_t> Send(Window& window, uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam);
     bool ChangeVisibility(Window& window, uint32_t flags);

@@ -113,10 +113,20 @@ bool SimWindowSystem::DestroyWindow(WindowHandle handle) {
         return true;
     }
     Send(*window, wm::kDestroy, 0, 0);
+    ForgetWindow(handle);
+    return true;
+}
+
+void SimWindowSystem::ForgetWindow(WindowHandle handle) {
+    // The notification area's icons live in the taskbar: they go with it, and a shell that
+    // starts again has none until their programs add them again.
+    if (const Window* window = state_.FindWindow(handle);
+        window != nullptr && window->className == "Shell_TrayWnd") {
+        state_.notifyIcons.clear();
+    }
     std::erase_if(state_.timers, [&](const Timer& t) { return t.window == handle; });
     std::erase(state_.zOrder, handle);
     state_.windows.erase(handle);
-    return true;
 }
 
 void SimWindowSystem::DestroyAll() {
@@ -129,9 +139,7 @@ void SimWindowSystem::DestroyAll() {
     for (const WindowHandle handle : own) {
         if (Window* w = state_.FindWindow(handle)) {
             w->handler = nullptr;  // the process's objects are gone
-            std::erase(state_.zOrder, handle);
-            std::erase_if(state_.timers, [&](const Timer& t) { return t.window == handle; });
-            state_.windows.erase(handle);
+            ForgetWindow(handle);
         }
     }
 }

@@ -101,6 +101,40 @@ TEST_F(ShellLockdown, ShellIsHiddenInUserModeAndRestoredWhenItEnds) {
     EXPECT_EQ(world.HookCount(), 0);
 }
 
+// The shell ends and starts again: its new taskbar is hidden again and the icon comes back.
+TEST_F(ShellLockdown, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
+    Settings(1, 0, {"HideDesktop", "HideTaskbar", "CloseTaskTray"});
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    ASSERT_EQ(Shown("Shell_TrayWnd"), false);
+    ASSERT_EQ(world.NotifyIcons().size(), 1u);
+    shell->Terminate(0);
+    world.RunFor(20);
+    EXPECT_TRUE(world.NotifyIcons().empty());  // gone with the taskbar
+
+    auto again = StartShell();
+    world.RunFor(50);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), false);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    EXPECT_EQ(Shown("TrayNotifyWnd"), std::nullopt);  // closed again
+    ASSERT_EQ(world.NotifyIcons().size(), 1u);
+    EXPECT_EQ(world.NotifyIcons()[0].id, TRAY_ICON_ID);
+
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), true);  // the new shell is given back too
+}
+
+// Outside user mode the broadcast changes nothing.
+TEST_F(ShellLockdown, TheShellsBroadcastIsIgnoredOnTheConfigurationPage) {
+    Settings(1, 0, {"HideTaskbar"});
+    auto admin = Start("");
+    auto shell = StartShell();
+    world.RunFor(50);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), true);
+    EXPECT_TRUE(world.NotifyIcons().empty());
+}
+
 TEST_F(ShellLockdown, KioskHooksFilterAnotherProcesssInput) {
     Settings(1, 0, {"DisableWindowsKey"});
     auto shell = StartShell();

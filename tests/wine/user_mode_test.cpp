@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "common/command_ids.h"
+#include "common/hide_gui_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/win32/com_ptr.h"
@@ -195,6 +196,47 @@ class CloseRecorder final : public platform::WindowHandler {
     }
     std::vector<platform::WindowHandle> closed;
 };
+
+// The shell ends and starts again: user mode hides its new taskbar and adds its icon again.
+TEST_F(UserModeUnderWine, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
+    SetRoot("EnableHideGUI", 1);
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kHideGuiKey, key), 0);
+        SetDWordValue(*key, "HideTaskbar", 1);
+    }
+    const auto idle = [this] { sys.processes.Sleep(20); };
+    const auto waitForShown = [&](platform::WindowHandle window, bool shown) {
+        for (int i = 0; i < 500 && sys.windows.IsWindowVisible(window) != shown; ++i) {
+            idle();
+        }
+        return sys.windows.IsWindowVisible(window);
+    };
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    const platform::WindowHandle first =
+        sys.windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    EXPECT_FALSE(waitForShown(first, false));
+
+    shell_->Terminate(0);
+    shell_->WaitForExit(5000);
+    platform::RegistryKeyPtr record;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, tools::kNotificationAreaKey, record),
+              0);
+    record->DeleteValue(std::to_string(TRAY_ICON_ID));  // the old shell's record of the icon
+    std::string shellPath = CorvaneExe();
+    shellPath.replace(shellPath.find_last_of('\\') + 1, std::string::npos,
+                      "corvane-fakeshell.exe");
+    shell_ = sys.processes.StartProcess("\"" + shellPath + "\"");
+    ASSERT_NE(shell_, nullptr);
+    const platform::WindowHandle again =
+        wine::WaitForWindow(sys, "Shell_TrayWnd", std::nullopt, shell_.get(), idle);
+    ASSERT_NE(again, platform::WindowHandle::Null);
+    EXPECT_FALSE(waitForShown(again, false));
+    EXPECT_TRUE(WaitForTrayRecord(true).has_value()) << "the icon did not come back";
+
+    Quit();
+    EXPECT_TRUE(waitForShown(again, true));  // the new taskbar is given back
+}
 
 TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     SetRoot("EnableTimers", 1);

@@ -98,6 +98,8 @@ int RunFakeShell(platform::System& system, bool withTaskbar) {
         for (const char* className : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
             w.CreateWindow({className, "", child, tray}, &handler);
         }
+        // As the shell does whenever it makes its taskbar: programs add their icons again.
+        w.PostMessage(platform::kBroadcastWindow, w.RegisterWindowMessage(kTaskbarCreated), 0, 0);
     }
     platform::Message message;
     while (w.GetMessage(message) > 0) {

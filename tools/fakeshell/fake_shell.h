@@ -1,6 +1,7 @@
 // A stand-in for the Windows shell's own windows, where no shell runs (Wine, the sim): the
 // desktop ("Progman" with "SHELLDLL_DefView") and the taskbar ("Shell_TrayWnd" with its
-// "Button", "TrayNotifyWnd" and "ReBarWindow32"), all shown, until a quit message.
+// "Button", "TrayNotifyWnd" and "ReBarWindow32"), all shown, until a quit message. Like the
+// shell, it broadcasts "TaskbarCreated" once its taskbar is there.
 //
 // The taskbar also answers the notification-area icon messages that Wine's shell library
 // sends it and records each icon shown under kNotificationAreaKey of the current user: one
@@ -18,6 +19,9 @@ namespace corvane::tools {
 
 inline constexpr const char* kNotificationAreaKey =
     "Software\\Corvane Fake Shell\\Notification Area";
+
+// The shell's broadcast when it has made its taskbar, on its first start and every restart.
+inline constexpr const char* kTaskbarCreated = "TaskbarCreated";
 
 int RunFakeShell(platform::System& system, bool withTaskbar);
 
