@@ -1,4 +1,6 @@
-// The 37 values of the HideGUI sub-key, in the order they are written and read.
+// The values of the HideGUI sub-key, in the order they are written and read: the 37 the
+// configuration page always had, then the kiosk's own hardening rules (all off by default, so a
+// stored tree without them behaves as before).
 #pragma once
 
 #include <cstddef>
@@ -48,6 +50,13 @@ struct HideGuiSettings {
     int disableLaunchMediaKey = 0;
     int disableLaunchApp1Key = 0;
     int disableLaunchApp2Key = 0;
+    int disableHelpKey = 0;         // F1
+    int disableMenuKeys = 0;        // F10, and Alt pressed and released alone
+    int disableShiftF10 = 0;        // the context menu by keyboard
+    int disableFullScreenKey = 0;   // F11
+    int disablePrintScreenKey = 0;  // PrintScreen, also with Alt
+    int disableMiddleClick = 0;     // opens links in new windows
+    int disableCtrlClick = 0;       // the same with the left button
 };
 
 // Each a checkbox of the same name, stored as 0 or 1.
@@ -92,7 +101,14 @@ inline constexpr HideGuiValue kHideGuiValues[] = {
     FlagSetting("DisableLaunchMediaKey", &H::disableLaunchMediaKey),
     FlagSetting("DisableLaunchApp1Key", &H::disableLaunchApp1Key),
     FlagSetting("DisableLaunchApp2Key", &H::disableLaunchApp2Key),
+    FlagSetting("DisableHelpKey", &H::disableHelpKey),
+    FlagSetting("DisableMenuKeys", &H::disableMenuKeys),
+    FlagSetting("DisableShiftF10", &H::disableShiftF10),
+    FlagSetting("DisableFullScreenKey", &H::disableFullScreenKey),
+    FlagSetting("DisablePrintScreenKey", &H::disablePrintScreenKey),
+    FlagSetting("DisableMiddleClick", &H::disableMiddleClick),
+    FlagSetting("DisableCtrlClick", &H::disableCtrlClick),
 };
-static_assert(std::size(kHideGuiValues) == 37);
+static_assert(std::size(kHideGuiValues) == 37 + 7);
 
 }  // namespace corvane

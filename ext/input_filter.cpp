@@ -40,6 +40,10 @@ bool SpecialKeySwallowed(uint32_t key, const HideGuiSettings& s) {
     return index < std::size(kSpecialKeys) && s.*kSpecialKeys[index] != 0;
 }
 
+bool IsAlt(uint32_t key) {
+    return key == vk::kMenu || key == vk::kLMenu || key == vk::kRMenu;
+}
+
 bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSettings& s) {
     if (s.disableCtrlKey && m.ctrl) {
         return true;
@@ -65,15 +69,28 @@ bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSe
     if (s.disableAltSpace && key == vk::kSpace && m.alt) {
         return true;
     }
+    if ((s.disableHelpKey && key == vk::kF1) || (s.disableFullScreenKey && key == vk::kF11) ||
+        (s.disablePrintScreenKey && key == vk::kSnapshot)) {
+        return true;
+    }
+    if (key == vk::kF10 && ((s.disableMenuKeys && !m.shift) || (s.disableShiftF10 && m.shift))) {
+        return true;
+    }
     return ExtendedOnly(flags) && SpecialKeySwallowed(key, s);
 }
 
 }  // namespace
 
 FilterActions FilterKey(uint32_t virtualKey, uint32_t flags, const Modifiers& modifiers,
-                        const ExtSettings& settings) {
+                        const ExtSettings& settings, uint32_t previousPress) {
     FilterActions actions;
     if (flags & platform::llkhf::kUp) {
+        const HideGuiSettings& s = settings.hideGui;
+        // The screen is copied on the release; an Alt released right after its own press
+        // opens the menu bar.
+        actions.swallow = s.disablePrintScreenKey && virtualKey == vk::kSnapshot;
+        actions.maskMenu = s.disableMenuKeys && IsAlt(virtualKey) && IsAlt(previousPress);
+        actions.swallow = actions.swallow || actions.maskMenu;
         return actions;
     }
     actions.postActivity = settings.enableTimers != 0;
@@ -83,7 +100,8 @@ FilterActions FilterKey(uint32_t virtualKey, uint32_t flags, const Modifiers& mo
     return actions;
 }
 
-FilterActions FilterMouse(uint32_t message, bool shiftDown, const ExtSettings& settings) {
+FilterActions FilterMouse(uint32_t message, bool shiftDown, const ExtSettings& settings,
+                          bool ctrlDown) {
     namespace mouse = platform::mouse;
     FilterActions actions;
     const HideGuiSettings& s = settings.hideGui;
@@ -95,10 +113,17 @@ FilterActions FilterMouse(uint32_t message, bool shiftDown, const ExtSettings& s
             break;
         case mouse::kLButtonDown:
             actions.postActivity = true;
-            actions.swallow = s.disableShiftLeftClick && shiftDown;
+            actions.swallow =
+                (s.disableShiftLeftClick && shiftDown) || (s.disableCtrlClick && ctrlDown);
             break;
         case mouse::kLButtonUp:
-            actions.swallow = s.disableShiftLeftClick && shiftDown;
+            actions.swallow =
+                (s.disableShiftLeftClick && shiftDown) || (s.disableCtrlClick && ctrlDown);
+            break;
+        case mouse::kMButtonDown:
+        case mouse::kMButtonUp:
+        case mouse::kMButtonDblClk:
+            actions.swallow = s.disableMiddleClick != 0;
             break;
         case mouse::kRButtonDown:
             actions.postActivity = true;

@@ -220,8 +220,20 @@ std::intptr_t ShellExtension::KeyboardFilterProc(int code, std::uintptr_t messag
         modifiers.alt = windows.GetAsyncKeyState(platform::vk::kMenu) & 0x8000;
         modifiers.shift = windows.GetAsyncKeyState(platform::vk::kShift) & 0x8000;
     }
-    const FilterActions actions = FilterKey(event.vkCode, event.flags, modifiers, settings_);
+    const FilterActions actions =
+        FilterKey(event.vkCode, event.flags, modifiers, settings_, previousPress_);
+    if ((event.flags & platform::llkhf::kUp) == 0) {
+        previousPress_ = event.vkCode;
+    }
     Post(actions);
+    if (actions.maskMenu) {
+        // Sent after this event: a key between Alt's press and its release keeps the menu shut,
+        // and the release then comes again, no longer alone.
+        const bool extended = (event.flags & platform::llkhf::kExtended) != 0;
+        windows.SendKey(static_cast<uint16_t>(kMenuMaskKey), false, false);
+        windows.SendKey(static_cast<uint16_t>(kMenuMaskKey), true, false);
+        windows.SendKey(static_cast<uint16_t>(event.vkCode), true, extended);
+    }
     if (actions.swallow) {
         return 1;
     }
@@ -235,7 +247,10 @@ std::intptr_t ShellExtension::MouseFilterProc(int code, std::uintptr_t message,
         return windows.CallNextHook(shared_.mouseHook, code, message, record);
     }
     const bool shift = windows.GetAsyncKeyState(platform::vk::kShift) & 0x8000;
-    const FilterActions actions = FilterMouse(static_cast<uint32_t>(message), shift, settings_);
+    const bool ctrl = settings_.hideGui.disableCtrlClick != 0 &&
+                      (windows.GetAsyncKeyState(platform::vk::kControl) & 0x8000) != 0;
+    const FilterActions actions =
+        FilterMouse(static_cast<uint32_t>(message), shift, settings_, ctrl);
     Post(actions);
     if (actions.swallow) {
         return 1;

@@ -60,6 +60,7 @@ class ShellExtension final : public ShellExtensions {
     platform::WindowHandle mainWindow_ = platform::WindowHandle::Null;
     int mouseHookInstalled_ = 0;
     int keyboardHookInstalled_ = 0;
+    uint32_t previousPress_ = 0;  // the key of the keyboard hook's last press
     ExtSettings settings_;
     Hook<&ShellExtension::KeyboardFilterProc> keyboardHook_{*this};
     Hook<&ShellExtension::MouseFilterProc> mouseHook_{*this};

@@ -15,9 +15,7 @@ constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
 constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
 constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
 
-const char* WindowsKeyPath(PolicyKey key) {
-    return key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
-}
+constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::System};
 
 uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) {
     switch (value.kind) {
@@ -83,9 +81,9 @@ bool SavePolicySettings(platform::Registry& registry, const PolicySettings& sett
 
 bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings) {
     bool browserKeyWritten = false;
-    for (const PolicyKey target : {PolicyKey::Explorer, PolicyKey::Browser}) {
+    for (const PolicyKey target : kPolicyKeys) {
         platform::RegistryKeyPtr key;
-        if (registry.CreateKey(kUserHive, WindowsKeyPath(target), platform::reg::kReadWrite, key) !=
+        if (registry.CreateKey(kUserHive, PolicyKeyPath(target), platform::reg::kReadWrite, key) !=
             platform::error::kSuccess) {
             continue;
         }
@@ -94,15 +92,15 @@ bool WritePolicyValues(platform::Registry& registry, const PolicySettings& setti
                 SetDWordValue(*key, value.name, WindowsValue(value, settings));
             }
         }
-        browserKeyWritten = target == PolicyKey::Browser;
+        browserKeyWritten = browserKeyWritten || target == PolicyKey::Browser;
     }
     return browserKeyWritten;
 }
 
 void DeletePolicyValues(platform::Registry& registry) {
-    for (const PolicyKey target : {PolicyKey::Explorer, PolicyKey::Browser}) {
+    for (const PolicyKey target : kPolicyKeys) {
         platform::RegistryKeyPtr key;
-        if (registry.OpenKey(kUserHive, WindowsKeyPath(target), platform::reg::kReadWrite, key) !=
+        if (registry.OpenKey(kUserHive, PolicyKeyPath(target), platform::reg::kReadWrite, key) !=
             platform::error::kSuccess) {
             continue;
         }

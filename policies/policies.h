@@ -20,10 +20,10 @@ void UnpackDriveMask(uint32_t mask, int (&drives)[kDriveCount]);
 bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings);
 bool SavePolicySettings(platform::Registry& registry, const PolicySettings& settings);
 
-// Writes the 46 values into the current user's Explorer and browser policy keys, creating
+// Writes the values into the current user's Explorer, browser and system policy keys, creating
 // them; a key that cannot be created is skipped. True when the browser key was written.
 bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings);
-// Deletes the 46 values from those keys, whoever set them; missing keys are passed over.
+// Deletes the values from those keys, whoever set them; missing keys are passed over.
 void DeletePolicyValues(platform::Registry& registry);
 
 // Removes every sub-key of the browser's extensions key with its whole tree and returns how

@@ -12,6 +12,9 @@ inline constexpr const char* kExplorerPolicyKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 inline constexpr const char* kBrowserPolicyKey =
     "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+// The system's own, which the Ctrl+Alt+Del screen reads.
+inline constexpr const char* kSystemPolicyKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
 inline constexpr int kDriveCount = 26;  // A to Z
 
@@ -62,11 +65,27 @@ struct PolicySettings {
     int noTheaterMode = 0;
     int noViewSource = 0;
     int restGoMenu = 0;
+    int disableTaskMgr = 0;
+    int disableLockWorkstation = 0;
+    int disableChangePassword = 0;
+    int noLogoff = 0;
     int drives[kDriveCount] = {};  // DA to DZ
     uint32_t noDrives = 0;         // bit n: drive A + n hidden
 };
 
-enum class PolicyKey { Explorer, Browser };
+enum class PolicyKey { Explorer, Browser, System };
+
+inline constexpr const char* PolicyKeyPath(PolicyKey key) {
+    switch (key) {
+        case PolicyKey::Explorer:
+            return kExplorerPolicyKey;
+        case PolicyKey::Browser:
+            return kBrowserPolicyKey;
+        case PolicyKey::System:
+            break;
+    }
+    return kSystemPolicyKey;
+}
 enum class PolicyKind {
     Flag,       // written as stored, 0 or 1
     Button,     // a Btn_ value: written 1 when ticked, 2 when not
@@ -80,7 +99,8 @@ struct PolicyValue {
     int PolicySettings::*field;  // null for the drive mask
 };
 
-// The 46 values in the order they are stored, read, applied and removed.
+// The values in the order they are stored, read, applied and removed: the 46 the Policies tab
+// always had, then the system's own that close what Ctrl+Alt+Del offers (no hook can stop it).
 inline constexpr PolicyValue kPolicyValues[] = {
     {"SpecifyDefaultButtons", PolicyKey::Explorer, PolicyKind::Flag,
      &PolicySettings::specifyDefaultButtons},
@@ -133,7 +153,13 @@ inline constexpr PolicyValue kPolicyValues[] = {
     {"NoTheaterMode", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::noTheaterMode},
     {"NoViewSource", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::noViewSource},
     {"RestGoMenu", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::restGoMenu},
+    {"DisableTaskMgr", PolicyKey::System, PolicyKind::Flag, &PolicySettings::disableTaskMgr},
+    {"DisableLockWorkstation", PolicyKey::System, PolicyKind::Flag,
+     &PolicySettings::disableLockWorkstation},
+    {"DisableChangePassword", PolicyKey::System, PolicyKind::Flag,
+     &PolicySettings::disableChangePassword},
+    {"NoLogoff", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noLogoff},
 };
-static_assert(std::size(kPolicyValues) == 46);
+static_assert(std::size(kPolicyValues) == 46 + 4);
 
 }  // namespace corvane

@@ -795,10 +795,10 @@ bool SimWindowSystem::KeyInput(uint16_t virtualKey, bool up, bool extended, bool
 bool SimWindowSystem::SendMouse(uint32_t flags) {
     namespace mouse = platform::mouse;
     const std::pair<uint32_t, uint32_t> events[] = {
-        {mouse::kEventMove, mouse::kMove},         {mouse::kEventLeftDown, mouse::kLButtonDown},
-        {mouse::kEventLeftUp, mouse::kLButtonUp},  {mouse::kEventRightDown, mouse::kRButtonDown},
-        {mouse::kEventRightUp, mouse::kRButtonUp}, {mouse::kEventMiddleDown, mouse::kMButtonDown},
-        {mouse::kEventWheel, mouse::kWheel},
+        {mouse::kEventMove, mouse::kMove},          {mouse::kEventLeftDown, mouse::kLButtonDown},
+        {mouse::kEventLeftUp, mouse::kLButtonUp},   {mouse::kEventRightDown, mouse::kRButtonDown},
+        {mouse::kEventRightUp, mouse::kRButtonUp},  {mouse::kEventMiddleDown, mouse::kMButtonDown},
+        {mouse::kEventMiddleUp, mouse::kMButtonUp}, {mouse::kEventWheel, mouse::kWheel},
     };
     struct {
         int32_t x, y;

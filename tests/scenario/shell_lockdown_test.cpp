@@ -344,5 +344,38 @@ TEST_F(DriverExtension, SpecialKeysAreSwallowedOnlyAsTheKeyboardSendsThem) {
     extension.EndExtensions();
 }
 
+// The hardening rules at the hook: an Alt pressed and released alone gets a masking key before
+// its release, so no menu bar opens; PrintScreen and the middle button never arrive.
+TEST_F(DriverExtension, AnAltAloneIsMaskedAndPrintScreenAndMiddleClicksNeverArrive) {
+    Settings(1, 0, {"DisableMenuKeys", "DisablePrintScreenKey", "DisableMiddleClick"});
+    StartShell();
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    world.PressKey(vk::kLMenu, false, false);  // Alt alone
+    world.PressKey(vk::kLMenu, true, false);
+    world.PressKey(vk::kLMenu, false, false);  // Alt+Tab: the release goes as it is
+    world.PressKey(vk::kTab, false, false);
+    world.PressKey(vk::kTab, true, false);
+    world.PressKey(vk::kLMenu, true, false);
+    world.PressKey(vk::kSnapshot, false, false);
+    world.PressKey(vk::kSnapshot, true, false);
+    sys.windows.SendMouse(platform::mouse::kEventMiddleDown);
+    Drain();
+    std::vector<std::string> keys;
+    for (const auto& [message, wParam] : focused.received) {
+        EXPECT_NE(message, platform::mouse::kMButtonDown);
+        if (message >= wm::kKeyDown && message <= wm::kSysKeyDown + 1) {
+            const bool up = message == wm::kKeyUp || message == wm::kSysKeyDown + 1;
+            keys.push_back((up ? "-" : "+") + std::to_string(wParam));
+        }
+    }
+    const std::string alt = std::to_string(vk::kLMenu);
+    const std::string mask = std::to_string(ext::kMenuMaskKey);
+    const std::string tab = std::to_string(vk::kTab);
+    EXPECT_EQ(keys, (std::vector<std::string>{"+" + alt, "+" + mask, "-" + mask, "-" + alt,
+                                              "+" + alt, "+" + tab, "-" + tab, "-" + alt}));
+    extension.EndExtensions();
+}
+
 }  // namespace
 }  // namespace corvane::scenario

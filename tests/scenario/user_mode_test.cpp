@@ -47,7 +47,8 @@ const char* const kExplorerValues[] = {"SpecifyDefaultButtons",
                                        "NoWindowsUpdate",
                                        "NoRun",
                                        "NoDesktop",
-                                       "NoDrives"};
+                                       "NoDrives",
+                                       "NoLogoff"};
 const char* const kBrowserValues[] = {
     "NoPrinting",      "NoBrowserOptions",    "AlwaysPromptWhenDownload",
     "NoBrowserBars",   "NoBrowserClose",      "NoBrowserContextMenu",
@@ -55,6 +56,10 @@ const char* const kBrowserValues[] = {
     "NoFileOpen",      "NoFindFiles",         "NoNavButtons",
     "NoOpeninNewWnd",  "NoSelectDownloadDir", "NoTheaterMode",
     "NoViewSource",    "RestGoMenu"};
+const char* const kSystemValues[] = {"DisableTaskMgr", "DisableLockWorkstation",
+                                     "DisableChangePassword"};
+constexpr const char* kSystemPolicies =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
 class UserMode : public CorvaneWorld {
   protected:
@@ -103,6 +108,9 @@ class UserMode : public CorvaneWorld {
         for (const char* name : kBrowserValues) {
             count += UserNumber(kBrowserPolicies, name).has_value();
         }
+        for (const char* name : kSystemValues) {
+            count += UserNumber(kSystemPolicies, name).has_value();
+        }
         return count;
     }
 };
@@ -117,6 +125,9 @@ TEST_F(UserMode, WritesEveryPolicyValueEvenWithNothingTicked) {
     for (const char* name : kBrowserValues) {
         EXPECT_EQ(UserNumber(kBrowserPolicies, name), 0u) << name;
     }
+    for (const char* name : kSystemValues) {
+        EXPECT_EQ(UserNumber(kSystemPolicies, name), 0u) << name;
+    }
     EXPECT_EQ(world.Registry().OpenKeyCount(), 0);
 }
 
@@ -126,7 +137,12 @@ TEST_F(UserMode, WritesTheTickedPoliciesAndTheDriveMask) {
     SetNumber(policies, "NoRun", 7);  // on, however stored
     SetNumber(policies, "RestGoMenu", 1);
     SetNumber(policies, "NoDrives", 0x0C);
+    SetNumber(policies, "DisableTaskMgr", 1);
+    SetNumber(policies, "NoLogoff", 1);
     auto kiosk = Start("/user");
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableLockWorkstation"), 0u);
+    EXPECT_EQ(UserNumber(kExplorerPolicies, "NoLogoff"), 1u);
     EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), 1u);
     EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Forward"), 2u);
     EXPECT_EQ(UserNumber(kExplorerPolicies, "NoRun"), 1u);
@@ -153,12 +169,12 @@ TEST_F(UserMode, APolicyKeyThatCannotBeOpenedIsSkipped) {
 
 TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
     auto kiosk = Start("/user");
-    EXPECT_EQ(PolicyValueCount(), 46);
+    EXPECT_EQ(PolicyValueCount(), 50);
     // A value of another tool in the same key stays.
     SetText(Hive::CurrentUser, kExplorerPolicies, "NoControlPanel", "mine");
     auto quit = Start("/q");
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
-    EXPECT_EQ(PolicyValueCount(), 46);
+    EXPECT_EQ(PolicyValueCount(), 50);
     EXPECT_TRUE(world.NotifyIcons().empty());
 
     kiosk = Start("/user");
@@ -269,7 +285,7 @@ TEST_F(UserMode, AWinlogonKeyThatCannotBeOpenedIsLeftAlone) {
     auto kiosk = Start("/user");
     ASSERT_TRUE(WindowOf(*kiosk).has_value());
     EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), std::nullopt);
-    EXPECT_EQ(PolicyValueCount(), 46);  // the rest of the start goes on
+    EXPECT_EQ(PolicyValueCount(), 50);  // the rest of the start goes on
 }
 
 class LogonEntry : public UserMode {

@@ -103,7 +103,9 @@ const CONTRACT = {
     'DisableBrowserStopKey', 'DisableBrowserSearchKey', 'DisableBrowserFavoritesKey', 'DisableBrowserHomeKey',
     'DisableVolumeMuteKey', 'DisableVolumeDownKey', 'DisableVolumeUpKey', 'DisableMediaNextKey', 'DisableMediaPreviousKey',
     'DisableMediaStopKey', 'DisableMediaPlayPauseKey', 'DisableLaunchMailKey', 'DisableLaunchMediaKey', 'DisableLaunchApp1Key',
-    'DisableLaunchApp2Key', 'DisableRightClick', 'DisableShiftLeftClick'])],
+    'DisableLaunchApp2Key', 'DisableRightClick', 'DisableShiftLeftClick',
+    'DisableHelpKey', 'DisableMenuKeys', 'DisableShiftF10', 'DisableFullScreenKey', 'DisablePrintScreenKey',
+    'DisableMiddleClick', 'DisableCtrlClick'])],
   tabPage5: [['ButtonEnableAutoLogon', 'button'], ['AutoLogonName', 'text'], ['AutoLogonPassword', 'password'],
     ['AutoLogonDomain', 'text'], ['ButtonRemoveAutoLogon', 'button']],
   tabpage7: [['ButtonAutoRestart', 'button'], ['AutoRestartFolder', 'text'], ['ButtonAutoRestartFolder', 'button'],
@@ -118,7 +120,8 @@ const CONTRACT = {
     'Btn_Copy', 'Btn_Paste', 'Btn_Encoding', 'Btn_PrintPreview', 'NoWindowsUpdate', 'NoBrowserOptions', 'NoRun', 'NoPrinting',
     'AlwaysPromptWhenDownload', 'NoBrowserBars', 'NoBrowserClose', 'NoBrowserContextMenu', 'NoBrowserSaveAs', 'NoFavorites',
     'NoFileNew', 'NoFileOpen', 'NoFindFiles', 'NoNavButtons', 'NoOpeninNewWnd', 'NoSelectDownloadDir', 'NoTheaterMode',
-    'NoViewSource', 'RestGoMenu', 'NoDesktop', ...letters.map((l) => `D${l}`)]),
+    'NoViewSource', 'RestGoMenu', 'NoDesktop', ...letters.map((l) => `D${l}`),
+    'DisableTaskMgr', 'DisableLockWorkstation', 'DisableChangePassword', 'NoLogoff']),
     ...button(['ButtonRemoveExtensions', 'ButtonGroupPolicies', 'ButtonInternetOptions', 'ButtonRemoveRestrictions'])],
 };
 

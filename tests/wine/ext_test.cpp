@@ -110,6 +110,42 @@ class Extension : public testing::Test {
         Release(key);
         Release(modifier);
     }
+    void Click(uint32_t downFlag, uint32_t upFlag) {
+        sys.windows.SendMouse(downFlag);
+        sys.windows.SendMouse(upFlag);
+        Pump(30);
+    }
+
+    // The key sink as the focused window under the cursor, once it has the focus.
+    WindowHandle StartSink() {
+        sink = StartPeer("sink");
+        const WindowHandle window = WaitFor("CorvaneKeySink", sink.get());
+        for (int i = 0; i < 500 && GetForegroundWindow() != Hwnd(window); ++i) {
+            Pump(20);
+        }
+        EXPECT_EQ(GetForegroundWindow(), Hwnd(window)) << "the sink never had the focus";
+        // Clicks go to the window under the cursor.
+        RECT rect{};
+        GetWindowRect(Hwnd(window), &rect);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        return window;
+    }
+    // What the sink saw, once it has seen a last Z, which no rule holds back: every event sent
+    // before it has been judged by the hooks and delivered by then.
+    std::string SinkRecord(WindowHandle window) {
+        Press('Z');
+        Release('Z');
+        std::string seen;
+        for (int i = 0; i < 500; ++i) {
+            seen = sys.windows.GetWindowText(window);
+            if (seen.ends_with("u90,")) {
+                break;
+            }
+            Pump(20);
+        }
+        EXPECT_TRUE(seen.ends_with("u90,")) << "the sink never saw the last key";
+        return seen;
+    }
 
     platform::win32::Win32System system;
     platform::System& sys = system.Get();
@@ -123,10 +159,8 @@ class Extension : public testing::Test {
 TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     shell = StartPeer("shell");
     ASSERT_NE(WaitFor("Shell_TrayWnd", shell.get()), WindowHandle::Null);
-    sink = StartPeer("sink");
-    const WindowHandle sinkWindow = WaitFor("CorvaneKeySink", sink.get());
+    const WindowHandle sinkWindow = StartSink();
     ASSERT_NE(sinkWindow, WindowHandle::Null);
-    Pump(200);  // the sink takes the focus
 
     ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
     Chord(vk::kShift, 'A');            // an ordinary key passes
@@ -138,25 +172,16 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     Chord(vk::kShift, vk::kF12);       // Shift+F12: a request, and F12 passes
     Press(vk::kVolumeUp, true);        // injected: passes even with its setting on
     Release(vk::kVolumeUp, true);
-    // Clicks go to the window under the cursor: put it on the sink.
-    RECT rect{};
-    GetWindowRect(Hwnd(sinkWindow), &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    Pump(50);
-    sys.windows.SendMouse(platform::mouse::kEventLeftDown);
-    sys.windows.SendMouse(platform::mouse::kEventLeftUp);
-    Pump(50);
-    sys.windows.SendMouse(platform::mouse::kEventRightDown);
-    sys.windows.SendMouse(platform::mouse::kEventRightUp);
+    namespace mouse = platform::mouse;
+    Click(mouse::kEventLeftDown, mouse::kEventLeftUp);
+    Click(mouse::kEventRightDown, mouse::kEventRightUp);
     Press(vk::kShift);
-    sys.windows.SendMouse(platform::mouse::kEventLeftDown);
-    sys.windows.SendMouse(platform::mouse::kEventLeftUp);
+    Click(mouse::kEventLeftDown, mouse::kEventLeftUp);
     Release(vk::kShift);
-    Pump(300);
 
     // The sink's title lists what it saw: "k<key>" for a key press, "u<key>" for a release,
     // "m<message>" for a mouse message.
-    const std::string seen = sys.windows.GetWindowText(sinkWindow);
+    const std::string seen = SinkRecord(sinkWindow);
     SCOPED_TRACE(seen);
     EXPECT_NE(seen.find("k65,"), std::string::npos);   // A
     EXPECT_EQ(seen.find("k91,"), std::string::npos);   // Windows key swallowed
@@ -173,6 +198,46 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     EXPECT_EQ(seen.find("m516,"), std::string::npos);
     EXPECT_EQ(overrides, 1);
     EXPECT_GE(counter.activity, 10);
+}
+
+// The kiosk's own rules, all on: F1, F10, Shift+F10, F11 and PrintScreen never arrive, an Alt
+// pressed alone gets the masking key before its release, middle and Ctrl+clicks are held back.
+TEST_F(Extension, TheHardeningRulesHoldBackTheKeysAndClicksThatLeadOut) {
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
+    for (const char* name :
+         {"DisableHelpKey", "DisableMenuKeys", "DisableShiftF10", "DisableFullScreenKey",
+          "DisablePrintScreenKey", "DisableMiddleClick", "DisableCtrlClick"}) {
+        SetDWordValue(*key, name, 1);
+    }
+    shell = StartPeer("shell");
+    ASSERT_NE(WaitFor("Shell_TrayWnd", shell.get()), WindowHandle::Null);
+    const WindowHandle sinkWindow = StartSink();
+    ASSERT_NE(sinkWindow, WindowHandle::Null);
+    ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
+    for (const uint16_t blocked : {0x70, 0x79, 0x7A, 0x2C}) {  // F1, F10, F11, PrintScreen
+        Press(blocked);
+        Release(blocked);
+    }
+    Chord(vk::kShift, 0x79);  // Shift+F10
+    Press(vk::kMenu);         // Alt alone
+    Release(vk::kMenu);
+    namespace mouse = platform::mouse;
+    Click(mouse::kEventMiddleDown, mouse::kEventMiddleUp);
+    Press(vk::kControl);
+    Click(mouse::kEventLeftDown, mouse::kEventLeftUp);
+    Release(vk::kControl);
+    Click(mouse::kEventLeftDown, mouse::kEventLeftUp);  // a plain click passes
+
+    const std::string seen = SinkRecord(sinkWindow);
+    SCOPED_TRACE(seen);
+    for (const char* held : {"k112,", "k121,", "k122,", "k44,", "u44,", "m519,", "m520,"}) {
+        EXPECT_EQ(seen.find(held), std::string::npos) << held;
+    }
+    EXPECT_NE(seen.find("k18,k232,u232,u18,"), std::string::npos);
+    const size_t left = seen.find("m513,");
+    EXPECT_NE(left, std::string::npos);
+    EXPECT_EQ(seen.find("m513,", left + 1), std::string::npos);  // the Ctrl+click did not pass
 }
 
 TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {

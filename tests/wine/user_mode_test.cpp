@@ -115,13 +115,12 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
 
     int written = 0;
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path =
-            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
+        const char* path = PolicyKeyPath(value.key);
         const auto stored = UserNumber(path, value.name);
         written += stored.has_value();
         EXPECT_EQ(stored, value.kind == PolicyKind::Button ? 2u : 0u) << value.name;
     }
-    EXPECT_EQ(written, 46);
+    EXPECT_EQ(written, static_cast<int>(std::size(kPolicyValues)));
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultUserName"), "kiosk");
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultPassword"), "open sesame");
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultDomain"), "LIBRARY");
@@ -176,8 +175,7 @@ TEST_F(UserModeUnderWine, TheExitCommandRemovesThePoliciesAndTheIcon) {
     sys.windows.PostMessage(window, platform::wm::kCommand, ID_EXIT_USER_MODE, 0);
     EXPECT_EQ(first->WaitForExit(20000), 1u);
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path =
-            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
+        const char* path = PolicyKeyPath(value.key);
         EXPECT_EQ(UserNumber(path, value.name), std::nullopt) << value.name;
     }
     EXPECT_EQ(TrayRecord(), std::nullopt);
@@ -224,8 +222,7 @@ TEST_F(UserModeUnderWine, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
               0);
     record->DeleteValue(std::to_string(TRAY_ICON_ID));  // the old shell's record of the icon
     std::string shellPath = CorvaneExe();
-    shellPath.replace(shellPath.find_last_of('\\') + 1, std::string::npos,
-                      "corvane-fakeshell.exe");
+    shellPath.replace(shellPath.find_last_of('\\') + 1, std::string::npos, "corvane-fakeshell.exe");
     shell_ = sys.processes.StartProcess("\"" + shellPath + "\"");
     ASSERT_NE(shell_, nullptr);
     const platform::WindowHandle again =

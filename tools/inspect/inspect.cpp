@@ -99,8 +99,7 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
     int set = 0;
     std::string on;
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path =
-            value.key == PolicyKey::Explorer ? kExplorerPolicyKey : kBrowserPolicyKey;
+        const char* path = PolicyKeyPath(value.key);
         const auto stored =
             ReadDWordAt(sys.registry, platform::Hive::CurrentUser, path, value.name);
         set += stored.has_value();

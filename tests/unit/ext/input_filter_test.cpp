@@ -67,6 +67,10 @@ const Row kRows[] = {
     {"DisableLaunchMediaKey", 0xB5, kExt, kNone, 0xA6, kNone},
     {"DisableLaunchApp1Key", 0xB6, kExt, kNone, 0xA6, kNone},
     {"DisableLaunchApp2Key", 0xB7, kExt, kNone, 0xA6, kNone},
+    {"DisableHelpKey", vk::kF1, 0, kNone, vk::kF5, kNone},
+    {"DisableMenuKeys", vk::kF10, 0, kNone, vk::kF5, kNone},
+    {"DisableShiftF10", vk::kF10, 0, kShift, 'A', kNone},
+    {"DisableFullScreenKey", vk::kF11, 0, kNone, vk::kF5, kNone},
 };
 
 TEST(KeyFilter, EveryRowSwallowsItsKeyAndOnlyItsKey) {
@@ -127,6 +131,46 @@ TEST(KeyFilter, ActivityComesFirstAndOverrideLast) {
     EXPECT_FALSE(FilterKey(vk::kF12, 0, kShift, s).postOverride);
     s.enableTimers = 0;
     EXPECT_FALSE(FilterKey('A', 0, kNone, s).postActivity);
+}
+
+// PrintScreen copies the screen on its release, and an Alt released right after its own press
+// opens the menu bar: those releases are held back too; every other release passes.
+TEST(KeyFilter, PrintScreenAndAnAltAloneAreStoppedOnTheirRelease) {
+    constexpr uint32_t kUp = platform::llkhf::kUp;
+    const ExtSettings print = With("DisablePrintScreenKey");
+    EXPECT_TRUE(FilterKey(vk::kSnapshot, 0, kNone, print).swallow);
+    EXPECT_TRUE(FilterKey(vk::kSnapshot, 0, kAlt, print).swallow);
+    EXPECT_TRUE(FilterKey(vk::kSnapshot, kUp, kNone, print).swallow);
+    EXPECT_FALSE(FilterKey(vk::kSnapshot, kUp, kNone, ExtSettings{}).swallow);
+
+    const ExtSettings menu = With("DisableMenuKeys");
+    for (const uint32_t alt : {vk::kLMenu, vk::kRMenu, vk::kMenu}) {
+        const FilterActions alone = FilterKey(alt, kUp, kNone, menu, alt);
+        EXPECT_TRUE(alone.swallow);
+        EXPECT_TRUE(alone.maskMenu);
+        EXPECT_FALSE(FilterKey(alt, 0, kNone, menu, alt).swallow);  // its presses pass
+    }
+    // After Alt+Tab, or after the masking key itself, the release passes.
+    EXPECT_FALSE(FilterKey(vk::kLMenu, kUp, kNone, menu, vk::kTab).maskMenu);
+    EXPECT_FALSE(FilterKey(vk::kLMenu, kUp, kNone, menu, kMenuMaskKey).swallow);
+    EXPECT_FALSE(FilterKey(vk::kLMenu, kUp, kNone, ExtSettings{}, vk::kLMenu).swallow);
+    EXPECT_FALSE(FilterKey(vk::kF10, kUp, kNone, menu, vk::kF10).swallow);
+}
+
+TEST(MouseFilter, MiddleClicksAndCtrlClicksWhenAsked) {
+    ExtSettings s;
+    s.enableTimers = 1;
+    s.hideGui.disableMiddleClick = 1;
+    for (const uint32_t message : {mouse::kMButtonDown, mouse::kMButtonUp, mouse::kMButtonDblClk}) {
+        EXPECT_TRUE(FilterMouse(message, false, s).swallow);
+        EXPECT_FALSE(FilterMouse(message, false, ExtSettings{}).swallow);
+    }
+    s.hideGui.disableCtrlClick = 1;
+    EXPECT_TRUE(FilterMouse(mouse::kLButtonDown, false, s, true).swallow);
+    EXPECT_TRUE(FilterMouse(mouse::kLButtonDown, false, s, true).postActivity);
+    EXPECT_TRUE(FilterMouse(mouse::kLButtonUp, false, s, true).swallow);
+    EXPECT_FALSE(FilterMouse(mouse::kLButtonDown, false, s, false).swallow);
+    EXPECT_FALSE(FilterMouse(mouse::kRButtonDown, false, s, true).swallow);
 }
 
 TEST(MouseFilter, TheMouseTable) {
