@@ -4,6 +4,7 @@
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
 #include "common/command_ids.h"
+#include "common/event_log.h"
 
 namespace corvane {
 
@@ -67,6 +68,9 @@ int CCorvaneApp::ExitInstance() {
     if (secondInstance == 0) {
         if (extensions_ != nullptr) {
             extensions_->EndExtensions();
+        }
+        if (userMode != 0) {
+            EventLog(system).Note("user mode ended");
         }
         mainWindow = nullptr;
         dialog_.reset();

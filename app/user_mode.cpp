@@ -3,6 +3,7 @@
 #include "app/corvane_dlg.h"
 #include "app/password_dlg.h"
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -16,8 +17,15 @@ constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\R
 
 void CCorvaneDlg::EnterUserMode() {
     showAllowed = 0;
-    ApplyPolicies();
+    EventLog log(system);
+    log.Note("user mode started");
+    if (enablePolicies != 0) {
+        log.Note(ApplyPolicies() == 1 ? "the policies were written for this user"
+                                      : "the browser's policy key could not be written");
+    }
     ApplyAutoLogon();
+    log.Note(enableAutoLogon != 0 ? "the automatic logon was written"
+                                  : "the automatic logon was removed");
     AddTrayIcon();
     StartSessionServices();
 }
@@ -35,9 +43,10 @@ void CCorvaneDlg::AddTrayIcon() {
 // A restarted shell has a new, shown taskbar and none of the old icons.
 void CCorvaneDlg::OnShellRestarted() {
     AddTrayIcon();
-    if (ShellExtensions* extensions = theApp_.Extensions()) {
-        extensions->HideShellAgain();
-    }
+    ShellExtensions* extensions = theApp_.Extensions();
+    const bool hidden = extensions != nullptr && extensions->HideShellAgain() != 0;
+    EventLog(system).Note(hidden ? "the shell started again: its windows were hidden again"
+                                 : "the shell started again: the icon was added again");
 }
 
 void CCorvaneDlg::RemoveTrayIcon() {

@@ -1,8 +1,11 @@
-// Reading files, as the filter lists and the auto-restart folder need it.
+// Reading files, as the filter lists and the auto-restart folder need it, and the few writes of
+// the program's own event log.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +29,19 @@ class FileSystem {
     virtual std::vector<std::string> FindFiles(std::string_view pattern) = 0;
     // The system's own description of an error code, such as "Access is denied.".
     virtual std::string DescribeError(long error) const = 0;
+
+    // Appends the bytes to the file, making it when it is not there (its folder must be);
+    // others may read it meanwhile. The result is a Windows error code.
+    virtual long AppendToFile(std::string_view path, std::string_view bytes) = 0;
+    // The file's size, or no value when it cannot be asked (missing, a folder).
+    virtual std::optional<uint64_t> FileSize(std::string_view path) = 0;
+    // MoveFileExW with MOVEFILE_REPLACE_EXISTING.
+    virtual long MoveReplacing(std::string_view from, std::string_view to) = 0;
+    // CreateDirectoryW of one folder: 0, 183 when it was there already, or another error.
+    virtual long CreateFolder(std::string_view path) = 0;
+    // The current user's own local application data folder (CSIDL_LOCAL_APPDATA), without a
+    // last backslash; empty when the system gives none.
+    virtual std::string UserDataFolder() = 0;
 };
 
 }  // namespace platform

@@ -38,6 +38,23 @@ struct ShortcutTarget {
     std::string arguments;
 };
 
+// The local time, to the second.
+struct LocalTime {
+    int year = 0;
+    int month = 0;  // 1 to 12
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Event types of the system's event log (winnt.h).
+namespace event_type {
+inline constexpr uint16_t kError = 0x0001;
+inline constexpr uint16_t kWarning = 0x0002;
+inline constexpr uint16_t kInformation = 0x0004;
+}  // namespace event_type
+
 // What calling an exported function of a library by name came to.
 struct LibraryCall {
     bool loaded = false;  // LoadLibraryW found and loaded the library
@@ -79,6 +96,12 @@ class ProcessSystem {
     // process) and calls its export `entry`, a function without arguments answering an
     // HRESULT, as a COM server's registration entries are.
     virtual LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) = 0;
+
+    virtual LocalTime Now() const = 0;
+    // One entry of the system's Application event log under the source; false when the system
+    // refused it (the source could not be opened, or the log is full).
+    virtual bool ReportToEventLog(std::string_view source, uint16_t type,
+                                  std::string_view text) = 0;
 };
 
 // The program's own resources: string table entries and such.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/event_log.h"
 #include "platform/constants.h"
 
 namespace corvane {
@@ -31,6 +32,9 @@ std::vector<uint32_t> CollectWindowProcesses(platform::WindowSystem& windows, ui
         processIds.push_back(processId);
         if (wait != 0 && !windows.SendMessageTimeout(window, platform::wm::kNull, 0, 0, wait)) {
             starter.TerminateProcess(processId);
+            starter.Report("ended process " + std::to_string(processId) + ": its window \"" +
+                           windows.GetWindowText(window) + "\" did not answer within " +
+                           std::to_string(wait) + " ms");
         }
     }
     return processIds;
@@ -63,6 +67,10 @@ void SystemProgramStarter::TerminateProcess(uint32_t processId) {
     system_.processes.TerminateProcessById(processId, 0xFFFFFFFF);
 }
 
+void SystemProgramStarter::Report(const std::string& what) {
+    EventLog(system_).Note(what);
+}
+
 std::string ShortcutCommandLine(const ShortcutTarget& target) {
     // find() failing on an empty path keeps front() from being asked.
     const bool quote = target.path.find(' ') != std::string::npos && target.path.front() != '"';
@@ -91,10 +99,20 @@ int RestartProgram(const AutoRestartSettings& settings, AutoRestartState& state,
                    ProgramStarter& starter, size_t index) {
     const std::optional<uint32_t> processId =
         StartShortcut(settings, starter, state.launchedShortcuts.at(index));
+    const std::string& shortcut = state.launchedShortcuts[index];
+    auto& failing = state.failingShortcuts;
+    const bool failedBefore = std::find(failing.begin(), failing.end(), shortcut) != failing.end();
     if (!processId) {
-        return 0;  // the old id stays; the next check tries again
+        if (!failedBefore) {
+            starter.Report("could not start " + shortcut + " again; each check tries again");
+            failing.push_back(shortcut);
+        }
+        return 0;  // the old id stays
     }
+    std::erase(failing, shortcut);
     state.launchedProcessIds[index] = *processId;
+    starter.Report("restarted " + shortcut + " as process " + std::to_string(*processId) +
+                   ": its program had no window");
     return 1;
 }
 

@@ -29,6 +29,8 @@ class ProgramStarter {
     virtual std::optional<uint32_t> StartProgram(const std::string& commandLine) = 0;
     // Ends the process with this id and exit code 0xFFFFFFFF, when it can be opened.
     virtual void TerminateProcess(uint32_t processId) = 0;
+    // What a check did, for the program's event log.
+    virtual void Report(const std::string& /*what*/) {}
 };
 
 struct AutoRestartState {
@@ -36,6 +38,7 @@ struct AutoRestartState {
     std::vector<uint32_t> launchedProcessIds;    // the last process of each
     int restartCountdown = 0;                    // seconds until the next check
     uint32_t restartWait = 0;                    // the hang test's time-out, from the start
+    std::vector<std::string> failingShortcuts;   // reported once until they start again
 };
 
 // The system's own: the platform's files, shortcuts and processes. A started program is waited
@@ -47,6 +50,7 @@ class SystemProgramStarter final : public ProgramStarter {
     std::optional<ShortcutTarget> ResolveShortcut(const std::string& shortcutPath) override;
     std::optional<uint32_t> StartProgram(const std::string& commandLine) override;
     void TerminateProcess(uint32_t processId) override;
+    void Report(const std::string& what) override;
 
   private:
     platform::System& system_;

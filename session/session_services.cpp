@@ -2,6 +2,7 @@
 // window, their pages and the timer window.
 #include "app/corvane_dlg.h"
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "session/auto_restart.h"
 #include "session/session_timers.h"
 #include "session/timer_dlg.h"
@@ -13,16 +14,19 @@ namespace {
 // What a tick asks of the windows, carried out by the main window.
 class MainWindowSession final : public SessionWindows {
   public:
-    MainWindowSession(CCorvaneDlg& dialog, platform::WindowSystem& windows)
-        : dialog_(dialog), windows_(windows) {}
+    MainWindowSession(CCorvaneDlg& dialog, platform::System& system)
+        : dialog_(dialog), system_(system) {}
     void ShowActivity(int seconds) override { dialog_.timerWindow.ShowActivity(seconds); }
     void ShowInactivity(int seconds) override { dialog_.timerWindow.ShowInactivity(seconds); }
     int ShowMessagePage(const std::string& url) override { return dialog_.ShowMessagePage(url); }
-    void CloseApplicationWindows() override { corvane::CloseApplicationWindows(windows_); }
+    void CloseApplicationWindows() override {
+        EventLog(system_).Note("the session ended: the application windows were asked to close");
+        corvane::CloseApplicationWindows(system_.windows);
+    }
 
   private:
     CCorvaneDlg& dialog_;
-    platform::WindowSystem& windows_;
+    platform::System& system_;
 };
 
 }  // namespace
@@ -59,7 +63,7 @@ void CCorvaneDlg::OnSessionTimer(std::uintptr_t id) {
         AutoRestartStep(autoRestart, restart, starter, system.windows);
     }
     if (enableTimers != 0) {
-        MainWindowSession windows(*this, system.windows);
+        MainWindowSession windows(*this, system);
         SessionTick(timers, counters, windows, system.windows.IsWindow(timerWindow.Handle()));
     }
     timerId = system.windows.SetTimer(Handle(), TIMER_ID_SECOND, 1000);

@@ -11,6 +11,12 @@ class HostFiles final : public FileSystem {
     // The rule tester reads named files only; it searches for nothing.
     std::vector<std::string> FindFiles(std::string_view) override { return {}; }
     std::string DescribeError(long error) const override;
+    // The tools that run on the host write nothing: ERROR_NOT_SUPPORTED.
+    long AppendToFile(std::string_view, std::string_view) override { return 50; }
+    std::optional<uint64_t> FileSize(std::string_view) override { return std::nullopt; }
+    long MoveReplacing(std::string_view, std::string_view) override { return 50; }
+    long CreateFolder(std::string_view) override { return 50; }
+    std::string UserDataFolder() override { return {}; }
 };
 
 }  // namespace platform::host

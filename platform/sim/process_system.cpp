@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "platform/command_line.h"
 #include "platform/constants.h"
 #include "platform/sim/state.h"
@@ -178,6 +180,27 @@ std::optional<platform::ShortcutTarget> SimProcessSystem::ResolveShortcut(
 
 void SimProcessSystem::Sleep(uint32_t ms) {
     state_.Block([] { return false; }, state_.now + ms);
+}
+
+// The virtual clock starts on 8 December 2026 at 09:00 local time.
+platform::LocalTime SimProcessSystem::Now() const {
+    using namespace std::chrono;
+    const sys_seconds start = sys_days{year{2026} / December / 8} + hours{9};
+    const sys_seconds now = start + duration_cast<seconds>(milliseconds{state_.now});
+    const year_month_day date{floor<days>(now)};
+    const hh_mm_ss time{now - floor<days>(now)};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(unsigned{date.month()}),
+            static_cast<int>(unsigned{date.day()}),
+            static_cast<int>(time.hours().count()),
+            static_cast<int>(time.minutes().count()),
+            static_cast<int>(time.seconds().count())};
+}
+
+bool SimProcessSystem::ReportToEventLog(std::string_view source, uint16_t type,
+                                        std::string_view text) {
+    state_.reportedEvents.push_back({std::string(source), type, std::string(text)});
+    return true;
 }
 
 }  // namespace sim

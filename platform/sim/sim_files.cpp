@@ -116,6 +116,57 @@ long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::I
     return 0;
 }
 
+long SimFiles::AppendToFile(std::string_view path, std::string_view bytes) {
+    const auto it = files_.find(Key(path));
+    if (it == files_.end()) {
+        if (FolderExists(path)) {
+            return platform::error::kAccessDenied;
+        }
+        if (!FolderExists(Parent(path))) {
+            return platform::error::kPathNotFound;
+        }
+        Put(std::string(path), std::string(bytes));
+        return 0;
+    }
+    if (it->second.openError != 0) {
+        return it->second.openError;
+    }
+    it->second.contents.append(bytes);
+    return 0;
+}
+
+std::optional<uint64_t> SimFiles::FileSize(std::string_view path) {
+    const auto it = files_.find(Key(path));
+    return it == files_.end() ? std::nullopt : std::optional<uint64_t>(it->second.contents.size());
+}
+
+long SimFiles::MoveReplacing(std::string_view from, std::string_view to) {
+    const auto it = files_.find(Key(from));
+    if (it == files_.end()) {
+        return FolderExists(Parent(from)) ? platform::error::kFileNotFound
+                                          : platform::error::kPathNotFound;
+    }
+    if (!FolderExists(Parent(to))) {
+        return platform::error::kPathNotFound;
+    }
+    File moved = std::move(it->second);
+    Remove(std::string(from));
+    files_[Key(to)] = std::move(moved);
+    names_[Key(to)] = std::string(to);
+    return 0;
+}
+
+long SimFiles::CreateFolder(std::string_view path) {
+    if (FolderExists(path) || files_.count(Key(path)) != 0) {
+        return platform::error::kAlreadyExists;
+    }
+    if (!FolderExists(Parent(path))) {
+        return platform::error::kPathNotFound;
+    }
+    folders_.insert(Key(path));
+    return 0;
+}
+
 std::string SimFiles::DescribeError(long error) const {
     // The texts Windows gives for the errors tests use.
     switch (error) {

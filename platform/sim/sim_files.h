@@ -42,6 +42,16 @@ class SimFiles final : public platform::FileSystem {
     long OpenForReading(std::string_view path, std::unique_ptr<platform::InputFile>& out) override;
     std::vector<std::string> FindFiles(std::string_view pattern) override;
     std::string DescribeError(long error) const override;
+    long AppendToFile(std::string_view path, std::string_view bytes) override;
+    std::optional<uint64_t> FileSize(std::string_view path) override;
+    long MoveReplacing(std::string_view from, std::string_view to) override;
+    long CreateFolder(std::string_view path) override;
+    std::string UserDataFolder() override { return "C:\\Users\\kiosk\\AppData\\Local"; }
+    // Text of a file, empty when it is not there.
+    std::string Contents(std::string_view path) const {
+        const auto it = files_.find(Key(path));
+        return it == files_.end() ? std::string() : it->second.contents;
+    }
 
   private:
     static std::string Key(std::string_view path);

@@ -148,6 +148,7 @@ struct World::State {
     std::vector<OpenFileRecord> openFileDialogs;
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<FolderBrowseRecord> folderBrowses;
+    std::vector<ReportedEvent> reportedEvents;
     std::map<std::string, platform::ShortcutTarget> shortcuts;  // by lower-case path
     // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
     platform::Rect workArea{0, 0, 1024, 738};
@@ -291,6 +292,8 @@ class SimProcessSystem final : public platform::ProcessSystem {
                                            std::string_view entry) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<platform::ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
+    platform::LocalTime Now() const override;
+    bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 
   private:
     World::State& state_;

@@ -199,6 +199,7 @@ World::World(std::shared_ptr<const Resources> driverResources) : state_(std::mak
                                          nullptr, std::move(driverResources));
     driver.mainThread->started = true;
     state_->running = driver.mainThread->id;
+    state_->files.MakeFolder(state_->files.UserDataFolder());
 }
 
 World::~World() {
@@ -305,6 +306,10 @@ void World::ScriptOpenFileAnswer(std::optional<std::string> path) {
 
 const std::vector<OpenFileRecord>& World::OpenFileDialogs() const {
     return state_->openFileDialogs;
+}
+
+const std::vector<ReportedEvent>& World::ReportedEvents() const {
+    return state_->reportedEvents;
 }
 
 void World::ScriptFolderAnswer(std::optional<std::string> path) {

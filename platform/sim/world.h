@@ -59,6 +59,12 @@ struct OpenFileRecord {
     platform::OpenFileRequest request;
 };
 
+struct ReportedEvent {
+    std::string source;
+    uint16_t type;
+    std::string text;
+};
+
 struct FolderBrowseRecord {
     platform::WindowHandle owner;
     std::string title;
@@ -133,6 +139,8 @@ class World {
     // dialog is cancelled.
     void ScriptOpenFileAnswer(std::optional<std::string> path);
     const std::vector<OpenFileRecord>& OpenFileDialogs() const;
+    // The entries programs reported to the system's event log.
+    const std::vector<ReportedEvent>& ReportedEvents() const;
     // The same for the shell's folder browser.
     void ScriptFolderAnswer(std::optional<std::string> path);
     const std::vector<FolderBrowseRecord>& FolderBrowses() const;

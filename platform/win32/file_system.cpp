@@ -3,6 +3,8 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
+// after windows.h, which it needs
+#include <shlobj.h>
 
 namespace platform::win32 {
 
@@ -68,6 +70,47 @@ std::string Win32FileSystem::DescribeError(long error) const {
         message.pop_back();
     }
     return Narrow(message);
+}
+
+long Win32FileSystem::AppendToFile(std::string_view path, std::string_view bytes) {
+    UniqueHandle file(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return static_cast<long>(GetLastError());
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        return static_cast<long>(GetLastError());
+    }
+    return 0;
+}
+
+std::optional<uint64_t> Win32FileSystem::FileSize(std::string_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+long Win32FileSystem::MoveReplacing(std::string_view from, std::string_view to) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)
+               ? 0
+               : static_cast<long>(GetLastError());
+}
+
+long Win32FileSystem::CreateFolder(std::string_view path) {
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) ? 0 : static_cast<long>(GetLastError());
+}
+
+std::string Win32FileSystem::UserDataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        return {};
+    }
+    return Narrow(path);
 }
 
 }  // namespace platform::win32

@@ -9,6 +9,11 @@ class Win32FileSystem final : public FileSystem {
     long OpenForReading(std::string_view path, std::unique_ptr<InputFile>& out) override;
     std::vector<std::string> FindFiles(std::string_view pattern) override;
     std::string DescribeError(long error) const override;
+    long AppendToFile(std::string_view path, std::string_view bytes) override;
+    std::optional<uint64_t> FileSize(std::string_view path) override;
+    long MoveReplacing(std::string_view from, std::string_view to) override;
+    long CreateFolder(std::string_view path) override;
+    std::string UserDataFolder() override;
 };
 
 }  // namespace platform::win32

@@ -179,4 +179,23 @@ std::string Win32Resources::LoadString(uint32_t id) const {
     return Narrow(std::wstring_view(text, static_cast<size_t>(length)));
 }
 
+LocalTime Win32ProcessSystem::Now() const {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+bool Win32ProcessSystem::ReportToEventLog(std::string_view source, uint16_t type,
+                                          std::string_view text) {
+    const HANDLE log = RegisterEventSourceW(nullptr, Wide(source).c_str());
+    if (log == nullptr) {
+        return false;
+    }
+    const std::wstring wide = Wide(text);
+    const wchar_t* strings[] = {wide.c_str()};
+    const bool reported = ::ReportEventW(log, type, 0, 0, nullptr, 1, 0, strings, nullptr) != FALSE;
+    DeregisterEventSource(log);
+    return reported;
+}
+
 }  // namespace platform::win32

@@ -18,6 +18,8 @@ class Win32ProcessSystem final : public ProcessSystem {
     LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
+    LocalTime Now() const override;
+    bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 };
 
 // String table entries of the module the handle names (the program when null).

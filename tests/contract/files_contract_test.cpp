@@ -76,5 +76,31 @@ TEST_F(FilesContract, ErrorsAreDescribedInOneLine) {
     }
 }
 
+// The event log's few writes: appending makes the file and adds to it, its size follows, a
+// rotation replaces the older copy, a folder made twice says so.
+TEST_F(FilesContract, AppendingMovingAndMakingFolders) {
+    const std::string folder = env->ScratchFolder();
+    const std::string log = folder + "\\events.log";
+    const std::string old = folder + "\\events.1.log";
+    EXPECT_EQ(sys.files.FileSize(log), std::nullopt);
+    EXPECT_EQ(sys.files.AppendToFile(log, "one\r\n"), 0);
+    EXPECT_EQ(sys.files.AppendToFile(log, "two\r\n"), 0);
+    EXPECT_EQ(sys.files.FileSize(log), 10u);
+    EXPECT_EQ(sys.files.FileSize(folder), std::nullopt);  // a folder has no size here
+    EXPECT_EQ(sys.files.AppendToFile(folder + "\\no folder\\events.log", "x"),
+              platform::error::kPathNotFound);
+
+    env->PutFile(old, "older");
+    EXPECT_EQ(sys.files.MoveReplacing(log, old), 0);
+    EXPECT_EQ(sys.files.FileSize(log), std::nullopt);
+    EXPECT_EQ(sys.files.FileSize(old), 10u);
+    EXPECT_EQ(sys.files.MoveReplacing(log, old), platform::error::kFileNotFound);
+
+    EXPECT_EQ(sys.files.CreateFolder(folder + "\\Corvane"), 0);
+    EXPECT_EQ(sys.files.CreateFolder(folder + "\\Corvane"), platform::error::kAlreadyExists);
+    EXPECT_EQ(sys.files.CreateFolder(folder + "\\no\\Corvane"), platform::error::kPathNotFound);
+    EXPECT_EQ(sys.files.CreateFolder(sys.files.UserDataFolder()), platform::error::kAlreadyExists);
+}
+
 }  // namespace
 }  // namespace contract

@@ -2,6 +2,7 @@
 // final page, and the application windows asked to close when the session ends.
 #include <algorithm>
 
+#include "common/event_log.h"
 #include "common/settings_store.h"
 #include "tests/scenario/corvane_world.h"
 
@@ -173,6 +174,10 @@ TEST_F(AutoRestart, TheFoldersProgramStartsWithUserModeAndComesBackWhenEnded) {
     const auto second = BrowserProcess();
     ASSERT_TRUE(second.has_value());
     EXPECT_NE(*second, *first);
+    const auto said = ReadEventLines(sys, 1);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("restarted browser.lnk as process " + std::to_string(*second)),
+              std::string::npos);
     world.RunFor(4000);
     EXPECT_EQ(BrowserProcess(), second);  // running: left alone
     Start("/q");

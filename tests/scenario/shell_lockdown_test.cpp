@@ -1,6 +1,7 @@
 // The extension library in user mode on the sim: hooks fed with injected input, the shell's
 // windows hidden, closed and restored, the shared state seen by every process.
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "common/settings_store.h"
 #include "ext/shell_extension.h"
 #include "tests/scenario/corvane_world.h"
@@ -119,6 +120,10 @@ TEST_F(ShellLockdown, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
     EXPECT_EQ(Shown("TrayNotifyWnd"), std::nullopt);  // closed again
     ASSERT_EQ(world.NotifyIcons().size(), 1u);
     EXPECT_EQ(world.NotifyIcons()[0].id, TRAY_ICON_ID);
+    const auto said = ReadEventLines(sys, 1);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("the shell started again: its windows were hidden again"),
+              std::string::npos);
 
     Start("/q");
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);

@@ -4,6 +4,7 @@
 
 #include "app/password.h"
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "common/settings_store.h"
 #include "tests/scenario/corvane_world.h"
 
@@ -336,6 +337,33 @@ TEST_F(LogonEntry, ARunKeyThatCannotBeOpenedTurnsTheButtonBackOff) {
               "<button style=\"width:200px\" id=\"ButtonUserModeLogon\">Enable User Mode on "
               "Logon</button>");
     EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
+// What user mode did is in the program's event log, in order, and the password never is.
+TEST_F(UserMode, TheEventLogSaysWhatUserModeDidAndNeverThePassword) {
+    SetNumber(kSettingsRoot, "EnableAutoLogon", 1);
+    SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultPassword",
+            "open sesame");
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+
+    std::vector<std::string> said;
+    for (const std::string& line : ReadEventLines(sys, 100)) {
+        EXPECT_EQ(line.find("sesame"), std::string::npos) << line;
+        said.push_back(line.substr(line.find("  ") + 2));
+    }
+    EXPECT_EQ(said,
+              (std::vector<std::string>{"information  user mode started",
+                                        "information  the policies were written for this user",
+                                        "information  the automatic logon was written",
+                                        "information  user mode ended"}));
+    EXPECT_EQ(world.ReportedEvents().size(), said.size());
+    for (const sim::ReportedEvent& event : world.ReportedEvents()) {
+        EXPECT_EQ(event.source, "Corvane");
+        EXPECT_EQ(event.text.find("sesame"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 #include <optional>
 #include <string>
 
-#include <shlobj.h>
 #include <filesystem>
 
+#include "platform/win32/windows_api.h"
+// after windows.h, which it needs
+#include <shlobj.h>
+
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "common/hide_gui_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
@@ -129,6 +133,15 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DontDisplayLastUserName"), "0");
 
     Quit();
+    // The program's event log file, read as corvane-inspect reads it: this run's entries, and
+    // never the password.
+    const std::vector<std::string> said = ReadEventLines(sys, 4);
+    ASSERT_EQ(said.size(), 4u);
+    EXPECT_NE(said[0].find("user mode started"), std::string::npos) << said[0];
+    EXPECT_NE(said[3].find("user mode ended"), std::string::npos) << said[3];
+    for (const std::string& line : ReadEventLines(sys, 1000)) {
+        EXPECT_EQ(line.find("sesame"), std::string::npos) << line;
+    }
     EXPECT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
     EXPECT_EQ(UserNumber(kBrowserPolicyKey, "RestGoMenu"), 0u);
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/command_ids.h"
+#include "common/event_log.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
@@ -143,6 +144,16 @@ void DescribeBrowserHelper(platform::System& sys, std::ostream& out) {
         << "\n";
 }
 
+void DescribeEventLog(platform::System& sys, std::ostream& out) {
+    const std::vector<std::string> lines = ReadEventLines(sys, 12);
+    if (lines.empty()) {
+        out << "  (empty)\n";
+    }
+    for (const std::string& line : lines) {
+        out << "  " << line << "\n";
+    }
+}
+
 }  // namespace
 
 bool SendExitUserMode(platform::System& sys) {
@@ -166,6 +177,8 @@ std::string Describe(platform::System& sys) {
     DescribeAutoLogon(sys, out);
     out << "Browser helper:\n";
     DescribeBrowserHelper(sys, out);
+    out << "Event log (" << EventLog(sys).FilePath() << ", the last entries):\n";
+    DescribeEventLog(sys, out);
     out << "Settings (HKLM\\" << kSettingsRoot << "):\n";
     DescribeSettings(sys, out);
     return out.str();
