@@ -1,5 +1,6 @@
 #include "app/corvane_app.h"
 
+#include "app/accessibility_keys.h"
 #include "app/command_line.h"
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
@@ -39,6 +40,11 @@ bool CCorvaneApp::InitInstance() {
         return false;
     }
     system.windows.InitCommonControls(0xFF);  // every standard window class
+    {
+        // What a user mode that did not end by itself left switched off.
+        EventLog log(system);
+        RestoreAccessibilityHotKeys(system, log);
+    }
 
     if (userMode == 0) {
         auto dialog = std::make_unique<CCorvaneDlg>(*this);
@@ -70,7 +76,9 @@ int CCorvaneApp::ExitInstance() {
             extensions_->EndExtensions();
         }
         if (userMode != 0) {
-            EventLog(system).Note("user mode ended");
+            EventLog log(system);
+            RestoreAccessibilityHotKeys(system, log);
+            log.Note("user mode ended");
         }
         mainWindow = nullptr;
         dialog_.reset();

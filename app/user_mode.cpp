@@ -1,4 +1,5 @@
 // How the dialog behaves as the hidden kiosk controller of user mode.
+#include "app/accessibility_keys.h"
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/password_dlg.h"
@@ -26,6 +27,9 @@ void CCorvaneDlg::EnterUserMode() {
     ApplyAutoLogon();
     log.Note(enableAutoLogon != 0 ? "the automatic logon was written"
                                   : "the automatic logon was removed");
+    if (enableHideGUI != 0 && hideGui.disableAccessibilityKeys != 0) {
+        DisableAccessibilityHotKeys(system, log);
+    }
     AddTrayIcon();
     StartSessionServices();
 }

@@ -50,13 +50,14 @@ struct HideGuiSettings {
     int disableLaunchMediaKey = 0;
     int disableLaunchApp1Key = 0;
     int disableLaunchApp2Key = 0;
-    int disableHelpKey = 0;         // F1
-    int disableMenuKeys = 0;        // F10, and Alt pressed and released alone
-    int disableShiftF10 = 0;        // the context menu by keyboard
-    int disableFullScreenKey = 0;   // F11
-    int disablePrintScreenKey = 0;  // PrintScreen, also with Alt
-    int disableMiddleClick = 0;     // opens links in new windows
-    int disableCtrlClick = 0;       // the same with the left button
+    int disableHelpKey = 0;            // F1
+    int disableMenuKeys = 0;           // F10, and Alt pressed and released alone
+    int disableShiftF10 = 0;           // the context menu by keyboard
+    int disableFullScreenKey = 0;      // F11
+    int disablePrintScreenKey = 0;     // PrintScreen, also with Alt
+    int disableMiddleClick = 0;        // opens links in new windows
+    int disableCtrlClick = 0;          // the same with the left button
+    int disableAccessibilityKeys = 0;  // the accessibility features' hot keys
 };
 
 // Each a checkbox of the same name, stored as 0 or 1.
@@ -108,7 +109,8 @@ inline constexpr HideGuiValue kHideGuiValues[] = {
     FlagSetting("DisablePrintScreenKey", &H::disablePrintScreenKey),
     FlagSetting("DisableMiddleClick", &H::disableMiddleClick),
     FlagSetting("DisableCtrlClick", &H::disableCtrlClick),
+    FlagSetting("DisableAccessibilityKeys", &H::disableAccessibilityKeys),
 };
-static_assert(std::size(kHideGuiValues) == 37 + 7);
+static_assert(std::size(kHideGuiValues) == 37 + 8);
 
 }  // namespace corvane

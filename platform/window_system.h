@@ -109,6 +109,15 @@ struct OpenFileRequest {
     uint32_t flags = 0;  // ofn:: flags
 };
 
+// The accessibility features whose hot keys open their settings (SystemParametersInfo).
+enum class AccessibilityFeature { StickyKeys, FilterKeys, ToggleKeys, MouseKeys, HighContrast };
+inline constexpr AccessibilityFeature kAccessibilityFeatures[] = {
+    AccessibilityFeature::StickyKeys, AccessibilityFeature::FilterKeys,
+    AccessibilityFeature::ToggleKeys, AccessibilityFeature::MouseKeys,
+    AccessibilityFeature::HighContrast};
+// Each feature's flag for its hot key (SKF_, FKF_, TKF_, MKF_ and HCF_HOTKEYACTIVE).
+inline constexpr uint32_t kHotKeyActive = 0x4;
+
 class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
@@ -211,6 +220,12 @@ class WindowSystem {
     // item that has no such path.
     virtual std::optional<std::string> BrowseForFolder(WindowHandle owner, std::string_view title,
                                                        uint32_t flags) = 0;
+
+    // The feature's flags (dwFlags of its SPI_GET record); no value when the system refused.
+    virtual std::optional<uint32_t> GetAccessibilityFlags(AccessibilityFeature feature) = 0;
+    // Sets them for this session only (not into the user's profile), the feature's other
+    // settings as they are; false when the system refused.
+    virtual bool SetAccessibilityFlags(AccessibilityFeature feature, uint32_t flags) = 0;
 
     // The program's icon resource as the window's large and small icon.
     virtual bool SetWindowIcon(WindowHandle window, uint32_t iconId) = 0;

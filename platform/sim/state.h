@@ -149,6 +149,9 @@ struct World::State {
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<FolderBrowseRecord> folderBrowses;
     std::vector<ReportedEvent> reportedEvents;
+    // Windows' defaults: each feature available (0x2) with its hot key on (0x4).
+    std::array<uint32_t, 5> accessibility = {0x6, 0x6, 0x6, 0x6, 0x6};
+    bool accessibilityRefused = false;  // as this Wine answers
     std::map<std::string, platform::ShortcutTarget> shortcuts;  // by lower-case path
     // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
     platform::Rect workArea{0, 0, 1024, 738};
@@ -249,6 +252,8 @@ class SimWindowSystem final : public platform::WindowSystem {
                                                const platform::OpenFileRequest& request) override;
     std::optional<std::string> BrowseForFolder(platform::WindowHandle owner, std::string_view title,
                                                uint32_t flags) override;
+    std::optional<uint32_t> GetAccessibilityFlags(platform::AccessibilityFeature feature) override;
+    bool SetAccessibilityFlags(platform::AccessibilityFeature feature, uint32_t flags) override;
     bool SetWindowIcon(platform::WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(platform::WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

@@ -652,6 +652,23 @@ std::optional<std::string> SimWindowSystem::BrowseForFolder(WindowHandle owner,
     return answer;
 }
 
+std::optional<uint32_t> SimWindowSystem::GetAccessibilityFlags(
+    platform::AccessibilityFeature feature) {
+    if (state_.accessibilityRefused) {
+        return std::nullopt;
+    }
+    return state_.accessibility[static_cast<size_t>(feature)];
+}
+
+bool SimWindowSystem::SetAccessibilityFlags(platform::AccessibilityFeature feature,
+                                            uint32_t flags) {
+    if (state_.accessibilityRefused) {
+        return false;
+    }
+    state_.accessibility[static_cast<size_t>(feature)] = flags;
+    return true;
+}
+
 bool SimWindowSystem::SetWindowIcon(WindowHandle handle, uint32_t iconId) {
     Window* window = state_.FindWindow(handle);
     if (!window) {

@@ -308,6 +308,18 @@ const std::vector<OpenFileRecord>& World::OpenFileDialogs() const {
     return state_->openFileDialogs;
 }
 
+uint32_t World::AccessibilityFlags(platform::AccessibilityFeature feature) const {
+    return state_->accessibility[static_cast<size_t>(feature)];
+}
+
+void World::SetAccessibilityFlags(platform::AccessibilityFeature feature, uint32_t flags) {
+    state_->accessibility[static_cast<size_t>(feature)] = flags;
+}
+
+void World::RefuseAccessibilityCalls(bool refuse) {
+    state_->accessibilityRefused = refuse;
+}
+
 const std::vector<ReportedEvent>& World::ReportedEvents() const {
     return state_->reportedEvents;
 }

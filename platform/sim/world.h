@@ -139,6 +139,11 @@ class World {
     // dialog is cancelled.
     void ScriptOpenFileAnswer(std::optional<std::string> path);
     const std::vector<OpenFileRecord>& OpenFileDialogs() const;
+    // The accessibility features' flags as the system holds them for the session; refused,
+    // every call about them fails, as under Wine.
+    uint32_t AccessibilityFlags(platform::AccessibilityFeature feature) const;
+    void SetAccessibilityFlags(platform::AccessibilityFeature feature, uint32_t flags);
+    void RefuseAccessibilityCalls(bool refuse);
     // The entries programs reported to the system's event log.
     const std::vector<ReportedEvent>& ReportedEvents() const;
     // The same for the shell's folder browser.

@@ -370,6 +370,64 @@ std::optional<std::string> Win32WindowSystem::BrowseForFolder(WindowHandle owner
     return Narrow(path);
 }
 
+namespace {
+
+// Each feature's record and its two actions; every record starts with cbSize and dwFlags.
+template <typename Record>
+std::optional<uint32_t> GetFlags(UINT action) {
+    Record record{};
+    record.cbSize = sizeof(record);
+    if (!SystemParametersInfoW(action, sizeof(record), &record, 0)) {
+        return std::nullopt;
+    }
+    return record.dwFlags;
+}
+
+template <typename Record>
+bool SetFlags(UINT getAction, UINT setAction, uint32_t flags) {
+    Record record{};
+    record.cbSize = sizeof(record);
+    if (!SystemParametersInfoW(getAction, sizeof(record), &record, 0)) {
+        return false;
+    }
+    record.dwFlags = flags;
+    return SystemParametersInfoW(setAction, sizeof(record), &record, 0) != FALSE;
+}
+
+}  // namespace
+
+std::optional<uint32_t> Win32WindowSystem::GetAccessibilityFlags(AccessibilityFeature feature) {
+    switch (feature) {
+        case AccessibilityFeature::StickyKeys:
+            return GetFlags<STICKYKEYS>(SPI_GETSTICKYKEYS);
+        case AccessibilityFeature::FilterKeys:
+            return GetFlags<FILTERKEYS>(SPI_GETFILTERKEYS);
+        case AccessibilityFeature::ToggleKeys:
+            return GetFlags<TOGGLEKEYS>(SPI_GETTOGGLEKEYS);
+        case AccessibilityFeature::MouseKeys:
+            return GetFlags<MOUSEKEYS>(SPI_GETMOUSEKEYS);
+        case AccessibilityFeature::HighContrast:
+            return GetFlags<HIGHCONTRASTW>(SPI_GETHIGHCONTRAST);
+    }
+    return std::nullopt;
+}
+
+bool Win32WindowSystem::SetAccessibilityFlags(AccessibilityFeature feature, uint32_t flags) {
+    switch (feature) {
+        case AccessibilityFeature::StickyKeys:
+            return SetFlags<STICKYKEYS>(SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS, flags);
+        case AccessibilityFeature::FilterKeys:
+            return SetFlags<FILTERKEYS>(SPI_GETFILTERKEYS, SPI_SETFILTERKEYS, flags);
+        case AccessibilityFeature::ToggleKeys:
+            return SetFlags<TOGGLEKEYS>(SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS, flags);
+        case AccessibilityFeature::MouseKeys:
+            return SetFlags<MOUSEKEYS>(SPI_GETMOUSEKEYS, SPI_SETMOUSEKEYS, flags);
+        case AccessibilityFeature::HighContrast:
+            return SetFlags<HIGHCONTRASTW>(SPI_GETHIGHCONTRAST, SPI_SETHIGHCONTRAST, flags);
+    }
+    return false;
+}
+
 bool Win32WindowSystem::SetWindowIcon(WindowHandle window, uint32_t iconId) {
     // Shared icons from LoadImageW are owned by the system: nothing to free.
     const HINSTANCE module = GetModuleHandleW(nullptr);

@@ -69,6 +69,8 @@ class Win32WindowSystem final : public WindowSystem {
                                                const OpenFileRequest& request) override;
     std::optional<std::string> BrowseForFolder(WindowHandle owner, std::string_view title,
                                                uint32_t flags) override;
+    std::optional<uint32_t> GetAccessibilityFlags(AccessibilityFeature feature) override;
+    bool SetAccessibilityFlags(AccessibilityFeature feature, uint32_t flags) override;
     bool SetWindowIcon(WindowHandle window, uint32_t iconId) override;
     bool AppendSystemMenuItem(WindowHandle window, uint32_t commandId,
                               std::string_view text) override;

@@ -229,6 +229,23 @@ TEST_F(WindowsContract, AMessageBoxKeepsTheThreadsWindowsGoingAndLosesItsThreadM
     sys.windows.DestroyWindow(window);
 }
 
+// The accessibility features' flags can be read and written back for the session. This Wine
+// answers every feature with flags 0 and refuses to set them; the tests say so.
+TEST_F(WindowsContract, AccessibilityFlagsReadAndWrittenBack) {
+    for (const platform::AccessibilityFeature feature : platform::kAccessibilityFeatures) {
+        const auto flags = sys.windows.GetAccessibilityFlags(feature);
+        ASSERT_TRUE(flags.has_value());
+        const bool set = sys.windows.SetAccessibilityFlags(feature, *flags);
+        if (env->IsWine()) {
+            EXPECT_EQ(*flags, 0u);
+            EXPECT_FALSE(set);
+        } else {
+            EXPECT_TRUE(set);
+            EXPECT_EQ(sys.windows.GetAccessibilityFlags(feature), flags);
+        }
+    }
+}
+
 // The shell's folder browser gives the chosen folder's path, and nothing when it is cancelled.
 TEST_F(WindowsContract, TheFolderBrowserGivesTheChosenFolderOrNothing) {
     // Straight under the drive: the browser's tree does not show hidden folders like the

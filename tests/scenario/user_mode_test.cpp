@@ -366,5 +366,78 @@ TEST_F(UserMode, TheEventLogSaysWhatUserModeDidAndNeverThePassword) {
     }
 }
 
+class AccessibilityKeys : public UserMode {
+  protected:
+    using Feature = platform::AccessibilityFeature;
+    void SetUp() override {
+        UserMode::SetUp();
+        SetNumber(kSettingsRoot, "EnableHideGUI", 1);
+        SetNumber("Software\\Vemtrix\\Corvane\\HideGUI", "DisableAccessibilityKeys", 1);
+        // Sticky keys in use (0x1) with their hot key; toggle keys' hot key already off.
+        world.SetAccessibilityFlags(Feature::StickyKeys, 0x1 | 0x2 | 0x4);
+        world.SetAccessibilityFlags(Feature::ToggleKeys, 0x2);
+    }
+    std::vector<uint32_t> Flags() {
+        std::vector<uint32_t> flags;
+        for (const Feature feature : platform::kAccessibilityFeatures) {
+            flags.push_back(world.AccessibilityFlags(feature));
+        }
+        return flags;
+    }
+    std::optional<uint32_t> Saved(const char* name) {
+        return UserNumber("Software\\Vemtrix\\Corvane\\Saved Accessibility", name);
+    }
+    const std::vector<uint32_t> before = {0x7, 0x6, 0x2, 0x6, 0x6};
+};
+
+TEST_F(AccessibilityKeys, HotKeysAreOffInUserModeAndExactlyAsBeforeAfterIt) {
+    ASSERT_EQ(Flags(), before);
+    auto kiosk = Start("/user");
+    EXPECT_EQ(Flags(), (std::vector<uint32_t>{0x3, 0x2, 0x2, 0x2, 0x2}));
+    EXPECT_EQ(Saved("StickyKeys"), 0x7u);
+    EXPECT_EQ(Saved("ToggleKeys"), std::nullopt);  // off already: nothing to put back
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(Flags(), before);
+    EXPECT_EQ(Saved("StickyKeys"), std::nullopt);  // forgotten once put back
+}
+
+// A user mode that never ended by itself: the next start of the program puts the hot keys back
+// first, whatever it is started for.
+TEST_F(AccessibilityKeys, AfterACrashTheNextStartPutsThemBackFirst) {
+    auto kiosk = Start("/user");
+    ASSERT_EQ(world.AccessibilityFlags(Feature::StickyKeys), 0x3u);
+    kiosk->Terminate(0xC0000005);
+    kiosk->WaitForExit(5000);
+    EXPECT_EQ(world.AccessibilityFlags(Feature::StickyKeys), 0x3u);  // still off
+    // Meanwhile someone switched mouse keys on (0x1): that stays, the hot key comes back.
+    world.SetAccessibilityFlags(Feature::MouseKeys, 0x3);
+    auto admin = Start("");
+    EXPECT_EQ(Flags(), (std::vector<uint32_t>{0x7, 0x6, 0x2, 0x7, 0x6}));
+    EXPECT_EQ(Saved("MouseKeys"), std::nullopt);
+}
+
+TEST_F(AccessibilityKeys, ASystemThatRefusesIsLoggedAndNothingElseChanges) {
+    world.RefuseAccessibilityCalls(true);
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    EXPECT_EQ(PolicyValueCount(), 50);  // the rest of the start goes on
+    const auto said = ReadEventLines(sys, 100);
+    const auto refused = std::count_if(said.begin(), said.end(), [](const std::string& line) {
+        return line.find("warning  the system refused to tell the") != std::string::npos;
+    });
+    EXPECT_EQ(refused, 5);
+    world.RefuseAccessibilityCalls(false);
+    EXPECT_EQ(Flags(), before);
+    EXPECT_EQ(Saved("StickyKeys"), std::nullopt);
+}
+
+TEST_F(AccessibilityKeys, OffByDefault) {
+    SetNumber("Software\\Vemtrix\\Corvane\\HideGUI", "DisableAccessibilityKeys", 0);
+    auto kiosk = Start("/user");
+    ASSERT_TRUE(WindowOf(*kiosk).has_value());
+    EXPECT_EQ(Flags(), before);
+}
+
 }  // namespace
 }  // namespace corvane::scenario

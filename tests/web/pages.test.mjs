@@ -105,7 +105,7 @@ const CONTRACT = {
     'DisableMediaStopKey', 'DisableMediaPlayPauseKey', 'DisableLaunchMailKey', 'DisableLaunchMediaKey', 'DisableLaunchApp1Key',
     'DisableLaunchApp2Key', 'DisableRightClick', 'DisableShiftLeftClick',
     'DisableHelpKey', 'DisableMenuKeys', 'DisableShiftF10', 'DisableFullScreenKey', 'DisablePrintScreenKey',
-    'DisableMiddleClick', 'DisableCtrlClick'])],
+    'DisableMiddleClick', 'DisableCtrlClick', 'DisableAccessibilityKeys'])],
   tabPage5: [['ButtonEnableAutoLogon', 'button'], ['AutoLogonName', 'text'], ['AutoLogonPassword', 'password'],
     ['AutoLogonDomain', 'text'], ['ButtonRemoveAutoLogon', 'button']],
   tabpage7: [['ButtonAutoRestart', 'button'], ['AutoRestartFolder', 'text'], ['ButtonAutoRestartFolder', 'button'],
