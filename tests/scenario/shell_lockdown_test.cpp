@@ -349,6 +349,32 @@ TEST_F(DriverExtension, SpecialKeysAreSwallowedOnlyAsTheKeyboardSendsThem) {
     extension.EndExtensions();
 }
 
+// Each hide setting alone, with the whole taskbar there: its own window goes and no other.
+TEST_F(DriverExtension, EachHideSettingAloneHidesItsOwnWindowOnly) {
+    StartShell();
+    const std::pair<const char*, const char*> cases[] = {
+        {"HideDesktop", "SHELLDLL_DefView"},     {"HideTaskbar", "Shell_TrayWnd"},
+        {"HideStartButton", "Button"},           {"HideTaskTray", "TrayNotifyWnd"},
+        {"HideTaskbarButtons", "ReBarWindow32"},
+    };
+    for (const auto& [setting, own] : cases) {
+        SCOPED_TRACE(setting);
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
+        for (const auto& [other, unused] : cases) {
+            SetDWordValue(*key, other, other == setting ? 1 : 0);
+        }
+        Settings(1, 0, {});
+        ShellExtension extension(sys, Shared());
+        ASSERT_EQ(extension.StartExtensions(main), 1);
+        for (const auto& [other, className] : cases) {
+            EXPECT_EQ(Shown(className), className != own) << className;
+        }
+        EXPECT_EQ(extension.EndExtensions(), 0);
+        EXPECT_EQ(Shown(own), true);
+    }
+}
+
 // The hardening rules at the hook: an Alt pressed and released alone gets a masking key before
 // its release, so no menu bar opens; PrintScreen and the middle button never arrive.
 TEST_F(DriverExtension, AnAltAloneIsMaskedAndPrintScreenAndMiddleClicksNeverArrive) {
