@@ -38,15 +38,8 @@ int ShellExtension::StartExtHooks() {
     if (shared_.initialised == 0) {
         return 0;
     }
-    const bool wanted = settings_.enableHideGUI != 0 || settings_.enableTimers != 0;
-    if (mouseHookInstalled_ == 0 && wanted) {
-        shared_.mouseHook = system_.windows.SetLowLevelHook(platform::HookKind::Mouse, &mouseHook_);
-        mouseHookInstalled_ = shared_.mouseHook != platform::HookHandle::Null;
-    }
-    if (keyboardHookInstalled_ == 0 && wanted) {
-        shared_.keyboardHook =
-            system_.windows.SetLowLevelHook(platform::HookKind::Keyboard, &keyboardHook_);
-        keyboardHookInstalled_ = shared_.keyboardHook != platform::HookHandle::Null;
+    if (settings_.enableHideGUI != 0 || settings_.enableTimers != 0) {
+        RunOnHookThread(kInstallHooks);
     }
     return 1;
 }
@@ -55,6 +48,28 @@ int ShellExtension::EndExtHooks() {
     if (shared_.initialised == 0) {
         return 0;
     }
+    const int result = hookThread_ ? RunOnHookThread(kRemoveHooks) : RemoveHooks();
+    if (mouseHookInstalled_ == 0 && keyboardHookInstalled_ == 0) {
+        StopHookThread();
+    }
+    return result;
+}
+
+// On the hook thread.
+void ShellExtension::InstallHooks() {
+    if (mouseHookInstalled_ == 0) {
+        shared_.mouseHook = system_.windows.SetLowLevelHook(platform::HookKind::Mouse, &mouseHook_);
+        mouseHookInstalled_ = shared_.mouseHook != platform::HookHandle::Null;
+    }
+    if (keyboardHookInstalled_ == 0) {
+        shared_.keyboardHook =
+            system_.windows.SetLowLevelHook(platform::HookKind::Keyboard, &keyboardHook_);
+        keyboardHookInstalled_ = shared_.keyboardHook != platform::HookHandle::Null;
+    }
+}
+
+// On the hook thread: EndExtHooks's own steps and result.
+int ShellExtension::RemoveHooks() {
     if (mouseHookInstalled_ == 1 && system_.windows.Unhook(shared_.mouseHook)) {
         mouseHookInstalled_ = 0;
     }
@@ -198,11 +213,11 @@ void ShellExtension::CloseSteps() {
 
 void ShellExtension::Post(const FilterActions& actions) {
     if (actions.postActivity) {
-        system_.windows.PostMessage(mainWindow_, WM_APP_ACTIVITY, 0, 0);
+        system_.windows.PostMessage(mainWindow_.load(), WM_APP_ACTIVITY, 0, 0);
     }
+    // To the thread that started the hooks, whose loop asks for the password.
     if (actions.postOverride) {
-        system_.windows.PostThreadMessage(system_.windows.GetCurrentThreadId(), WM_APP_OVERRIDE, 0,
-                                          0);
+        system_.windows.PostThreadMessage(mainThreadId_, WM_APP_OVERRIDE, 0, 0);
     }
 }
 
@@ -213,6 +228,7 @@ std::intptr_t ShellExtension::KeyboardFilterProc(int code, std::uintptr_t messag
         return windows.CallNextHook(shared_.keyboardHook, code, message, record);
     }
     const auto& event = *reinterpret_cast<const platform::KeyboardEvent*>(record);
+    lastSeen_ = event.time;
     Modifiers modifiers;
     if ((event.flags & platform::llkhf::kUp) == 0) {
         // Read only for presses, in this order.
@@ -246,6 +262,7 @@ std::intptr_t ShellExtension::MouseFilterProc(int code, std::uintptr_t message,
     if (code != platform::kHcAction) {
         return windows.CallNextHook(shared_.mouseHook, code, message, record);
     }
+    lastSeen_ = reinterpret_cast<const platform::MouseEvent*>(record)->time;
     const bool shift = windows.GetAsyncKeyState(platform::vk::kShift) & 0x8000;
     const bool ctrl = settings_.hideGui.disableCtrlClick != 0 &&
                       (windows.GetAsyncKeyState(platform::vk::kControl) & 0x8000) != 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,15 @@ class Process {
     virtual bool Terminate(uint32_t exitCode) = 0;
     // WaitForInputIdle: true once the program waits for input, false after `timeoutMs`.
     virtual bool WaitForInputIdle(uint32_t timeoutMs) = 0;
+};
+
+// Another thread of this process. Dropping the object does not end or wait for the thread.
+class WorkerThread {
+  public:
+    virtual ~WorkerThread() = default;
+    virtual uint32_t Id() const = 0;
+    // True once the thread has ended, within `timeoutMs`.
+    virtual bool Join(uint32_t timeoutMs) = 0;
 };
 
 // A shortcut's target as the shell's link object reads it.
@@ -85,6 +95,10 @@ class ProcessSystem {
                                        int showCommand) = 0;
 
     virtual void Sleep(uint32_t ms) = 0;
+
+    // CreateThread running `body`; null when it could not be made. The thread ends with the
+    // process at the latest.
+    virtual std::unique_ptr<WorkerThread> StartThread(std::function<void()> body) = 0;
 
     // OpenProcess with PROCESS_ALL_ACCESS, then TerminateProcess; false when it cannot be opened.
     virtual bool TerminateProcessById(uint32_t processId, uint32_t exitCode) = 0;

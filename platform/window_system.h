@@ -74,6 +74,16 @@ struct KeyboardEvent {
     std::uintptr_t extraInfo;
 };
 
+// Laid out as MSLLHOOKSTRUCT: a mouse hook's lParam points at one.
+struct MouseEvent {
+    int32_t x;
+    int32_t y;
+    uint32_t mouseData;
+    uint32_t flags;
+    uint32_t time;
+    std::uintptr_t extraInfo;
+};
+
 // A low-level hook procedure: code, message (wParam) and event record (lParam) as Windows
 // passes them; it returns non-zero to swallow the event.
 class HookProcedure {
@@ -193,6 +203,9 @@ class WindowSystem {
     virtual bool Unhook(HookHandle hook) = 0;
     virtual std::intptr_t CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
                                        std::intptr_t lParam) = 0;
+    // GetLastInputInfo: the tick count (ms) of the last key or mouse event the system took, in
+    // the clock of the hooks' event times.
+    virtual uint32_t LastInputTime() const = 0;
     // GetAsyncKeyState: the high bit is set while the key is down.
     virtual int16_t GetAsyncKeyState(int virtualKey) const = 0;
     // SendInput of one key or mouse event; false when the system refused it.

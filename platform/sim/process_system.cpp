@@ -182,6 +182,34 @@ void SimProcessSystem::Sleep(uint32_t ms) {
     state_.Block([] { return false; }, state_.now + ms);
 }
 
+namespace {
+
+class SimWorkerThread final : public platform::WorkerThread {
+  public:
+    SimWorkerThread(World::State& state, Thread& thread) : state_(state), thread_(thread) {}
+    uint32_t Id() const override { return thread_.id; }
+    bool Join(uint32_t timeoutMs) override {
+        return state_.Block([this] { return thread_.finished; }, state_.now + timeoutMs);
+    }
+
+  private:
+    World::State& state_;
+    Thread& thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::WorkerThread> SimProcessSystem::StartThread(std::function<void()> body) {
+    auto thread = std::make_unique<Thread>();
+    thread->id = state_.nextThreadId++;
+    thread->process = &process_;
+    thread->body = std::move(body);
+    Thread& started = *thread;
+    state_.threads.push_back(std::move(thread));
+    state_.StartThread(started);
+    return std::make_unique<SimWorkerThread>(state_, started);
+}
+
 // The virtual clock starts on 8 December 2026 at 09:00 local time.
 platform::LocalTime SimProcessSystem::Now() const {
     using namespace std::chrono;

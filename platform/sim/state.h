@@ -81,6 +81,9 @@ struct Thread {
     std::function<bool()> ready;
     std::optional<uint64_t> deadline;
     std::thread os;
+    // A thread the process started (StartThread): it runs this instead of the program's main,
+    // and its end does not end the process.
+    std::function<void()> body;
 };
 
 class SimWindowSystem;
@@ -129,6 +132,7 @@ struct World::State {
     std::vector<HookCall> hookCalls;
     uint32_t nextHook = 0x1000;
     std::array<bool, 256> keyDown{};
+    uint32_t lastInput = 0;  // the virtual time of the last key or mouse event
     platform::WindowHandle focus = platform::WindowHandle::Null;
     std::map<std::string, uint32_t> atoms;  // registered messages, by folded name
     std::map<std::string, std::vector<std::max_align_t>> sharedSections;
@@ -151,7 +155,7 @@ struct World::State {
     std::vector<ReportedEvent> reportedEvents;
     // Windows' defaults: each feature available (0x2) with its hot key on (0x4).
     std::array<uint32_t, 5> accessibility = {0x6, 0x6, 0x6, 0x6, 0x6};
-    bool accessibilityRefused = false;  // as this Wine answers
+    bool accessibilityRefused = false;                          // as this Wine answers
     std::map<std::string, platform::ShortcutTarget> shortcuts;  // by lower-case path
     // The virtual screen of Wine's null driver, less a taskbar's height at the foot.
     platform::Rect workArea{0, 0, 1024, 738};
@@ -239,6 +243,7 @@ class SimWindowSystem final : public platform::WindowSystem {
     std::intptr_t CallNextHook(platform::HookHandle hook, int code, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
     int16_t GetAsyncKeyState(int virtualKey) const override;
+    uint32_t LastInputTime() const override { return state_.lastInput; }
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     // A key as the keyboard sends it (injected: false) or as SendInput does (true).
     bool KeyInput(uint16_t virtualKey, bool up, bool extended, bool injected);
@@ -293,6 +298,7 @@ class SimProcessSystem final : public platform::ProcessSystem {
                                std::string_view parameters, std::string_view directory,
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
+    std::unique_ptr<platform::WorkerThread> StartThread(std::function<void()> body) override;
     platform::LibraryCall CallLibraryEntry(std::string_view library,
                                            std::string_view entry) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;

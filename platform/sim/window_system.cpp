@@ -798,6 +798,7 @@ bool SimWindowSystem::KeyInput(uint16_t virtualKey, bool up, bool extended, bool
                                       (injected ? platform::llkhf::kInjected : 0u) |
                                       (up ? platform::llkhf::kUp : 0u),
                                   static_cast<uint32_t>(state_.now), 0};
+    state_.lastInput = static_cast<uint32_t>(state_.now);
     if (RunHooks(platform::HookKind::Keyboard, message, reinterpret_cast<std::intptr_t>(&event))) {
         return true;
     }
@@ -817,17 +818,14 @@ bool SimWindowSystem::SendMouse(uint32_t flags) {
         {mouse::kEventRightUp, mouse::kRButtonUp},  {mouse::kEventMiddleDown, mouse::kMButtonDown},
         {mouse::kEventMiddleUp, mouse::kMButtonUp}, {mouse::kEventWheel, mouse::kWheel},
     };
-    struct {
-        int32_t x, y;
-        uint32_t mouseData, flags, time;
-        std::uintptr_t extraInfo;
-    } record{};
+    platform::MouseEvent record{};
     for (const auto& [flag, message] : events) {
         if ((flags & flag) == 0) {
             continue;
         }
         record.flags = 1;  // LLMHF_INJECTED
         record.time = static_cast<uint32_t>(state_.now);
+        state_.lastInput = record.time;
         if (!RunHooks(platform::HookKind::Mouse, message,
                       reinterpret_cast<std::intptr_t>(&record)) &&
             state_.FindWindow(state_.focus)) {

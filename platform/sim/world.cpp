@@ -63,6 +63,21 @@ void State::RunThread(Thread& thread) {
     }
     thread.started = true;
     Process& process = *thread.process;
+    if (thread.body) {
+        // A thread of the process: its end is its own.
+        try {
+            if (!thread.killed && !process.exited) {
+                thread.body();
+            }
+        } catch (const ProcessKilled&) {
+        }
+        std::erase_if(hooks, [&](const Hook& hook) { return hook.thread == &thread; });
+        thread.finished = true;
+        thread.waiting = false;
+        Thread* next = PickNext(thread);
+        HandOver(thread, *next, true);
+        return;
+    }
     uint32_t exitCode = 0;
     if (!thread.killed) {
         try {
@@ -88,6 +103,12 @@ void State::EndProcess(Process& process, uint32_t exitCode) {
     }
     process.windows->DestroyAll();
     std::erase_if(hooks, [&](const Hook& hook) { return hook.thread->process == &process; });
+    // Its other threads end with it, each where it waits.
+    for (auto& other : threads) {
+        if (other->process == &process && other.get() != &Current() && !other->finished) {
+            other->killed = true;
+        }
+    }
     process.exited = true;
     process.exitCode = exitCode;
 }
@@ -352,6 +373,11 @@ SimHtmlHost* World::Page(platform::WindowHandle dialog) const {
 
 int World::HookCount() const {
     return static_cast<int>(state_->hooks.size());
+}
+
+void World::DropHooksOf(uint32_t processId) {
+    std::erase_if(state_->hooks,
+                  [&](const Hook& hook) { return hook.thread->process->id == processId; });
 }
 
 std::vector<WindowInfo> World::Windows() const {

@@ -159,6 +159,9 @@ class World {
     }
     void* SharedSection(const std::string& name, size_t size);
     int HookCount() const;
+    // The system takes the process's hooks away without a word, as Windows does with one whose
+    // thread did not answer in time.
+    void DropHooksOf(uint32_t processId);
 
     // The page of a dialog window, as a scripted user sees it; null when it has none.
     SimHtmlHost* Page(platform::WindowHandle dialog) const;

@@ -21,6 +21,26 @@ class HandleObject final : public KernelObject {
     UniqueHandle handle_;
 };
 
+class Win32WorkerThread final : public WorkerThread {
+  public:
+    Win32WorkerThread(UniqueHandle thread, uint32_t id) : thread_(std::move(thread)), id_(id) {}
+    uint32_t Id() const override { return id_; }
+    bool Join(uint32_t timeoutMs) override {
+        return WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
+    }
+
+  private:
+    UniqueHandle thread_;
+    uint32_t id_;
+};
+
+DWORD WINAPI RunBody(LPVOID parameter) {
+    const std::unique_ptr<std::function<void()>> body(
+        static_cast<std::function<void()>*>(parameter));
+    (*body)();
+    return 0;
+}
+
 class Win32Process final : public Process {
   public:
     Win32Process(UniqueHandle process, uint32_t id) : process_(std::move(process)), id_(id) {}
@@ -84,6 +104,17 @@ NamedMutex Win32ProcessSystem::CreateMutex(std::string_view name) {
         result.handle = std::make_unique<HandleObject>(std::move(mutex));
     }
     return result;
+}
+
+std::unique_ptr<WorkerThread> Win32ProcessSystem::StartThread(std::function<void()> body) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(body));
+    DWORD id = 0;
+    UniqueHandle thread(CreateThread(nullptr, 0, RunBody, owned.get(), 0, &id));
+    if (!thread) {
+        return nullptr;
+    }
+    owned.release();  // the thread owns it now
+    return std::make_unique<Win32WorkerThread>(std::move(thread), id);
 }
 
 std::unique_ptr<Process> Win32ProcessSystem::StartProcess(std::string_view commandLine) {

@@ -15,6 +15,7 @@ class Win32ProcessSystem final : public ProcessSystem {
                                std::string_view parameters, std::string_view directory,
                                int showCommand) override;
     void Sleep(uint32_t ms) override;
+    std::unique_ptr<WorkerThread> StartThread(std::function<void()> body) override;
     LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;

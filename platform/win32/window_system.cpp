@@ -20,6 +20,8 @@ static_assert(offsetof(WindowPos, cy) == offsetof(WINDOWPOS, cy));
 static_assert(sizeof(KeyboardEvent) == sizeof(KBDLLHOOKSTRUCT));
 static_assert(offsetof(KeyboardEvent, flags) == offsetof(KBDLLHOOKSTRUCT, flags));
 static_assert(offsetof(KeyboardEvent, extraInfo) == offsetof(KBDLLHOOKSTRUCT, dwExtraInfo));
+static_assert(sizeof(MouseEvent) == sizeof(MSLLHOOKSTRUCT));
+static_assert(offsetof(MouseEvent, time) == offsetof(MSLLHOOKSTRUCT, time));
 
 namespace {
 
@@ -512,6 +514,11 @@ bool Win32WindowSystem::SendKey(uint16_t virtualKey, bool up, bool extended) {
     input.ki.wVk = virtualKey;
     input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     return SendInput(1, &input, sizeof(input)) == 1;
+}
+
+uint32_t Win32WindowSystem::LastInputTime() const {
+    LASTINPUTINFO info{sizeof(info), 0};
+    return GetLastInputInfo(&info) ? info.dwTime : 0;
 }
 
 bool Win32WindowSystem::SendMouse(uint32_t mouseEventFlags) {

@@ -59,6 +59,7 @@ class Win32WindowSystem final : public WindowSystem {
     std::intptr_t CallNextHook(HookHandle hook, int code, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
     int16_t GetAsyncKeyState(int virtualKey) const override;
+    uint32_t LastInputTime() const override;
     bool SendKey(uint16_t virtualKey, bool up, bool extended) override;
     bool SendMouse(uint32_t mouseEventFlags) override;
     bool SetForegroundWindow(WindowHandle window) override;

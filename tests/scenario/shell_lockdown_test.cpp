@@ -349,6 +349,65 @@ TEST_F(DriverExtension, SpecialKeysAreSwallowedOnlyAsTheKeyboardSendsThem) {
     extension.EndExtensions();
 }
 
+// The hooks have a thread of their own: while the main thread is busy and pumps nothing, a key
+// another program's user presses is still judged at once, and the hooks stay in place.
+TEST_F(DriverExtension, ABusyMainThreadDelaysNoVerdict) {
+    Settings(1, 0, {"DisableWindowsKey"});
+    StartShell();
+    world.RegisterProgram("C:\\Tools\\typist.exe", [](platform::System& system) {
+        system.processes.Sleep(100);  // while the main thread is busy
+        system.windows.SendKey(vk::kLWin, false, true);
+        system.windows.SendKey(vk::kLWin, true, true);
+        system.windows.SendKey('A', false, false);
+        return 0;
+    });
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    EXPECT_NE(extension.HookThreadId(), sys.windows.GetCurrentThreadId());
+    auto typist = sys.processes.StartProcess("C:\\Tools\\typist.exe");
+    world.RunFor(10000);  // busy: no message of this thread is looked at meanwhile
+    ASSERT_EQ(typist->WaitForExit(0), 0u);
+    Drain();
+    EXPECT_EQ(Count(focused, wm::kKeyDown), 1);  // 'A' only
+    EXPECT_EQ(world.HookCount(), 2);
+    EXPECT_EQ(extension.EndExtensions(), 0);
+    EXPECT_EQ(world.HookCount(), 0);
+    EXPECT_EQ(extension.HookThreadId(), 0u);  // the thread is gone with the hooks
+}
+
+// The system drops the hooks without a word: input goes past them, and within two checks the
+// watchdog installs them again and says so.
+TEST_F(DriverExtension, TheWatchdogInstallsDroppedHooksAgain) {
+    Settings(1, 0, {"DisableWindowsKey"});
+    StartShell();
+    ShellExtension extension(sys, Shared());
+    ASSERT_EQ(extension.StartExtensions(main), 1);
+    world.RunFor(3000);
+    EXPECT_TRUE(ReadEventLines(sys, 10).empty());  // no input, no alarm
+    world.DropHooksOf(sys.processes.CurrentProcessId());
+    ASSERT_EQ(world.HookCount(), 0);
+    world.PressKey(vk::kLWin, false, true);  // passes: nothing to stop it
+    world.PressKey(vk::kLWin, true, true);
+    world.RunFor(2100);
+    EXPECT_EQ(world.HookCount(), 2);
+    const auto said = ReadEventLines(sys, 10);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("input went past the keyboard and mouse hooks"), std::string::npos);
+    world.PressKey(vk::kLWin, false, true);  // stopped again
+    world.PressKey('B', false, false);
+    Drain();
+    std::vector<std::uintptr_t> keysDown;
+    for (const auto& [message, wParam] : focused.received) {
+        if (message == wm::kKeyDown) {
+            keysDown.push_back(wParam);
+        }
+    }
+    EXPECT_EQ(keysDown, (std::vector<std::uintptr_t>{vk::kLWin, 'B'}));
+    world.RunFor(3000);
+    EXPECT_EQ(ReadEventLines(sys, 10).size(), 1u);  // seen input raises no alarm
+    extension.EndExtensions();
+}
+
 // Each hide setting alone, with the whole taskbar there: its own window goes and no other.
 TEST_F(DriverExtension, EachHideSettingAloneHidesItsOwnWindowOnly) {
     StartShell();

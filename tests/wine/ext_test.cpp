@@ -311,6 +311,24 @@ TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
     EXPECT_EQ(ShowWindowsGUI(SW_SHOW), 0);  // already restored: nothing to do
 }
 
+// The hooks have a thread of their own: while this thread is busy and pumps nothing, a key that
+// another program sends is still judged at once (this Wine would otherwise pass the key on once
+// the hook's time is up).
+TEST_F(Extension, ABusyMainThreadDelaysNoVerdict) {
+    shell = StartPeer("shell");
+    ASSERT_NE(WaitFor("Shell_TrayWnd", shell.get()), WindowHandle::Null);
+    const WindowHandle sinkWindow = StartSink();
+    ASSERT_NE(sinkWindow, WindowHandle::Null);
+    ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
+    auto typist = StartPeer("typist");
+    ASSERT_NE(typist, nullptr);
+    EXPECT_EQ(typist->WaitForExit(20000), 0u);  // busy: nothing of this thread's queue is seen
+    const std::string seen = SinkRecord(sinkWindow);
+    SCOPED_TRACE(seen);
+    EXPECT_EQ(seen.find("k91,"), std::string::npos);  // the Windows key was stopped
+    EXPECT_NE(seen.find("k65,"), std::string::npos);
+}
+
 // Each hide setting alone, with the whole taskbar there: its own window's show flag goes and
 // no other's; ShowWindowsGUI gives the results the library's table says.
 TEST_F(Extension, EachHideSettingAloneHidesItsOwnWindowOnly) {
@@ -421,6 +439,13 @@ int RunExtPeer(platform::System& system, const std::string& role) {
     }
     if (role == "shell") {
         return tools::RunFakeShell(system, true);
+    }
+    if (role == "typist") {
+        w.SendKey(vk::kLWin, false, true);
+        w.SendKey(vk::kLWin, true, true);
+        w.SendKey('A', false, false);
+        w.SendKey('A', true, false);
+        return 0;
     }
     if (role == "sink") {
         const WindowHandle window =
