@@ -1,0 +1,396 @@
+// corvane-breakout.exe [CORVANE_EXE]: the breakout matrix. Starts Corvane.exe /user with a
+// hardened configuration, tries each way out of a kiosk that this Wine can produce (keys and
+// chords sent with SendInput, clicks, the shell's taskbar made again, Corvane's main thread kept
+// busy) against a window of its own that records what reaches it, and prints one line per route:
+// blocked, OPEN, or why it cannot be tried here. Exit status 0 only when no route is open.
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/hide_gui_values.h"
+#include "common/settings_store.h"
+#include "platform/constants.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/ole_scope.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_api.h"
+#include "policies/policy_values.h"
+// after windows.h, which it needs
+#include <shlobj.h>
+
+namespace {
+
+using platform::WindowHandle;
+namespace vk = platform::vk;
+namespace mouse = platform::mouse;
+
+HWND Hwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+
+// What reaches the focused window: "k<key>," for a press, "u<key>," for a release,
+// "m<message>," for a button message.
+class Sink final : public platform::WindowHandler {
+  public:
+    std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t) override {
+        if (message == platform::wm::kKeyDown || message == platform::wm::kSysKeyDown) {
+            seen += "k" + std::to_string(wParam) + ",";
+        } else if (message == platform::wm::kKeyUp || message == platform::wm::kSysKeyDown + 1) {
+            seen += "u" + std::to_string(wParam) + ",";
+        } else if (message >= mouse::kLButtonDown && message <= mouse::kMButtonDblClk) {
+            seen += "m" + std::to_string(message) + ",";
+        }
+        return std::nullopt;
+    }
+    std::string seen;
+};
+
+class Breakout {
+  public:
+    explicit Breakout(std::string corvane) : corvane_(std::move(corvane)) {}
+
+    int Run() {
+        Configure(1);
+        const bool ready = Prepare();
+        if (ready) {
+            TryRoutes();
+        }
+        Finish();
+        Configure(0);
+        std::printf("%d routes tried: %d blocked, %d open; %d not possible here\n",
+                    blocked_ + open_, blocked_, open_, skipped_);
+        return ready && open_ == 0 ? 0 : 1;
+    }
+
+  private:
+    // The hardened configuration: every Hide GUI rule but the plain Ctrl and Alt ones (a kiosk
+    // still lets Ctrl+C through), the system's policies, and auto restart's hang test, which
+    // keeps Corvane's main thread waiting for a window that does not answer. `on` 0 takes it
+    // all back.
+    void Configure(uint32_t on) {
+        platform::RegistryKeyPtr key;
+        constexpr auto kHive = platform::Hive::LocalMachine;
+        if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kSettingsRoot, key) == 0) {
+            corvane::SetDWordValue(*key, "EnableHideGUI", on);
+            corvane::SetDWordValue(*key, "EnablePolicies", on);
+            corvane::SetDWordValue(*key, "EnableAutoRestart", on);
+            corvane::SetDWordValue(*key, "EnableTimers", 0);
+        }
+        if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kHideGuiKey, key) == 0) {
+            for (const corvane::HideGuiValue& value : corvane::kHideGuiValues) {
+                const std::string name = value.value;
+                const bool plain = name == "DisableCtrlKey" || name == "DisableAltKey" ||
+                                   name == "EnableOverrides";
+                corvane::SetDWordValue(*key, name, plain ? 0 : on);
+            }
+        }
+        if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kPoliciesKey, key) == 0) {
+            for (const char* name : {"DisableTaskMgr", "DisableLockWorkstation",
+                                     "DisableChangePassword", "NoLogoff", "NoRun"}) {
+                corvane::SetDWordValue(*key, name, on);
+            }
+        }
+        if (corvane::OpenForWriting(sys_.registry, kHive, "Software\\Vemtrix\\Corvane\\AutoRestart",
+                                    key) == 0) {
+            // No programs of its own: a folder that is not there.
+            corvane::SetStringValue(*key, "Folder", on ? Folder() : "");
+            corvane::SetDWordValue(*key, "Time", 1);
+            corvane::SetDWordValue(*key, "Wait", on ? 4000 : 0);
+        }
+    }
+
+    std::string Beside(const char* file) const {
+        return corvane_.substr(0, corvane_.find_last_of('\\') + 1) + file;
+    }
+    std::string Folder() const {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        return platform::win32::Narrow(temp) + "corvane-breakout-no-programs";
+    }
+
+    // Pumps this thread's queue until `done` holds, for up to twenty seconds.
+    bool PumpUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 1000; ++i) {
+            platform::Message message;
+            while (sys_.windows.PeekMessage(message, true)) {
+                sys_.windows.DispatchMessage(message);
+            }
+            if (done()) {
+                return true;
+            }
+            sys_.processes.Sleep(20);
+        }
+        return done();
+    }
+
+    WindowHandle Taskbar() const {
+        return sys_.windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    }
+
+    bool Prepare() {
+        // A shell of the run's own stays; without one, the stand-in makes the shell's windows.
+        hadShell_ = Taskbar() != WindowHandle::Null;
+        if (!hadShell_) {
+            shell_ = sys_.processes.StartProcess("\"" + Beside("corvane-fakeshell.exe") + "\"");
+        }
+        if (!PumpUntil([this] { return Taskbar() != WindowHandle::Null; })) {
+            std::puts("the stand-in shell did not start");
+            return false;
+        }
+        sinkWindow_ = sys_.windows.CreateWindow(
+            {"CorvaneBreakoutSink", "breakout", platform::ws::kVisible | platform::ws::kPopup, {}},
+            &sink_);
+        SetWindowPos(Hwnd(sinkWindow_), HWND_TOP, 100, 100, 400, 300, SWP_SHOWWINDOW);
+        kiosk_ = sys_.processes.StartProcess("\"" + corvane_ + "\" /user");
+        // User mode is up once the taskbar is hidden: the hooks went in before.
+        if (!kiosk_ || !PumpUntil([this] { return !sys_.windows.IsWindowVisible(Taskbar()); })) {
+            std::puts("user mode did not hide the taskbar");
+            return false;
+        }
+        main_ = sys_.windows.FindWindow(std::string("#32770"), std::string("Corvane"));
+        sys_.windows.SetForegroundWindow(sinkWindow_);
+        SetFocus(Hwnd(sinkWindow_));
+        SetCursorPos(300, 250);
+        return PumpUntil([this] { return GetForegroundWindow() == Hwnd(sinkWindow_); });
+    }
+
+    // What reached the sink from the route, once a last Z (which nothing stops) has arrived;
+    // no value when it never did, and nothing can be told.
+    std::optional<std::string> Record(const std::function<void()>& route) {
+        sink_.seen.clear();
+        route();
+        Key('Z');
+        if (!PumpUntil([this] { return sink_.seen.ends_with("u90,"); })) {
+            return std::nullopt;
+        }
+        return sink_.seen;
+    }
+    void Key(uint16_t key, bool extended = false) {
+        sys_.windows.SendKey(key, false, extended);
+        sys_.windows.SendKey(key, true, extended);
+    }
+    void Chord(uint16_t modifier, uint16_t key) {
+        sys_.windows.SendKey(modifier, false, false);
+        Key(key);
+        sys_.windows.SendKey(modifier, true, false);
+    }
+    void Click(uint32_t down, uint32_t up, uint16_t modifier = 0) {
+        if (modifier != 0) {
+            sys_.windows.SendKey(modifier, false, false);
+        }
+        sys_.windows.SendMouse(down);
+        sys_.windows.SendMouse(up);
+        if (modifier != 0) {
+            sys_.windows.SendKey(modifier, true, false);
+        }
+    }
+
+    void Report(bool isBlocked, const std::string& route, const std::string& how,
+                const char* label = nullptr) {
+        (isBlocked ? blocked_ : open_) += 1;
+        std::printf("  %-8s %-48s %s\n",
+                    label       ? label
+                    : isBlocked ? "blocked"
+                                : "OPEN",
+                    route.c_str(), how.c_str());
+        std::fflush(stdout);
+    }
+    // A route is blocked when the mark never reached the sink; a control route must reach it.
+    void Try(const std::string& route, const std::function<void()>& input, const std::string& mark,
+             bool control = false) {
+        const std::optional<std::string> seen = Record(input);
+        if (!seen) {
+            Report(false, route, "(the window never saw the last key: nothing can be told)");
+            return;
+        }
+        const bool reached = seen->find(mark) != std::string::npos;
+        if (control) {
+            // Not a way out: counted with the blocked ones when it arrives, as open when not.
+            Report(reached, route, reached ? "(reached the window, as it must)" : "(LOST)",
+                   reached ? "arrives" : "LOST");
+            return;
+        }
+        Report(!reached, route,
+               reached ? "(reached the window: " + *seen + ")" : "(never reached the window)");
+    }
+
+    void TryRoutes() {
+        namespace k = vk;
+        // Controls: what a kiosk user may do still arrives, so "never reached" means something.
+        Try(
+            "control: the letter A arrives", [this] { Key('A'); }, "k65,", true);
+        Try(
+            "control: a plain click arrives",
+            [this] { Click(mouse::kEventLeftDown, mouse::kEventLeftUp); }, "m513,", true);
+        Try(
+            "Windows key (Start menu)", [this] { Key(k::kLWin, true); }, "k91,");
+        Try(
+            "Ctrl+Esc (Start menu)", [this] { Chord(k::kControl, k::kEscape); }, "k27,");
+        Try(
+            "Alt+Tab (switch programs)", [this] { Chord(k::kMenu, k::kTab); }, "k9,");
+        Try(
+            "Alt+Esc (switch programs)", [this] { Chord(k::kMenu, k::kEscape); }, "k27,");
+        Try(
+            "Alt+Space (window menu)", [this] { Chord(k::kMenu, k::kSpace); }, "k32,");
+        Try(
+            "Applications key (context menu)", [this] { Key(k::kApps, true); }, "k93,");
+        Try(
+            "Shift+F10 (context menu)", [this] { Chord(k::kShift, k::kF10); }, "k121,");
+        Try(
+            "F1 (help, which links out)", [this] { Key(k::kF1); }, "k112,");
+        Try(
+            "F10 (the browser's menu bar)", [this] { Key(k::kF10); }, "k121,");
+        Try(
+            "F11 (leave full screen)", [this] { Key(k::kF11); }, "k122,");
+        Try(
+            "PrintScreen", [this] { Key(k::kSnapshot); }, "44,");
+        // Alone, Alt opens the menu bar on its release unless another key came between.
+        Try(
+            "Alt pressed alone (the browser's menu bar)", [this] { Key(k::kMenu); }, "k18,u18,");
+        Try(
+            "right click (context menu)",
+            [this] { Click(mouse::kEventRightDown, mouse::kEventRightUp); }, "m516,");
+        Try(
+            "middle click (link in a new window)",
+            [this] { Click(mouse::kEventMiddleDown, mouse::kEventMiddleUp); }, "m519,");
+        Try(
+            "Ctrl+click (link in a new window)",
+            [this] { Click(mouse::kEventLeftDown, mouse::kEventLeftUp, k::kControl); }, "m513,");
+        Try(
+            "Shift+click (link in a new window)",
+            [this] { Click(mouse::kEventLeftDown, mouse::kEventLeftUp, k::kShift); }, "m513,");
+        TryStarvedMainThread();
+        TryShellRestart();
+        CheckSystemPolicies();
+        ++skipped_;
+        std::printf("  %-8s %-48s %s\n", "n/a", "Shift five times, NumLock held (hot keys)",
+                    "(this Wine has no accessibility hot keys: proven on the sim)");
+        ++skipped_;
+        std::printf("  %-8s %-48s %s\n", "n/a", "Ctrl+Alt+Del",
+                    "(cannot be sent; its screen's "
+                    "entries are closed by the policies above)");
+    }
+
+    // Corvane's main thread waits for a window that does not answer (auto restart's hang
+    // test, four seconds): keys go on being judged meanwhile.
+    void TryStarvedMainThread() {
+        auto hung = sys_.processes.StartProcess("\"" + Beside("corvane-kioskapp.exe") +
+                                                "\" --title \"Hung app\"");
+        WindowHandle window = WindowHandle::Null;
+        PumpUntil([&] {
+            window =
+                sys_.windows.FindWindow(std::string("CorvaneKioskApp"), std::string("Hung app"));
+            return window != WindowHandle::Null;
+        });
+        sys_.windows.PostMessage(window, platform::wm::kApp + 1, 0, 0);  // stops answering
+        // It took the focus when it showed its window: the keys are to go to the sink again.
+        sys_.windows.SetForegroundWindow(sinkWindow_);
+        SetFocus(Hwnd(sinkWindow_));
+        PumpUntil([this] { return GetForegroundWindow() == Hwnd(sinkWindow_); });
+        const bool busy =
+            hung && PumpUntil([this] {
+                return !sys_.windows.SendMessageTimeout(main_, platform::wm::kNull, 0, 0, 100);
+            });
+        if (!busy) {
+            Report(false, "Windows key while Corvane's main thread is busy",
+                   "(its main thread never was busy: nothing can be told)");
+        } else {
+            const std::optional<std::string> seen = Record([this] { Key(vk::kLWin, true); });
+            const bool stopped = seen && seen->find("k91,") == std::string::npos;
+            Report(stopped, "Windows key while Corvane's main thread is busy",
+                   stopped
+                       ? "(never reached the window)"
+                       : "(reached the window: " + seen.value_or("nothing could be told") + ")");
+        }
+        if (hung && !hung->WaitForExit(20000)) {  // the hang test ends it
+            hung->Terminate(0);
+        }
+    }
+
+    // The shell's taskbar made again, shown: user mode hides the new one.
+    void TryShellRestart() {
+        const WindowHandle old = Taskbar();
+        sys_.processes.TerminateProcessById(sys_.windows.GetWindowProcessId(old), 0);
+        PumpUntil([&] { return !sys_.windows.IsWindow(old); });
+        shell_ = sys_.processes.StartProcess("\"" + Beside("corvane-fakeshell.exe") + "\"");
+        const bool made = shell_ && PumpUntil([this] { return Taskbar() != WindowHandle::Null; });
+        const bool hidden =
+            made && PumpUntil([this] { return !sys_.windows.IsWindowVisible(Taskbar()); });
+        Report(hidden, "the shell restarted with a new taskbar",
+               hidden ? "(hidden again)" : "(the new taskbar stayed)");
+    }
+
+    void CheckSystemPolicies() {
+        for (const char* name :
+             {"DisableTaskMgr", "DisableLockWorkstation", "DisableChangePassword"}) {
+            const auto value = corvane::ReadDWordAt(sys_.registry, platform::Hive::CurrentUser,
+                                                    corvane::kSystemPolicyKey, name);
+            Report(value == 1u, std::string("Ctrl+Alt+Del screen: ") + name, "(policy value 1)");
+        }
+        const auto noLogoff = corvane::ReadDWordAt(sys_.registry, platform::Hive::CurrentUser,
+                                                   corvane::kExplorerPolicyKey, "NoLogoff");
+        Report(noLogoff == 1u, "Ctrl+Alt+Del screen: NoLogoff", "(policy value 1)");
+    }
+
+    void Finish() {
+        if (kiosk_) {
+            auto quit = sys_.processes.StartProcess("\"" + corvane_ + "\" /q");
+            if (quit) {
+                quit->WaitForExit(20000);
+            }
+            if (!kiosk_->WaitForExit(20000)) {
+                kiosk_->Terminate(1);
+            }
+            // The exit button is not pressed: the policies stay; take them away for the next.
+            platform::RegistryKeyPtr key;
+            for (const char* path : {corvane::kSystemPolicyKey, corvane::kExplorerPolicyKey}) {
+                if (corvane::OpenForWriting(sys_.registry, platform::Hive::CurrentUser, path,
+                                            key) == 0) {
+                    for (const char* name : {"DisableTaskMgr", "DisableLockWorkstation",
+                                             "DisableChangePassword", "NoLogoff", "NoRun"}) {
+                        key->DeleteValue(name);
+                    }
+                }
+            }
+        }
+        // The run's own shell was replaced by a stand-in of this program's: that one stays.
+        if (shell_ && !hadShell_) {
+            shell_->Terminate(0);
+            shell_->WaitForExit(5000);
+        }
+        if (sinkWindow_ != WindowHandle::Null) {
+            sys_.windows.DestroyWindow(sinkWindow_);
+        }
+    }
+
+    std::string corvane_;
+    platform::win32::Win32System system_;
+    platform::System& sys_ = system_.Get();
+    Sink sink_;
+    WindowHandle sinkWindow_ = WindowHandle::Null;
+    WindowHandle main_ = WindowHandle::Null;
+    std::unique_ptr<platform::Process> shell_;
+    bool hadShell_ = false;
+    std::unique_ptr<platform::Process> kiosk_;
+    int blocked_ = 0;
+    int open_ = 0;
+    int skipped_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::win32::Win32System probe;
+    std::string corvane = argc > 1 ? argv[1] : probe.Get().processes.ModulePath();
+    if (argc <= 1) {
+        corvane = corvane.substr(0, corvane.find_last_of('\\') + 1) + "Corvane.exe";
+    }
+    std::puts(
+        "The breakout matrix: each way out of the kiosk this Wine can produce, tried against "
+        "user mode in its hardened configuration.");
+    return Breakout(corvane).Run();
+}
