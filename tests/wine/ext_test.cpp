@@ -87,7 +87,8 @@ class Extension : public testing::Test {
         return WaitForWindow(sys, className, std::nullopt, owner, [this] { Pump(20); });
     }
 
-    // The hooks run on this thread only while it pumps.
+    // Handles what reached this thread (the activity and override posts, the calls of a
+    // recording hook of its own) for `ms`, or once. The library's hooks have their own thread.
     void Pump(uint32_t ms) {
         const DWORD until = GetTickCount() + ms;
         do {
@@ -103,11 +104,11 @@ class Extension : public testing::Test {
 
     void Press(uint16_t key, bool extended = false) {
         sys.windows.SendKey(key, false, extended);
-        Pump(30);
+        Pump(0);
     }
     void Release(uint16_t key, bool extended = false) {
         sys.windows.SendKey(key, true, extended);
-        Pump(30);
+        Pump(0);
     }
     void Chord(uint16_t modifier, uint16_t key) {
         Press(modifier);
@@ -118,7 +119,7 @@ class Extension : public testing::Test {
     void Click(uint32_t downFlag, uint32_t upFlag) {
         sys.windows.SendMouse(downFlag);
         sys.windows.SendMouse(upFlag);
-        Pump(30);
+        Pump(0);
     }
 
     ShellWindows StartShell() {
