@@ -28,16 +28,10 @@ std::string OneLine(std::string_view text) {
 
 // Every line of a file, or none when it cannot be read.
 std::vector<std::string> Lines(platform::FileSystem& files, const std::string& path) {
-    std::unique_ptr<platform::InputFile> file;
     std::vector<std::string> lines;
-    if (path.empty() || files.OpenForReading(path, file) != 0) {
-        return lines;
-    }
     std::string text;
-    char buffer[4096];
-    size_t read = 0;
-    while (file->Read(buffer, sizeof buffer, read) == 0 && read > 0) {
-        text.append(buffer, read);
+    if (path.empty() || platform::ReadWholeFile(files, path, text) != 0) {
+        return lines;
     }
     size_t start = 0;
     while (start < text.size()) {

@@ -44,4 +44,22 @@ class FileSystem {
     virtual std::string UserDataFolder() = 0;
 };
 
+// The whole file into `text`: 0, or the error of opening it or of the read that failed (what
+// was read before it stays in `text`).
+inline long ReadWholeFile(FileSystem& files, std::string_view path, std::string& text) {
+    std::unique_ptr<InputFile> file;
+    if (const long error = files.OpenForReading(path, file)) {
+        return error;
+    }
+    char buffer[4096];
+    size_t read = 0;
+    do {
+        if (const long error = file->Read(buffer, sizeof buffer, read)) {
+            return error;
+        }
+        text.append(buffer, read);
+    } while (read > 0);
+    return 0;
+}
+
 }  // namespace platform

@@ -52,16 +52,10 @@ bool SimHtmlHost::LoadResource(uint32_t htmlId) {
 }
 
 bool SimHtmlHost::Navigate(const std::string& url) {
-    std::unique_ptr<platform::InputFile> file;
-    if (state_.files.OpenForReading(url, file) != 0) {
+    std::string html;
+    if (platform::ReadWholeFile(state_.files, url, html) != 0) {
         dom_.reset();  // a navigation error: no document, no completion
         return true;
-    }
-    std::string html;
-    char buffer[4096];
-    size_t read = 0;
-    while (file->Read(buffer, sizeof buffer, read) == 0 && read > 0) {
-        html.append(buffer, read);
     }
     return Load(html, url);
 }

@@ -234,6 +234,16 @@ class DriverExtension : public ShellLockdown {
         return out;
     }
     void Key(uint16_t key, bool up = false) { sys.windows.SendKey(key, up, false); }
+    // The keys the focused window saw pressed (without Alt), in order.
+    std::vector<std::uintptr_t> KeysDown() const {
+        std::vector<std::uintptr_t> keys;
+        for (const auto& [message, wParam] : focused.received) {
+            if (message == wm::kKeyDown) {
+                keys.push_back(wParam);
+            }
+        }
+        return keys;
+    }
     static long Count(const PassAll& handler, uint32_t message) {
         return std::count_if(handler.received.begin(), handler.received.end(),
                              [&](const auto& m) { return m.first == message; });
@@ -339,12 +349,7 @@ TEST_F(DriverExtension, SpecialKeysAreSwallowedOnlyAsTheKeyboardSendsThem) {
     sys.windows.SendKey(kBrowserBack, false, true);  // from a program: passes
     world.PressKey('B', false, false);
     Drain();
-    std::vector<std::uintptr_t> keysDown;
-    for (const auto& [message, wParam] : focused.received) {
-        if (message == wm::kKeyDown) {
-            keysDown.push_back(wParam);
-        }
-    }
+    const std::vector<std::uintptr_t> keysDown = KeysDown();
     EXPECT_EQ(keysDown, (std::vector<std::uintptr_t>{kBrowserBack, 'B'}));
     extension.EndExtensions();
 }
@@ -396,12 +401,7 @@ TEST_F(DriverExtension, TheWatchdogInstallsDroppedHooksAgain) {
     world.PressKey(vk::kLWin, false, true);  // stopped again
     world.PressKey('B', false, false);
     Drain();
-    std::vector<std::uintptr_t> keysDown;
-    for (const auto& [message, wParam] : focused.received) {
-        if (message == wm::kKeyDown) {
-            keysDown.push_back(wParam);
-        }
-    }
+    const std::vector<std::uintptr_t> keysDown = KeysDown();
     EXPECT_EQ(keysDown, (std::vector<std::uintptr_t>{vk::kLWin, 'B'}));
     world.RunFor(3000);
     EXPECT_EQ(ReadEventLines(sys, 10).size(), 1u);  // seen input raises no alarm

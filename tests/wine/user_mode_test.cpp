@@ -65,6 +65,17 @@ class UserModeUnderWine : public CorvaneProcesses {
         ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
         SetDWordValue(*key, name, value);
     }
+    // The session timers on, with these values of their key.
+    void SetTimers(std::initializer_list<std::pair<const char*, uint32_t>> values) {
+        SetRoot("EnableTimers", 1);
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
+                                 std::string(kSettingsRoot) + "\\Timers", key),
+                  0);
+        for (const auto& [name, value] : values) {
+            SetDWordValue(*key, name, value);
+        }
+    }
     void SetText(Hive hive, const char* path, const char* name, const std::string& value) {
         platform::RegistryKeyPtr key;
         ASSERT_EQ(OpenForWriting(sys.registry, hive, path, key), 0) << path;
@@ -249,16 +260,7 @@ TEST_F(UserModeUnderWine, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
 }
 
 TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
-    SetRoot("EnableTimers", 1);
-    {
-        platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
-                                 std::string(kSettingsRoot) + "\\Timers", key),
-                  0);
-        SetDWordValue(*key, "StartActivityOnOpen", 1);
-        SetDWordValue(*key, "ActivityTime", 2);
-        SetDWordValue(*key, "ShowTimerDialog", 1);
-    }
+    SetTimers({{"StartActivityOnOpen", 1}, {"ActivityTime", 2}, {"ShowTimerDialog", 1}});
     CloseRecorder recorder;
     const auto make = [&](const char* title, uint32_t style, platform::WindowHandle owner) {
         return sys.windows.CreateWindow({"CorvaneTestApp", title, style, owner}, &recorder);
@@ -313,16 +315,7 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
 
 // Nobody at the kiosk: the inactivity page asks; OK keeps the session, the close box ends it.
 TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise) {
-    SetRoot("EnableTimers", 1);
-    {
-        platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
-                                 std::string(kSettingsRoot) + "\\Timers", key),
-                  0);
-        SetDWordValue(*key, "StartInactivityOnOpen", 1);
-        SetDWordValue(*key, "InactivityTime", 2);
-        SetDWordValue(*key, "ShowTimerDialog", 0);
-    }
+    SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
     CloseRecorder recorder;
     const platform::WindowHandle browser = sys.windows.CreateWindow(
         {"CorvaneTestApp", "Kiosk browser", platform::ws::kVisible, {}}, &recorder);
