@@ -45,8 +45,8 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
             return 1;
         }
         // The thread installs the hooks first thing; wait for it, boundedly.
-        for (uint32_t waited = 0; !hookThreadReady_ && waited < kStartWaitMs; ++waited) {
-            system_.processes.Sleep(1);
+        for (uint32_t waited = 0; !hookThreadReady_ && waited < kStartWaitMs; waited += 10) {
+            system_.processes.Sleep(10);
         }
         return hookThreadReady_ ? 1 : 0;
     }
