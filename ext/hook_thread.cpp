@@ -11,6 +11,8 @@ namespace {
 constexpr std::uintptr_t kWatchdogTimer = 1;
 constexpr uint32_t kWatchdogMs = 1000;
 constexpr uint32_t kStartWaitMs = 5000;
+// The system's last-input time and an event's own time may differ by a few ticks.
+constexpr int32_t kInputSlackMs = 250;
 
 }  // namespace
 
@@ -50,8 +52,11 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
         }
         return hookThreadReady_ ? 1 : 0;
     }
-    const auto result =
-        system_.windows.SendMessageTimeout(hookWindow_.load(), request, 0, 0, kStartWaitMs);
+    const platform::WindowHandle window = hookWindow_.load();
+    if (window == platform::WindowHandle::Null) {  // the thread could not make its window
+        return request == kRemoveHooks ? RemoveHooks() : (InstallHooks(), 1);
+    }
+    const auto result = system_.windows.SendMessageTimeout(window, request, 0, 0, kStartWaitMs);
     return static_cast<int>(result.value_or(0));
 }
 
@@ -91,7 +96,9 @@ void ShellExtension::StopHookThread() {
 // systems do with one that did not answer in time. Both go in again, at the head of the chain.
 void ShellExtension::Watchdog() {
     const uint32_t input = system_.windows.LastInputTime();
-    const auto after = [](uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) > 0; };
+    const auto after = [](uint32_t a, uint32_t b) {
+        return static_cast<int32_t>(a - b) > kInputSlackMs;
+    };
     if (unseenInput_ && after(*unseenInput_, lastSeen_)) {
         if (mouseHookInstalled_ == 1) {
             system_.windows.Unhook(shared_.mouseHook);

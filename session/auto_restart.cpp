@@ -31,10 +31,10 @@ std::vector<uint32_t> CollectWindowProcesses(platform::WindowSystem& windows, ui
         const uint32_t processId = windows.GetWindowProcessId(window);
         processIds.push_back(processId);
         if (wait != 0 && !windows.SendMessageTimeout(window, platform::wm::kNull, 0, 0, wait)) {
+            const std::string title = windows.GetWindowText(window);  // gone with its process
             starter.TerminateProcess(processId);
             starter.Report("ended process " + std::to_string(processId) + ": its window \"" +
-                           windows.GetWindowText(window) + "\" did not answer within " +
-                           std::to_string(wait) + " ms");
+                           title + "\" did not answer within " + std::to_string(wait) + " ms");
         }
     }
     return processIds;
