@@ -157,6 +157,27 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
     EXPECT_EQ(UserNumber(kBrowserPolicyKey, "RestGoMenu"), 0u);
 }
 
+// What the uninstaller runs: the restrictions user mode left go, the settings stay.
+TEST_F(UserModeUnderWine, TheCleanupToolTakesAwayWhatUserModeLeft) {
+    SetRoot("EnablePolicies", 1);
+    SetRoot("EnableAutoLogon", 1);
+    SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultName", "kiosk");
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    Quit();  // the policies and the automatic logon stay after /q
+    ASSERT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
+    std::string tool = CorvaneExe();
+    tool.replace(tool.find_last_of('\\') + 1, std::string::npos, "corvane-cleanup.exe");
+    auto cleanup = sys.processes.StartProcess("\"" + tool + "\"");
+    ASSERT_NE(cleanup, nullptr);
+    EXPECT_EQ(cleanup->WaitForExit(20000), 0u);
+    for (const PolicyValue& value : kPolicyValues) {
+        EXPECT_EQ(UserNumber(PolicyKeyPath(value.key), value.name), std::nullopt) << value.name;
+    }
+    EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "AutoAdminLogon"), std::nullopt);
+    EXPECT_EQ(Text(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultName"),
+              "kiosk");  // the settings stay
+}
+
 TEST_F(UserModeUnderWine, WithBothOffWritesNoPoliciesAndRemovesTheAutoLogon) {
     SetRoot("EnablePolicies", 0);
     SetRoot("EnableAutoLogon", 0);
