@@ -22,16 +22,23 @@ std::optional<std::intptr_t> ShellExtension::HookWindow::OnWindowMessage(platfor
                                                                          std::intptr_t) {
     switch (message) {
         case kInstallHooks:
-            owner_.InstallHooks();
-            return 1;
         case kRemoveHooks:
-            return owner_.RemoveHooks();
+            return owner_.HandleHookRequest(static_cast<HookRequest>(message));
         case platform::wm::kTimer:
             owner_.Watchdog();
             return 0;
         default:
             return std::nullopt;
     }
+}
+
+// Where the request runs: on the hook thread, or in place when that thread is not there.
+int ShellExtension::HandleHookRequest(HookRequest request) {
+    if (request == kRemoveHooks) {
+        return RemoveHooks();
+    }
+    InstallHooks();
+    return 1;
 }
 
 int ShellExtension::RunOnHookThread(HookRequest request) {
@@ -43,8 +50,7 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
         hookThreadReady_ = false;
         hookThread_ = system_.processes.StartThread([this] { HookThreadMain(); });
         if (!hookThread_) {
-            InstallHooks();  // no thread to be had: on this one, as before
-            return 1;
+            return HandleHookRequest(request);  // no thread to be had: on this one, as before
         }
         // The thread installs the hooks first thing; wait for it, boundedly.
         for (uint32_t waited = 0; !hookThreadReady_ && waited < kStartWaitMs; waited += 10) {
@@ -54,7 +60,7 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
     }
     const platform::WindowHandle window = hookWindow_.load();
     if (window == platform::WindowHandle::Null) {  // the thread could not make its window
-        return request == kRemoveHooks ? RemoveHooks() : (InstallHooks(), 1);
+        return HandleHookRequest(request);
     }
     const auto result = system_.windows.SendMessageTimeout(window, request, 0, 0, kStartWaitMs);
     return static_cast<int>(result.value_or(0));

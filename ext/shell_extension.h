@@ -58,6 +58,7 @@ class ShellExtension final : public ShellExtensions {
     };
     // Starts the thread when there is none; then the request's result.
     int RunOnHookThread(HookRequest request);
+    int HandleHookRequest(HookRequest request);
     void HookThreadMain();
     void StopHookThread();
     void InstallHooks();
