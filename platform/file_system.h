@@ -42,6 +42,9 @@ class FileSystem {
     // The current user's own local application data folder (CSIDL_LOCAL_APPDATA), without a
     // last backslash; empty when the system gives none.
     virtual std::string UserDataFolder() = 0;
+    // The folder of the system's 32-bit programs on 64-bit Windows (GetSystemWow64DirectoryW);
+    // empty on 32-bit Windows.
+    virtual std::string Wow64SystemFolder() = 0;
 };
 
 // The whole file into `text`: 0, or the error of opening it or of the read that failed (what

@@ -17,6 +17,7 @@ class HostFiles final : public FileSystem {
     long MoveReplacing(std::string_view, std::string_view) override { return 50; }
     long CreateFolder(std::string_view) override { return 50; }
     std::string UserDataFolder() override { return {}; }
+    std::string Wow64SystemFolder() override { return {}; }
 };
 
 }  // namespace platform::host

@@ -47,6 +47,7 @@ class SimFiles final : public platform::FileSystem {
     long MoveReplacing(std::string_view from, std::string_view to) override;
     long CreateFolder(std::string_view path) override;
     std::string UserDataFolder() override { return "C:\\Users\\kiosk\\AppData\\Local"; }
+    std::string Wow64SystemFolder() override { return "C:\\Windows\\SysWOW64"; }
     // Text of a file, empty when it is not there.
     std::string Contents(std::string_view path) const {
         const auto it = files_.find(Key(path));

@@ -176,7 +176,15 @@ long SimRegistry::Open(platform::Hive hive, std::string_view path, uint32_t acce
                        platform::RegistryKeyPtr& out) {
     out.reset();
     std::shared_ptr<Node> node = roots_[HiveIndex(hive)];
-    for (const std::string_view part : SplitPath(path)) {
+    std::vector<std::string_view> parts = SplitPath(path);
+    // The 32-bit programs' view of HKLM\Software is its WOW6432Node sub-key, as on Windows.
+    const bool view32 = (access & reg::kWow64_32Key) != 0;
+    access &= ~reg::kWow64_32Key;
+    if (view32 && hive == platform::Hive::LocalMachine && !parts.empty() &&
+        Fold(parts[0]) == "SOFTWARE") {
+        parts.insert(parts.begin() + 1, "WOW6432Node");
+    }
+    for (const std::string_view part : parts) {
         auto& child = node->children[Fold(part)];
         if (!child) {
             if (!create || (node->denied & reg::kCreateSubKey)) {

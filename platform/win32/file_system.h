@@ -14,6 +14,7 @@ class Win32FileSystem final : public FileSystem {
     long MoveReplacing(std::string_view from, std::string_view to) override;
     long CreateFolder(std::string_view path) override;
     std::string UserDataFolder() override;
+    std::string Wow64SystemFolder() override;
 };
 
 }  // namespace platform::win32

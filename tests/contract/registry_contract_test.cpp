@@ -160,6 +160,32 @@ TEST_F(RegistryContract, EmptyTexts) {
     EXPECT_EQ(chars, 1u);
 }
 
+// The i686 browser helper is listed for 32-bit browsers through their own view.
+TEST_F(RegistryContract, ThirtyTwoBitProgramsHaveTheirOwnViewOfTheMachinesSoftware) {
+    const std::string name = Unique("view");
+    const std::string inView = "Software\\CorvaneContract\\" + name;
+    const std::string asStored = "Software\\WOW6432Node\\CorvaneContract\\" + name;
+    RegistryKeyPtr view;
+    ASSERT_EQ(sys.registry.CreateKey(Hive::LocalMachine, inView, reg::kReadWrite | reg::kWow64_32Key,
+                                     view),
+              0);
+    ASSERT_EQ(corvane::SetDWordValue(*view, "Seen", 32), 0);
+    view.reset();
+    RegistryKeyPtr other;
+    EXPECT_EQ(sys.registry.OpenKey(Hive::LocalMachine, inView, reg::kRead, other),
+              error::kFileNotFound);
+    ASSERT_EQ(sys.registry.OpenKey(Hive::LocalMachine, asStored, reg::kRead, other), 0);
+    uint32_t value = 0;
+    EXPECT_EQ(corvane::QueryDWordValue(*other, "Seen", value), 0);
+    EXPECT_EQ(value, 32u);
+    other.reset();
+    RegistryKeyPtr parent;
+    ASSERT_EQ(sys.registry.OpenKey(Hive::LocalMachine, "Software\\CorvaneContract",
+                                   reg::kReadWrite | reg::kWow64_32Key, parent),
+              0);
+    EXPECT_EQ(parent->DeleteSubKey(name), 0);
+}
+
 TEST_F(RegistryContract, DeletingValuesAndKeys) {
     EXPECT_EQ(key->DeleteValue("Missing"), error::kFileNotFound);
     ASSERT_EQ(corvane::SetDWordValue(*key, "Gone", 1), 0);

@@ -11,6 +11,8 @@ namespace {
 using platform::Hive;
 
 const std::string kListing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
+// The same as a 64-bit program sees the 32-bit view.
+const std::string kListing32 = "Software\\WOW6432Node" + kListing.substr(8);
 const std::string kClassKey = std::string("CLSID\\") + kLumbrelClassId;
 
 class LumbrelTab : public CorvaneWorld {
@@ -117,6 +119,62 @@ TEST_F(LumbrelTab, EveryRecognisedFailureSaysSoAndLeavesTheSwitchOff) {
     Click("ButtonEnableLumbrel");
     EXPECT_EQ(world.MessageBoxes().size(), 4u);  // but not when the listing key is refused
     EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+}
+
+// Installed, the i686 build waits in x86 beside the program for 32-bit browsers: the system's
+// 32-bit regsvr32 registers it, and it is listed in the 32-bit programs' view of the registry.
+TEST_F(LumbrelTab, TheSwitchRegistersTheI686BuildForThirtyTwoBitBrowsersToo) {
+    InstallLumbrel();
+    world.Files().Put("C:\\Program Files\\Corvane\\x86\\Lumbrel.dll", "MZ");
+    std::vector<std::vector<std::string>> runs;
+    uint32_t regsvr32Result = 0;
+    world.RegisterProgram("C:\\Windows\\SysWOW64\\regsvr32.exe",
+                          [&runs, &regsvr32Result](platform::System& system) {
+                              runs.push_back(system.processes.CommandLineArguments());
+                              return static_cast<int>(regsvr32Result);
+                          });
+    const auto listed32 = [this] {
+        platform::RegistryKeyPtr key;
+        return sys.registry.OpenKey(Hive::LocalMachine, kListing,
+                                    platform::reg::kRead | platform::reg::kWow64_32Key,
+                                    key) == 0;
+    };
+    const std::vector<std::string> expectedOn = {
+        "C:\\Windows\\SysWOW64\\regsvr32.exe", "/s",
+        "C:\\Program Files\\Corvane\\x86\\Lumbrel.dll"};
+
+    Click("ButtonEnableLumbrel");
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], expectedOn);
+    EXPECT_TRUE(listed32());
+    EXPECT_TRUE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_TRUE(Exists(Hive::LocalMachine, kListing32));
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Enabled");
+
+    Click("ButtonEnableLumbrel");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1][2], "/u");
+    EXPECT_FALSE(listed32());
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_TRUE(world.MessageBoxes().empty());
+
+    // The 32-bit registration refused: the message, the switch off, neither browser listed.
+    regsvr32Result = 5;
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(runs.size(), 3u);
+    EXPECT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Disabled");
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_FALSE(listed32());
+
+    // Without the 32-bit view's listing key it is all or nothing too.
+    regsvr32Result = 0;
+    world.Registry().DenyAccess(Hive::LocalMachine,
+                                kListing32,
+                                platform::reg::kSetValue);
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(world.MessageBoxes().size(), 2u);
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
 }
 
 TEST_F(LumbrelTab, BrowseSetsTheFieldOnlyWhenConfirmedAndAlwaysRedrawsThePage) {

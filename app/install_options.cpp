@@ -1,0 +1,65 @@
+#include "app/install_options.h"
+
+#include "app/corvane_dlg.h"
+#include "common/settings_store.h"
+#include "platform/constants.h"
+
+namespace corvane {
+
+namespace {
+
+void StoreFlag(platform::Registry& registry, const char* name, uint32_t value) {
+    platform::RegistryKeyPtr key;
+    if (OpenForWriting(registry, platform::Hive::LocalMachine, kSettingsRoot, key) == 0) {
+        SetDWordValue(*key, name, value);
+    }
+}
+
+bool StoredOn(platform::Registry& registry, const char* name) {
+    return ReadDWordAt(registry, platform::Hive::LocalMachine, kSettingsRoot, name).value_or(0) !=
+           0;
+}
+
+}  // namespace
+
+InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
+                                  const InstallOptions& options) {
+    InstallReport report;
+    platform::Registry& registry = system.registry;
+    if (options.lumbrelOn) {
+        StoreFlag(registry, "EnableLumbrel", 1);
+    }
+    if (options.startAtLogon) {
+        StoreFlag(registry, "UserModeLogon", 1);
+    }
+    platform::RegistryKeyPtr root;
+    if (OpenForWriting(registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {
+        SetStringValue(*root, "AppPath", options.programPath);
+    }
+    root.reset();
+
+    if (StoredOn(registry, "EnableLumbrel")) {
+        if (RegisterBrowserHelper(system, 1) == 1) {
+            StoreFlag(registry, "EnableLumbrel", 0);
+            report.ok = false;
+            report.lines.push_back("the browser helper could not be registered: Lumbrel is off");
+        } else {
+            report.lines.push_back("the browser helper is registered and listed for the browser");
+        }
+    }
+    if (StoredOn(registry, "UserModeLogon")) {
+        if (SetLogonStart(registry, LogonCommand(options.programPath), 1) != 0) {
+            StoreFlag(registry, "UserModeLogon", 0);
+            report.ok = false;
+            report.lines.push_back("the start of user mode at logon could not be written");
+        } else {
+            report.lines.push_back("user mode starts at logon");
+        }
+    }
+    for (const std::string& line : report.lines) {
+        log.Note("install: " + line);
+    }
+    return report;
+}
+
+}  // namespace corvane
