@@ -1,5 +1,6 @@
 // Corvane-<version>-setup.exe under Wine, silently, as a fleet installs it: what it puts in
-// place, and that its uninstaller leaves nothing of ours but the settings tree.
+// place with and without its options, over an older install, and that its uninstaller leaves
+// nothing of ours but the settings tree (and with /PURGE, not even that).
 // Usage: installer_wine_tests SETUP_EXE
 #include <gtest/gtest.h>
 
@@ -8,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/lumbrel_values.h"
 #include "common/settings_store.h"
+#include "platform/constants.h"
+#include "platform/text.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
@@ -21,8 +25,17 @@ std::string setupPath;
 
 constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane";
-const char* const kFiles[] = {"Corvane.exe",          "CorvaneExt.dll",      "Lumbrel.dll",
-                              "lumbrel-ruletest.exe", "corvane-cleanup.exe", "Uninstall.exe"};
+constexpr const char* kEventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kFiles[] = {"Corvane.exe",          "CorvaneExt.dll",        "Lumbrel.dll",
+                              "x86\\Lumbrel.dll",     "lumbrel-ruletest.exe",  "corvane-cleanup.exe",
+                              "corvane-configure.exe", "Uninstall.exe"};
+constexpr size_t kInventorySize = std::size(kFiles) + 6;
+const std::string kListing = std::string(corvane::kBrowserHelperObjectsKey) + "\\" +
+                             corvane::kLumbrelClassId;
+const std::string kServerKey =
+    std::string("Software\\Classes\\CLSID\\") + corvane::kLumbrelClassId + "\\InprocServer32";
 
 class Installer : public testing::Test {
   protected:
@@ -34,12 +47,14 @@ class Installer : public testing::Test {
     static bool Exists(const std::string& path) {
         return GetFileAttributesW(platform::win32::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    bool KeyExists(const char* path) {
+    bool KeyExists(const std::string& path, uint32_t view = 0) {
         platform::RegistryKeyPtr key;
-        return corvane::OpenForReading(sys.registry, Hive::LocalMachine, path, key) == 0;
+        return sys.registry.OpenKey(Hive::LocalMachine, path, platform::reg::kRead | view, key) ==
+               0;
     }
     // What of ours the machine holds: each file, the folder, the entry in the list of
-    // installed programs.
+    // installed programs, the event source, the helper's listing for 64-bit and 32-bit
+    // browsers, and the start at logon.
     std::vector<bool> Inventory() {
         std::vector<bool> found;
         for (const char* file : kFiles) {
@@ -47,11 +62,57 @@ class Installer : public testing::Test {
         }
         found.push_back(Exists(Folder()));
         found.push_back(KeyExists(kUninstallKey));
+        found.push_back(KeyExists(kEventSourceKey));
+        found.push_back(KeyExists(kListing));
+        found.push_back(KeyExists(kListing, platform::reg::kWow64_32Key));
+        found.push_back(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey,
+                                              "Corvane")
+                            .has_value());
         return found;
     }
     std::optional<uint32_t> Run(const std::string& commandLine) {
         auto process = sys.processes.StartProcess(commandLine);
         return process ? process->WaitForExit(60000) : std::nullopt;
+    }
+    // The uninstaller hands over to a copy of itself and ends: wait for what it does.
+    void Uninstall(const std::vector<bool>& expected) {
+        ASSERT_EQ(Run("\"" + Folder() + "\\Uninstall.exe\" /S"), 0u);
+        for (int i = 0; i < 500 && Inventory() != expected; ++i) {
+            sys.processes.Sleep(20);
+        }
+    }
+    // Run in place (_?=), it ends only when all is done, but cannot remove itself.
+    void UninstallInPlace(const std::string& options) {
+        ASSERT_EQ(Run("\"" + Folder() + "\\Uninstall.exe\" /S" + options + " _?=" + Folder()),
+                  0u);
+        EXPECT_TRUE(DeleteFileW(platform::win32::Wide(Folder() + "\\Uninstall.exe").c_str()));
+        EXPECT_TRUE(RemoveDirectoryW(platform::win32::Wide(Folder()).c_str()));
+    }
+    void SetSetting(const std::string& sub, const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::LocalMachine,
+                                          std::string(corvane::kSettingsRoot) + sub, key),
+                  0);
+        corvane::SetDWordValue(*key, name, value);
+    }
+    std::optional<uint32_t> Setting(const std::string& sub, const char* name) {
+        return corvane::ReadDWordAt(sys.registry, Hive::LocalMachine,
+                                    std::string(corvane::kSettingsRoot) + sub, name);
+    }
+    std::string ServerPath(uint32_t view) {
+        platform::RegistryKeyPtr key;
+        std::string path;
+        uint32_t chars = 0;
+        if (sys.registry.OpenKey(Hive::LocalMachine, kServerKey, platform::reg::kRead | view,
+                                 key) == 0) {
+            corvane::QueryStringValue(*key, "", path, 1024, chars);
+        }
+        return path;
+    }
+    std::string TempFile(const char* name) {
+        wchar_t folder[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, folder);
+        return platform::win32::Narrow(folder) + name;
     }
 
     platform::win32::Win32System system;
@@ -59,16 +120,15 @@ class Installer : public testing::Test {
 };
 
 TEST_F(Installer, ASilentInstallPutsInWhatItPromisesAndItsUninstallTakesItAllAway) {
-    platform::RegistryKeyPtr key;
-    ASSERT_EQ(
-        corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kSettingsRoot, key), 0);
-    corvane::SetDWordValue(*key, "EnablePolicies", 1);  // an administrator's setting
-    key.reset();
+    SetSetting("", "EnablePolicies", 1);  // an administrator's setting
     const std::vector<bool> before = Inventory();
-    ASSERT_EQ(before, std::vector<bool>(std::size(kFiles) + 2, false)) << "installed already";
+    ASSERT_EQ(before, std::vector<bool>(kInventorySize, false)) << "installed already";
 
     EXPECT_EQ(Run("\"" + setupPath + "\" /S"), 0u);
-    EXPECT_EQ(Inventory(), std::vector<bool>(std::size(kFiles) + 2, true));
+    std::vector<bool> installed(kInventorySize, true);
+    installed[kInventorySize - 3] = installed[kInventorySize - 2] = false;  // the helper is off
+    installed[kInventorySize - 1] = false;                                  // no start at logon
+    EXPECT_EQ(Inventory(), installed);
     EXPECT_EQ(
         corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kUninstallKey, "DisplayVersion"),
         "1.0.0.5");
@@ -78,16 +138,136 @@ TEST_F(Installer, ASilentInstallPutsInWhatItPromisesAndItsUninstallTakesItAllAwa
     EXPECT_GT(corvane::ReadDWordAt(sys.registry, Hive::LocalMachine, kUninstallKey, "EstimatedSize")
                   .value_or(0),
               1000u);  // kilobytes
+    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kEventSourceKey,
+                                    "EventMessageFile"),
+              Folder() + "\\Corvane.exe");
 
-    // The uninstaller hands over to a copy of itself and ends: wait for what it does.
-    EXPECT_EQ(Run("\"" + Folder() + "\\Uninstall.exe\" /S"), 0u);
-    for (int i = 0; i < 500 && Inventory() != before; ++i) {
-        sys.processes.Sleep(20);
-    }
+    Uninstall(before);
     EXPECT_EQ(Inventory(), before);
-    EXPECT_EQ(corvane::ReadDWordAt(sys.registry, Hive::LocalMachine, corvane::kSettingsRoot,
-                                   "EnablePolicies"),
-              1u);  // the settings tree stays
+    EXPECT_EQ(Setting("", "EnablePolicies"), 1u);  // the settings tree stays
+}
+
+// A fleet's install: the settings of another kiosk, the helper on and user mode at logon; the
+// helper's two builds each registered for its own browser. /PURGE takes even the settings.
+TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeTakesAll) {
+    SetSetting("\\Timers", "ActivityTime", 77);
+    const std::string exported = TempFile("corvane-kiosk.reg");
+    ASSERT_EQ(Run("reg export HKLM\\Software\\Vemtrix\\Corvane \"" + exported + "\" /y /reg:64"),
+              0u);
+    platform::RegistryKeyPtr parent;
+    ASSERT_EQ(sys.registry.OpenKey(Hive::LocalMachine, "Software\\Vemtrix\\Corvane",
+                                   platform::reg::kReadWrite, parent),
+              0);
+    ASSERT_EQ(parent->DeleteSubKey("Timers"), 0);
+    parent.reset();
+    const std::vector<bool> before = Inventory();
+
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S /LUMBREL /STARTATLOGON /SETTINGS=" + exported), 0u);
+    EXPECT_EQ(Inventory(), std::vector<bool>(kInventorySize, true));
+    EXPECT_EQ(Setting("\\Timers", "ActivityTime"), 77u);
+    EXPECT_EQ(Setting("", "EnableLumbrel"), 1u);
+    EXPECT_EQ(Setting("", "UserModeLogon"), 1u);
+    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane"),
+              "\"" + Folder() + "\\Corvane.exe\" /user");
+    EXPECT_EQ(platform::AsciiLower(ServerPath(0)),
+              platform::AsciiLower(Folder() + "\\Lumbrel.dll"));
+    EXPECT_EQ(platform::AsciiLower(ServerPath(platform::reg::kWow64_32Key)),
+              platform::AsciiLower(Folder() + "\\x86\\Lumbrel.dll"));
+
+    UninstallInPlace(" /PURGE");
+    EXPECT_EQ(Inventory(), before);
+    EXPECT_EQ(ServerPath(0), "");
+    EXPECT_EQ(ServerPath(platform::reg::kWow64_32Key), "");
+    EXPECT_FALSE(KeyExists(corvane::kSettingsRoot));
+    DeleteFileW(platform::win32::Wide(exported).c_str());
+}
+
+// Over an older version: the settings stay, the programs are the new ones.
+TEST_F(Installer, InstallingOverAnOlderVersionKeepsTheSettings) {
+    SetSetting("", "EnableHideGUI", 1);
+    const std::vector<bool> before = Inventory();
+    ASSERT_EQ(Run("\"" + setupPath + "\" /S"), 0u);
+    platform::RegistryKeyPtr entry;
+    ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::LocalMachine, kUninstallKey, entry), 0);
+    corvane::SetStringValue(*entry, "DisplayVersion", "1.0.0.4");  // as the older one left it
+    entry.reset();
+    ASSERT_TRUE(DeleteFileW(platform::win32::Wide(Folder() + "\\x86\\Lumbrel.dll").c_str()));
+    SetSetting("", "EnableTimers", 1);  // changed since
+
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S"), 0u);
+    EXPECT_EQ(
+        corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kUninstallKey, "DisplayVersion"),
+        "1.0.0.5");
+    EXPECT_TRUE(Exists(Folder() + "\\x86\\Lumbrel.dll"));
+    EXPECT_EQ(Setting("", "EnableHideGUI"), 1u);
+    EXPECT_EQ(Setting("", "EnableTimers"), 1u);
+    Uninstall(before);
+    EXPECT_EQ(Inventory(), before);
+}
+
+// A settings file that would reach outside the tree is refused whole: the programs are
+// installed, nothing of the file is written, and the exit code says so. A missing one stops
+// the install before anything is put in.
+TEST_F(Installer, ASettingsFileReachingOutsideTheTreeIsRefusedWhole) {
+    const std::vector<bool> before = Inventory();
+    const std::string file = TempFile("corvane-evil.reg");
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n\"EnableTimers\"=dword:00000001\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+        "\"Corvane\"=\"C:\\\\evil.exe\"\r\n";
+    FILE* out = _wfopen(platform::win32::Wide(file).c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    SetSetting("", "EnableTimers", 0);
+
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S /SETTINGS=" + file), 3u);
+    EXPECT_TRUE(Exists(Folder() + "\\Corvane.exe"));
+    EXPECT_EQ(Setting("", "EnableTimers"), 0u);
+    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane"),
+              std::nullopt);
+    Uninstall(before);
+    EXPECT_EQ(Inventory(), before);
+
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S /SETTINGS=" + TempFile("no-such-file.reg")), 3u);
+    EXPECT_EQ(Inventory(), before);
+    DeleteFileW(platform::win32::Wide(file).c_str());
+}
+
+// Wine's user is an administrator; a token with the Administrators group for deny only is
+// what a standard user's programs have. Started with one, the installer refuses.
+TEST_F(Installer, WithoutAdministratorRightsTheInstallerRefuses) {
+    const std::vector<bool> before = Inventory();
+    HANDLE own = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(),
+                                 TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &own));
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                         &administrators));
+    SID_AND_ATTRIBUTES denied{administrators, 0};
+    HANDLE standard = nullptr;
+    const BOOL made = CreateRestrictedToken(own, 0, 1, &denied, 0, nullptr, 0, nullptr, &standard);
+    FreeSid(administrators);
+    CloseHandle(own);
+    ASSERT_TRUE(made);
+    std::wstring command = platform::win32::Wide("\"" + setupPath + "\" /S");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const BOOL ran = CreateProcessAsUserW(standard, nullptr, command.data(), nullptr, nullptr,
+                                          FALSE, 0, nullptr, nullptr, &startup, &started);
+    CloseHandle(standard);
+    ASSERT_TRUE(ran) << GetLastError();
+    WaitForSingleObject(started.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    EXPECT_EQ(code, 740u);
+    EXPECT_EQ(Inventory(), before);
 }
 
 }  // namespace
