@@ -1,5 +1,6 @@
 #include "app/accessibility_keys.h"
 
+#include "common/registry_tree.h"
 #include "common/settings_store.h"
 
 namespace corvane {
@@ -58,21 +59,23 @@ void DisableAccessibilityHotKeys(platform::System& system, EventLog& log) {
     }
 }
 
-void RestoreAccessibilityHotKeys(platform::System& system, EventLog& log) {
+bool RestoreAccessibilityHotKeys(platform::System& system, EventLog& log) {
     platform::RegistryKeyPtr saved;
     if (OpenForReading(system.registry, kHive, kSavedAccessibilityKey, saved) != 0) {
-        return;  // nothing was saved
+        return true;  // nothing was saved
     }
     saved.reset();
     if (OpenForWriting(system.registry, kHive, kSavedAccessibilityKey, saved) != 0) {
-        return;
+        return false;
     }
+    int left = 0;  // values still waiting for the next start
     for (const AccessibilityFeature feature : platform::kAccessibilityFeatures) {
         const char* name = FeatureName(feature);
         uint32_t original = 0;
         if (QueryDWordValue(*saved, name, original) != 0) {
             continue;
         }
+        ++left;
         // Only the hot-key flag is user mode's; whatever else changed since stays.
         const uint32_t now = system.windows.GetAccessibilityFlags(feature).value_or(original);
         const uint32_t restored =
@@ -82,9 +85,14 @@ void RestoreAccessibilityHotKeys(platform::System& system, EventLog& log) {
                      " hot key back; the next start tries again");
             continue;
         }
-        saved->DeleteValue(name);
+        left -= saved->DeleteValue(name) == 0 ? 1 : 0;
         log.Note(std::string("the ") + name + " hot key was put back");
     }
+    saved.reset();
+    if (left == 0) {  // nothing of ours is left in the user's profile
+        DeleteEmptyKeys(system.registry, kHive, kSavedAccessibilityKey, "Software");
+    }
+    return left == 0;
 }
 
 }  // namespace corvane

@@ -16,7 +16,7 @@ inline constexpr const char* kSavedAccessibilityKey =
 // Saves each feature's flags where they are not saved yet, then clears its hot-key flag.
 void DisableAccessibilityHotKeys(platform::System& system, EventLog& log);
 // Puts each saved hot-key flag back and forgets it; a feature the system refuses stays saved
-// for the next start.
-void RestoreAccessibilityHotKeys(platform::System& system, EventLog& log);
+// for the next start. Once none is left, the key that held them goes. True when none is left.
+bool RestoreAccessibilityHotKeys(platform::System& system, EventLog& log);
 
 }  // namespace corvane

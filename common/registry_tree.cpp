@@ -40,4 +40,29 @@ long DeleteKeyTree(platform::Registry& registry, platform::Hive hive, const std:
     return DeleteTreeAt(registry, hive, parentPath, parent, name, 1);
 }
 
+void DeleteEmptyKeys(platform::Registry& registry, platform::Hive hive, std::string path,
+                     std::string_view floor) {
+    while (path.size() > floor.size() && path.starts_with(floor)) {
+        platform::RegistryKeyPtr key;
+        if (registry.OpenKey(hive, path, platform::reg::kRead, key) != platform::error::kSuccess) {
+            return;
+        }
+        std::string name;
+        if (key->EnumSubKey(0, name) != platform::error::kNoMoreItems ||
+            key->EnumValue(0, name) != platform::error::kNoMoreItems) {
+            return;
+        }
+        key.reset();
+        const size_t slash = path.rfind('\\');
+        const std::string parentPath = slash == std::string::npos ? "" : path.substr(0, slash);
+        platform::RegistryKeyPtr parent;
+        if (registry.OpenKey(hive, parentPath, platform::reg::kReadWrite, parent) !=
+                platform::error::kSuccess ||
+            parent->DeleteSubKey(path.substr(slash + 1)) != platform::error::kSuccess) {
+            return;
+        }
+        path = parentPath;
+    }
+}
+
 }  // namespace corvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -14,5 +15,11 @@ std::vector<std::string> SubKeyNames(const platform::RegistryKey& key);
 // sub-keys first. Returns the status of deleting `name` itself.
 long DeleteKeyTree(platform::Registry& registry, platform::Hive hive, const std::string& parentPath,
                    platform::RegistryKey& parent, const std::string& name);
+
+// Deletes the key at `path` when it holds neither values nor sub-keys, then each parent that is
+// left empty in turn, up to but not including `floor` (a prefix of `path`). A key that cannot
+// be read, or holds anything, ends the walk.
+void DeleteEmptyKeys(platform::Registry& registry, platform::Hive hive, std::string path,
+                     std::string_view floor);
 
 }  // namespace corvane

@@ -37,6 +37,8 @@ inline constexpr uint32_t kRead = 0x00020019;
 inline constexpr uint32_t kReadWrite = kRead | kCreateSubKey | kSetValue;  // 0x2001f
 // With either right: HKLM\Software as the 32-bit programs of 64-bit Windows see it.
 inline constexpr uint32_t kWow64_32Key = 0x0200;
+// And its own view, asked for by a 32-bit program (no change for a 64-bit one).
+inline constexpr uint32_t kWow64_64Key = 0x0100;
 
 inline constexpr uint32_t kNone = 0;
 inline constexpr uint32_t kSz = 1;

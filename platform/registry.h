@@ -38,6 +38,8 @@ class RegistryKey {
     virtual long DeleteSubKey(std::string_view name) = 0;
     // RegEnumKeyExW: 259 past the last sub-key.
     virtual long EnumSubKey(uint32_t index, std::string& name) const = 0;
+    // RegEnumValueW, the name only: 259 past the last value.
+    virtual long EnumValue(uint32_t index, std::string& name) const = 0;
 };
 
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;

@@ -1,6 +1,7 @@
 #include "browser/helper/helper_settings.h"
 
 #include "common/settings_store.h"
+#include "platform/constants.h"
 
 namespace lumbrel {
 
@@ -12,8 +13,10 @@ corvane::LumbrelSettings HelperDefaults() {
 
 int ReadSettings(platform::Registry& registry, corvane::LumbrelSettings& settings) {
     platform::RegistryKeyPtr key;
-    if (corvane::OpenForReading(registry, platform::Hive::LocalMachine, corvane::kLumbrelKey,
-                                key) != platform::error::kSuccess) {
+    // The settings live in the 64-bit view, which a 32-bit browser's helper must ask for.
+    if (registry.OpenKey(platform::Hive::LocalMachine, corvane::kLumbrelKey,
+                         platform::reg::kRead | platform::reg::kWow64_64Key,
+                         key) != platform::error::kSuccess) {
         return 0;
     }
     corvane::LoadSettings<corvane::LumbrelSettings>(*key, settings, corvane::kLumbrelValues);

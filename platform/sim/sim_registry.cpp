@@ -135,6 +135,20 @@ class SimKey final : public platform::RegistryKey {
         return error::kSuccess;
     }
 
+    long EnumValue(uint32_t index, std::string& name) const override {
+        name.clear();
+        if (const long status = Check(reg::kQueryValue)) {
+            return status;
+        }
+        if (index >= node_->values.size()) {
+            return error::kNoMoreItems;
+        }
+        auto it = node_->values.begin();
+        std::advance(it, index);
+        name = it->second.name;
+        return error::kSuccess;
+    }
+
   private:
     long Check(uint32_t right) const {
         if (node_->deleted) {
@@ -179,7 +193,7 @@ long SimRegistry::Open(platform::Hive hive, std::string_view path, uint32_t acce
     std::vector<std::string_view> parts = SplitPath(path);
     // The 32-bit programs' view of HKLM\Software is its WOW6432Node sub-key, as on Windows.
     const bool view32 = (access & reg::kWow64_32Key) != 0;
-    access &= ~reg::kWow64_32Key;
+    access &= ~(reg::kWow64_32Key | reg::kWow64_64Key);  // the sim runs 64-bit programs
     if (view32 && hive == platform::Hive::LocalMachine && !parts.empty() &&
         Fold(parts[0]) == "SOFTWARE") {
         parts.insert(parts.begin() + 1, "WOW6432Node");

@@ -62,6 +62,18 @@ class Win32Key final : public RegistryKey {
         return status;
     }
 
+    long EnumValue(uint32_t index, std::string& name) const override {
+        name.clear();
+        std::wstring buffer(16384, L'\0');  // value names are at most 16,383 characters
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG status = RegEnumValueW(key_, index, buffer.data(), &length, nullptr, nullptr,
+                                          nullptr, nullptr);
+        if (status == ERROR_SUCCESS) {
+            name = Narrow(std::wstring_view(buffer.data(), length));
+        }
+        return status;
+    }
+
   private:
     HKEY key_;
 };

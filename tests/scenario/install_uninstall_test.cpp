@@ -106,6 +106,7 @@ TEST_F(Installation, EveryRestrictionGoesAndTheSettingsStay) {
     ASSERT_EQ(RegisterBrowserHelper(sys, 1), 0);
     auto kiosk = Start("/user");
     ASSERT_EQ(ReadDWordAt(sys.registry, Hive::CurrentUser, kSystemPolicyKey, "DisableTaskMgr"), 1u);
+    SetNumber(Hive::CurrentUser, kSystemPolicyKey, "Other", 5);  // another program's
     kiosk->Terminate(0xC0000005);  // ended without its exit: the hot keys stay off
     kiosk->WaitForExit(5000);
     ASSERT_EQ(world.AccessibilityFlags(platform::AccessibilityFeature::StickyKeys), 0x2u);
@@ -126,6 +127,11 @@ TEST_F(Installation, EveryRestrictionGoesAndTheSettingsStay) {
         Exists(Hive::LocalMachine, std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId));
     EXPECT_FALSE(Exists(Hive::ClassesRoot, std::string("CLSID\\") + kLumbrelClassId));
     EXPECT_EQ(world.AccessibilityFlags(platform::AccessibilityFeature::StickyKeys), 0x6u);
+    // The keys Corvane's values made are gone; one that holds another program's policy stays.
+    EXPECT_FALSE(Exists(Hive::CurrentUser, kExplorerPolicyKey));
+    EXPECT_FALSE(Exists(Hive::CurrentUser, "Software\\Policies"));
+    EXPECT_FALSE(Exists(Hive::CurrentUser, "Software\\Vemtrix"));
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::CurrentUser, kSystemPolicyKey, "Other"), 5u);
     // The administrator's settings are kept for a later install.
     EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, root + "\\Policies", "DisableTaskMgr"),
               1u);

@@ -103,8 +103,10 @@ class Breakout {
         }
     }
 
+    // The stand-in shell and kiosk program are beside this program (Corvane may be installed).
     std::string Beside(const char* file) const {
-        return corvane_.substr(0, corvane_.find_last_of('\\') + 1) + file;
+        const std::string own = sys_.processes.ModulePath();
+        return own.substr(0, own.find_last_of('\\') + 1) + file;
     }
     std::string Folder() const {
         wchar_t temp[MAX_PATH];

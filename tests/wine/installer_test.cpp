@@ -22,6 +22,8 @@ namespace {
 using platform::Hive;
 
 std::string setupPath;
+std::string browser64;  // lumbrel-browse of each build
+std::string browser32;
 
 constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane";
@@ -151,6 +153,19 @@ TEST_F(Installer, ASilentInstallPutsInWhatItPromisesAndItsUninstallTakesItAllAwa
 // helper's two builds each registered for its own browser. /PURGE takes even the settings.
 TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeTakesAll) {
     SetSetting("\\Timers", "ActivityTime", 77);
+    const std::string rules = TempFile("corvane-refuse-all.txt");
+    FILE* out = _wfopen(platform::win32::Wide(rules).c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("-all\r\n", out);
+    std::fclose(out);
+    SetSetting("\\Lumbrel", "FilterURLs", 1);
+    SetSetting("\\Lumbrel", "FilterShow", 0);  // no message to answer
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kLumbrelKey, key),
+                  0);
+        corvane::SetStringValue(*key, "FilterURLFile", rules);
+    }
     const std::string exported = TempFile("corvane-kiosk.reg");
     ASSERT_EQ(Run("reg export HKLM\\Software\\Vemtrix\\Corvane \"" + exported + "\" /y /reg:64"),
               0u);
@@ -173,6 +188,16 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
               platform::AsciiLower(Folder() + "\\Lumbrel.dll"));
     EXPECT_EQ(platform::AsciiLower(ServerPath(platform::reg::kWow64_32Key)),
               platform::AsciiLower(Folder() + "\\x86\\Lumbrel.dll"));
+    // Each browser's own helper reads the one settings tree: both refuse what the list refuses.
+    for (const std::string& browser : {browser64, browser32}) {
+        const std::string output = TempFile("corvane-browse.txt");
+        EXPECT_EQ(Run("cmd /c \"\"" + browser + "\" http://refused.example/ > \"" + output + "\"\""),
+                  0u);
+        std::string said;
+        platform::ReadWholeFile(sys.files, output, said);
+        EXPECT_NE(said.find("REFUSED"), std::string::npos) << browser << ": " << said;
+        DeleteFileW(platform::win32::Wide(output).c_str());
+    }
 
     UninstallInPlace(" /PURGE");
     EXPECT_EQ(Inventory(), before);
@@ -180,6 +205,7 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
     EXPECT_EQ(ServerPath(platform::reg::kWow64_32Key), "");
     EXPECT_FALSE(KeyExists(corvane::kSettingsRoot));
     DeleteFileW(platform::win32::Wide(exported).c_str());
+    DeleteFileW(platform::win32::Wide(rules).c_str());
 }
 
 // Over an older version: the settings stay, the programs are the new ones.
@@ -274,17 +300,22 @@ TEST_F(Installer, WithoutAdministratorRightsTheInstallerRefuses) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: installer_wine_tests SETUP_EXE\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: installer_wine_tests SETUP_EXE BROWSE64_EXE BROWSE32_EXE\n");
         return 2;
     }
-    // CTest hands over a Unix path: Wine sees the root as drive Z.
-    setupPath = argv[1];
-    if (!setupPath.empty() && setupPath[0] == '/') {
-        setupPath = "Z:" + setupPath;
-        for (char& c : setupPath) {
-            c = c == '/' ? '\\' : c;
+    // CTest hands over Unix paths: Wine sees the root as drive Z.
+    const auto windowsPath = [](std::string path) {
+        if (!path.empty() && path[0] == '/') {
+            path = "Z:" + path;
+            for (char& c : path) {
+                c = c == '/' ? '\\' : c;
+            }
         }
-    }
+        return path;
+    };
+    setupPath = windowsPath(argv[1]);
+    browser64 = windowsPath(argv[2]);
+    browser32 = windowsPath(argv[3]);
     return RUN_ALL_TESTS();
 }

@@ -1,7 +1,10 @@
 // corvane-inspect.exe [--exit-user-mode | --lumbrel on|off | --watch-session TITLE |
-// --shortcut LINK TARGET ARGUMENTS]: prints what a running Corvane has put in place, presses its
-// exit button, flips the Lumbrel tab's switch as its handler does, follows a short session from
-// outside, or makes a shortcut with the shell's link object, as an administrator does.
+// --shortcut LINK TARGET ARGUMENTS | --wait-for-window CLASS TITLE | --wait-until-locked |
+// --unlock-request]: prints what a running Corvane has put in place, presses its exit button,
+// flips the Lumbrel tab's switch as its handler does, follows a short session from outside,
+// makes a shortcut with the shell's link object, waits for a window or for user mode to be in
+// place (ten seconds at most; exit status 1 when it did not come), or makes the unlock request
+// at the keyboard and cancels the prompt.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -16,6 +19,7 @@
 #include <shlobj.h>
 #include "tools/inspect/inspect.h"
 #include "tools/inspect/session_watch.h"
+#include "tools/inspect/waits.h"
 
 namespace {
 
@@ -63,6 +67,15 @@ int main(int argc, char** argv) {
     }
     if (argc > 2 && std::string(argv[1]) == "--watch-session") {
         return corvane::tools::WatchSession(system.Get(), std::cout, argv[2], 60000) ? 0 : 1;
+    }
+    if (argc > 3 && std::string(argv[1]) == "--wait-for-window") {
+        return corvane::tools::WaitForWindow(system.Get(), argv[2], argv[3], 10000) ? 0 : 1;
+    }
+    if (argc > 1 && std::string(argv[1]) == "--wait-until-locked") {
+        return corvane::tools::WaitUntilLocked(system.Get(), 10000) ? 0 : 1;
+    }
+    if (argc > 1 && std::string(argv[1]) == "--unlock-request") {
+        return corvane::tools::RequestUnlock(system.Get(), std::cout) ? 0 : 1;
     }
     std::fputs(corvane::tools::Describe(system.Get()).c_str(), stdout);
     return 0;
