@@ -54,6 +54,11 @@ class Registry {
     // RegCreateKeyExW, non-volatile, default security.
     virtual long CreateKey(Hive hive, std::string_view path, uint32_t access,
                            RegistryKeyPtr& out) = 0;
+
+    // RegLoadKeyW of a user's hive file (a profile's NTUSER.DAT) as HKEY_USERS\name, with the
+    // backup and restore privileges the call needs; RegUnLoadKeyW. 0 or the error.
+    virtual long LoadUserHive(std::string_view name, std::string_view file) = 0;
+    virtual long UnloadUserHive(std::string_view name) = 0;
 };
 
 }  // namespace platform

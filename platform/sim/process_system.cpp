@@ -136,6 +136,20 @@ std::intptr_t SimProcessSystem::ShellExecute(std::string_view verb, std::string_
     return 31;
 }
 
+// The sim's machine has its system on drive C, as most have.
+std::string SimProcessSystem::ExpandEnvironment(std::string_view text) const {
+    static const std::pair<std::string_view, std::string_view> kVariables[] = {
+        {"%SystemDrive%", "C:"}, {"%SystemRoot%", "C:\\Windows"}, {"%windir%", "C:\\Windows"}};
+    std::string out(text);
+    for (const auto& [name, value] : kVariables) {
+        for (size_t at = out.find(name); at != std::string::npos; at = out.find(name, at)) {
+            out.replace(at, name.size(), value);
+            at += value.size();
+        }
+    }
+    return out;
+}
+
 platform::LibraryCall SimProcessSystem::CallLibraryEntry(std::string_view library,
                                                          std::string_view entry) {
     platform::LibraryCall call;

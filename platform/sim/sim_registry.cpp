@@ -230,6 +230,41 @@ void SimRegistry::DenyAccess(platform::Hive hive, std::string_view path, uint32_
     node->denied |= rights;
 }
 
+long SimRegistry::LoadUserHive(std::string_view name, std::string_view file) {
+    const auto stored = hiveFiles_.find(Fold(file));
+    if (stored == hiveFiles_.end()) {
+        return error::kFileNotFound;
+    }
+    auto& slot = roots_[HiveIndex(platform::Hive::Users)]->children[Fold(name)];
+    if (slot) {
+        return error::kAccessDenied;
+    }
+    slot = stored->second;
+    slot->name = std::string(name);
+    loadedFrom_[Fold(name)] = Fold(file);
+    hiveFiles_.erase(stored);
+    return error::kSuccess;
+}
+
+long SimRegistry::UnloadUserHive(std::string_view name) {
+    const auto loaded = loadedFrom_.find(Fold(name));
+    if (loaded == loadedFrom_.end()) {
+        return error::kInvalidParameter;
+    }
+    auto& users = roots_[HiveIndex(platform::Hive::Users)]->children;
+    hiveFiles_[loaded->second] = users[Fold(name)];
+    users.erase(Fold(name));
+    loadedFrom_.erase(loaded);
+    return error::kSuccess;
+}
+
+void SimRegistry::LogOffUser(std::string_view name, std::string_view file) {
+    auto& users = roots_[HiveIndex(platform::Hive::Users)]->children;
+    auto& tree = users[Fold(name)];
+    hiveFiles_[Fold(file)] = tree ? tree : std::make_shared<Node>();
+    users.erase(Fold(name));
+}
+
 int SimRegistry::OpenKeyCount() const {
     return *openKeys_;
 }

@@ -229,4 +229,19 @@ bool Win32ProcessSystem::ReportToEventLog(std::string_view source, uint16_t type
     return reported;
 }
 
+std::string Win32ProcessSystem::ExpandEnvironment(std::string_view text) const {
+    const std::wstring wide = Wide(text);
+    const DWORD needed = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return std::string(text);
+    }
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) {
+        return std::string(text);
+    }
+    expanded.resize(written - 1);  // without the terminator
+    return Narrow(expanded);
+}
+
 }  // namespace platform::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/registry.h"
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 
@@ -66,8 +67,8 @@ class Win32Key final : public RegistryKey {
         name.clear();
         std::wstring buffer(16384, L'\0');  // value names are at most 16,383 characters
         DWORD length = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumValueW(key_, index, buffer.data(), &length, nullptr, nullptr,
-                                          nullptr, nullptr);
+        const LONG status =
+            RegEnumValueW(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_SUCCESS) {
             name = Narrow(std::wstring_view(buffer.data(), length));
         }
@@ -82,7 +83,37 @@ HKEY HiveKey(Hive hive) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(hive)));
 }
 
+// Loading and unloading hives needs both privileges switched on in the process's token.
+bool EnableHivePrivileges() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        return false;
+    }
+    const UniqueHandle owned(token);
+    bool enabled = true;
+    for (const wchar_t* name : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        enabled = enabled && LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid) &&
+                  AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                  GetLastError() == ERROR_SUCCESS;
+    }
+    return enabled;
+}
+
 }  // namespace
+
+long Win32Registry::LoadUserHive(std::string_view name, std::string_view file) {
+    if (!EnableHivePrivileges()) {
+        return ERROR_PRIVILEGE_NOT_HELD;
+    }
+    return RegLoadKeyW(HKEY_USERS, Wide(name).c_str(), Wide(file).c_str());
+}
+
+long Win32Registry::UnloadUserHive(std::string_view name) {
+    return RegUnLoadKeyW(HKEY_USERS, Wide(name).c_str());
+}
 
 long Win32Registry::OpenKey(Hive hive, std::string_view path, uint32_t access,
                             RegistryKeyPtr& out) {

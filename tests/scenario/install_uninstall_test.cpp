@@ -1,6 +1,7 @@
 // What an install puts in place beside the programs, and what an uninstall takes away: a kiosk
 // that ran user mode with every restriction and ended without its exit, then the removal the
 // uninstaller runs. The settings tree stays.
+#include "app/accessibility_keys.h"
 #include "app/corvane_dlg.h"
 #include "app/install_options.h"
 #include "app/remove_restrictions.h"
@@ -140,6 +141,56 @@ TEST_F(Installation, EveryRestrictionGoesAndTheSettingsStay) {
     // Run again on a clean machine it changes nothing and says so.
     const auto again = RemoveCorvaneRestrictions(sys, log);
     EXPECT_EQ(again[2], "the start of user mode at logon was not there, or stays");
+}
+
+// The uninstaller runs as an administrator; the kiosk's account wrote its policies into its own
+// hive. Every profile is cleaned: a logged-on user's hive where it is, a logged-off user's
+// loaded from its file for the while.
+TEST_F(Installation, ThePoliciesOfEveryProfileGoLoggedOnOrNot) {
+    const std::string list = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    const auto addProfile = [&](const std::string& sid, const std::string& image) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, list + "\\" + sid, key), 0);
+        SetStringValue(*key, "ProfileImagePath", image);
+    };
+    const auto writeUserValues = [&](const std::string& sid) {
+        const std::string root = sid + "\\";
+        SetNumber(Hive::Users, root + kSystemPolicyKey, "DisableTaskMgr", 1);
+        SetNumber(Hive::Users, root + kExplorerPolicyKey, "NoRun", 1);
+        SetNumber(Hive::Users, root + kExplorerPolicyKey, "NoDriveTypeAutoRun", 0x91);  // not ours
+        SetNumber(Hive::Users, root + kSavedAccessibilityKey, "StickyKeys", 0x6);
+    };
+    addProfile("S-1-5-21-1-2-3-1001", "%SystemDrive%\\Users\\kiosk");
+    writeUserValues("S-1-5-21-1-2-3-1001");
+    world.Registry().LogOffUser("S-1-5-21-1-2-3-1001", "C:\\Users\\kiosk\\NTUSER.DAT");
+    addProfile("S-1-5-21-1-2-3-1002", "C:\\Users\\clerk");  // logged on
+    writeUserValues("S-1-5-21-1-2-3-1002");
+    addProfile("S-1-5-21-1-2-3-1003", "C:\\Users\\gone");  // its hive file is missing
+    addProfile("S-1-5-18", "%SystemRoot%\\system32\\config\\systemprofile");
+
+    EventLog log(sys);
+    const auto said = RemoveCorvaneRestrictions(sys, log);
+    ASSERT_EQ(said.size(), 8u);
+    EXPECT_EQ(said[5], "the policy values of the profile C:\\Users\\kiosk were deleted");
+    EXPECT_EQ(said[6], "the policy values of the profile C:\\Users\\clerk were deleted");
+    EXPECT_EQ(said[7], "the profile C:\\Users\\gone could not be opened (error 2)");
+
+    // The logged-off user's hive went back into its file, cleaned.
+    EXPECT_FALSE(Exists(Hive::Users, "Corvane uninstall S-1-5-21-1-2-3-1001"));
+    ASSERT_EQ(sys.registry.LoadUserHive("probe", "C:\\Users\\kiosk\\NTUSER.DAT"), 0);
+    for (const std::string root : {"probe\\", "S-1-5-21-1-2-3-1002\\"}) {
+        EXPECT_EQ(ReadDWordAt(sys.registry, Hive::Users, root + kSystemPolicyKey, "DisableTaskMgr"),
+                  std::nullopt)
+            << root;
+        EXPECT_FALSE(Exists(Hive::Users, root + kSystemPolicyKey)) << root;
+        EXPECT_EQ(ReadDWordAt(sys.registry, Hive::Users, root + kExplorerPolicyKey, "NoRun"),
+                  std::nullopt);
+        EXPECT_EQ(
+            ReadDWordAt(sys.registry, Hive::Users, root + kExplorerPolicyKey, "NoDriveTypeAutoRun"),
+            0x91u);
+        EXPECT_FALSE(Exists(Hive::Users, root + "Software\\Vemtrix")) << root;
+    }
+    EXPECT_EQ(sys.registry.UnloadUserHive("probe"), 0);
 }
 
 }  // namespace

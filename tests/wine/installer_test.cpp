@@ -30,12 +30,12 @@ constexpr const char* kUninstallKey =
 constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char* const kFiles[] = {"Corvane.exe",          "CorvaneExt.dll",        "Lumbrel.dll",
-                              "x86\\Lumbrel.dll",     "lumbrel-ruletest.exe",  "corvane-cleanup.exe",
-                              "corvane-configure.exe", "Uninstall.exe"};
+const char* const kFiles[] = {
+    "Corvane.exe",          "CorvaneExt.dll",      "Lumbrel.dll",           "x86\\Lumbrel.dll",
+    "lumbrel-ruletest.exe", "corvane-cleanup.exe", "corvane-configure.exe", "Uninstall.exe"};
 constexpr size_t kInventorySize = std::size(kFiles) + 6;
-const std::string kListing = std::string(corvane::kBrowserHelperObjectsKey) + "\\" +
-                             corvane::kLumbrelClassId;
+const std::string kListing =
+    std::string(corvane::kBrowserHelperObjectsKey) + "\\" + corvane::kLumbrelClassId;
 const std::string kServerKey =
     std::string("Software\\Classes\\CLSID\\") + corvane::kLumbrelClassId + "\\InprocServer32";
 
@@ -67,8 +67,7 @@ class Installer : public testing::Test {
         found.push_back(KeyExists(kEventSourceKey));
         found.push_back(KeyExists(kListing));
         found.push_back(KeyExists(kListing, platform::reg::kWow64_32Key));
-        found.push_back(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey,
-                                              "Corvane")
+        found.push_back(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane")
                             .has_value());
         return found;
     }
@@ -85,8 +84,7 @@ class Installer : public testing::Test {
     }
     // Run in place (_?=), it ends only when all is done, but cannot remove itself.
     void UninstallInPlace(const std::string& options) {
-        ASSERT_EQ(Run("\"" + Folder() + "\\Uninstall.exe\" /S" + options + " _?=" + Folder()),
-                  0u);
+        ASSERT_EQ(Run("\"" + Folder() + "\\Uninstall.exe\" /S" + options + " _?=" + Folder()), 0u);
         EXPECT_TRUE(DeleteFileW(platform::win32::Wide(Folder() + "\\Uninstall.exe").c_str()));
         EXPECT_TRUE(RemoveDirectoryW(platform::win32::Wide(Folder()).c_str()));
     }
@@ -162,8 +160,9 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
     SetSetting("\\Lumbrel", "FilterShow", 0);  // no message to answer
     {
         platform::RegistryKeyPtr key;
-        ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kLumbrelKey, key),
-                  0);
+        ASSERT_EQ(
+            corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kLumbrelKey, key),
+            0);
         corvane::SetStringValue(*key, "FilterURLFile", rules);
     }
     const std::string exported = TempFile("corvane-kiosk.reg");
@@ -191,8 +190,8 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
     // Each browser's own helper reads the one settings tree: both refuse what the list refuses.
     for (const std::string& browser : {browser64, browser32}) {
         const std::string output = TempFile("corvane-browse.txt");
-        EXPECT_EQ(Run("cmd /c \"\"" + browser + "\" http://refused.example/ > \"" + output + "\"\""),
-                  0u);
+        EXPECT_EQ(
+            Run("cmd /c \"\"" + browser + "\" http://refused.example/ > \"" + output + "\"\""), 0u);
         std::string said;
         platform::ReadWholeFile(sys.files, output, said);
         EXPECT_NE(said.find("REFUSED"), std::string::npos) << browser << ": " << said;
@@ -259,6 +258,82 @@ TEST_F(Installer, ASettingsFileReachingOutsideTheTreeIsRefusedWhole) {
     EXPECT_EQ(Run("\"" + setupPath + "\" /S /SETTINGS=" + TempFile("no-such-file.reg")), 3u);
     EXPECT_EQ(Inventory(), before);
     DeleteFileW(platform::win32::Wide(file).c_str());
+}
+
+// The kiosk's account wrote its policies into its own hive; an administrator uninstalls. The
+// cleanup reaches the account's hive whether it is logged on (the hive under HKEY_USERS) or off
+// (its profile's file, loaded for the while). This Wine keeps a loaded hive in memory only and
+// never writes it back to its file, so the logged-off case is shown by the load succeeding
+// and the cleanup's word for it; what becomes of the file is proven on the sim.
+TEST_F(Installer, TheUninstallReachesTheKioskAccountsHiveLoggedOnOrOff) {
+    const std::string profile = "C:\\users\\corvane-kiosk-test";
+    const std::string hive = profile + "\\NTUSER.DAT";
+    const std::string profileKey =
+        "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-9-9-9-1001";
+    CreateDirectoryW(platform::win32::Wide(profile).c_str(), nullptr);
+    DeleteFileW(platform::win32::Wide(hive).c_str());
+    {  // The account's hive, as its file holds it: a kiosk session's policies in it.
+        HANDLE token = nullptr;
+        ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+        TOKEN_PRIVILEGES backup{};
+        backup.PrivilegeCount = 1;
+        backup.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privileges[0].Luid);
+        AdjustTokenPrivileges(token, FALSE, &backup, 0, nullptr, nullptr);
+        CloseHandle(token);
+        HKEY seed = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\CorvaneHiveSeed", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &seed, nullptr),
+                  ERROR_SUCCESS);
+        HKEY policy = nullptr;
+        ASSERT_EQ(
+            RegCreateKeyExW(seed, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                            0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &policy, nullptr),
+            ERROR_SUCCESS);
+        const DWORD one = 1;
+        RegSetValueExW(policy, L"DisableTaskMgr", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                       sizeof one);
+        RegCloseKey(policy);
+        ASSERT_EQ(RegSaveKeyW(seed, platform::win32::Wide(hive).c_str(), nullptr), ERROR_SUCCESS);
+        RegCloseKey(seed);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneHiveSeed");
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CorvaneHiveSeed");
+    }
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(corvane::OpenForWriting(sys.registry, Hive::LocalMachine, profileKey, key), 0);
+    corvane::SetStringValue(*key, "ProfileImagePath", profile);
+    key.reset();
+    ASSERT_EQ(Run("\"" + setupPath + "\" /S"), 0u);
+
+    // Logged off: the cleanup loads the file.
+    const std::string said = TempFile("cleanup-said.txt");
+    EXPECT_EQ(Run("cmd /c \"\"" + Folder() + "\\corvane-cleanup.exe\" > \"" + said + "\"\""), 0u);
+    std::string text;
+    platform::ReadWholeFile(sys.files, said, text);
+    EXPECT_NE(text.find("the policy values of the profile " + profile + " were deleted"),
+              std::string::npos)
+        << text;
+    DeleteFileW(platform::win32::Wide(said).c_str());
+
+    // Logged on: its hive is under HKEY_USERS by its SID while the uninstaller runs.
+    ASSERT_EQ(sys.registry.LoadUserHive("S-1-5-21-9-9-9-1001", hive), 0);
+    const std::string systemPolicies =
+        "S-1-5-21-9-9-9-1001\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    ASSERT_EQ(corvane::ReadDWordAt(sys.registry, Hive::Users, systemPolicies, "DisableTaskMgr"),
+              1u);
+    UninstallInPlace("");
+    EXPECT_EQ(corvane::ReadDWordAt(sys.registry, Hive::Users, systemPolicies, "DisableTaskMgr"),
+              std::nullopt);
+    EXPECT_EQ(sys.registry.UnloadUserHive("S-1-5-21-9-9-9-1001"), 0);
+
+    platform::RegistryKeyPtr list;
+    ASSERT_EQ(sys.registry.OpenKey(Hive::LocalMachine,
+                                   "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                                   platform::reg::kReadWrite, list),
+              0);
+    list->DeleteSubKey("S-1-5-21-9-9-9-1001");
+    DeleteFileW(platform::win32::Wide(hive).c_str());
+    RemoveDirectoryW(platform::win32::Wide(profile).c_str());
 }
 
 // Wine's user is an administrator; a token with the Administrators group for deny only is
