@@ -218,8 +218,8 @@ std::optional<std::string> ReadExport(const std::string& text, std::vector<Value
                                                 kExportedRoot) &&
                 (path.size() == kExportedRoot.size() || path[kExportedRoot.size()] == '\\');
             if (!inTree) {
-                return AtLine(line.number, "the key " + std::string(path) +
-                                               " is outside Corvane's settings");
+                return AtLine(line.number,
+                              "the key " + std::string(path) + " is outside Corvane's settings");
             }
             key = std::string(kSettingsRoot) + std::string(path.substr(kExportedRoot.size()));
             continue;

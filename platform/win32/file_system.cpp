@@ -116,7 +116,8 @@ std::string Win32FileSystem::UserDataFolder() {
 std::string Win32FileSystem::Wow64SystemFolder() {
     wchar_t path[MAX_PATH] = {};
     const UINT length = GetSystemWow64DirectoryW(path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::string() : Narrow(std::wstring_view(path, length));
+    return length == 0 || length >= MAX_PATH ? std::string()
+                                             : Narrow(std::wstring_view(path, length));
 }
 
 }  // namespace platform::win32

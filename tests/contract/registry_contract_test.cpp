@@ -166,8 +166,8 @@ TEST_F(RegistryContract, ThirtyTwoBitProgramsHaveTheirOwnViewOfTheMachinesSoftwa
     const std::string inView = "Software\\CorvaneContract\\" + name;
     const std::string asStored = "Software\\WOW6432Node\\CorvaneContract\\" + name;
     RegistryKeyPtr view;
-    ASSERT_EQ(sys.registry.CreateKey(Hive::LocalMachine, inView, reg::kReadWrite | reg::kWow64_32Key,
-                                     view),
+    ASSERT_EQ(sys.registry.CreateKey(Hive::LocalMachine, inView,
+                                     reg::kReadWrite | reg::kWow64_32Key, view),
               0);
     ASSERT_EQ(corvane::SetDWordValue(*view, "Seen", 32), 0);
     view.reset();

@@ -136,12 +136,10 @@ TEST_F(LumbrelTab, TheSwitchRegistersTheI686BuildForThirtyTwoBitBrowsersToo) {
     const auto listed32 = [this] {
         platform::RegistryKeyPtr key;
         return sys.registry.OpenKey(Hive::LocalMachine, kListing,
-                                    platform::reg::kRead | platform::reg::kWow64_32Key,
-                                    key) == 0;
+                                    platform::reg::kRead | platform::reg::kWow64_32Key, key) == 0;
     };
-    const std::vector<std::string> expectedOn = {
-        "C:\\Windows\\SysWOW64\\regsvr32.exe", "/s",
-        "C:\\Program Files\\Corvane\\x86\\Lumbrel.dll"};
+    const std::vector<std::string> expectedOn = {"C:\\Windows\\SysWOW64\\regsvr32.exe", "/s",
+                                                 "C:\\Program Files\\Corvane\\x86\\Lumbrel.dll"};
 
     Click("ButtonEnableLumbrel");
     ASSERT_EQ(runs.size(), 1u);
@@ -169,9 +167,7 @@ TEST_F(LumbrelTab, TheSwitchRegistersTheI686BuildForThirtyTwoBitBrowsersToo) {
 
     // Without the 32-bit view's listing key it is all or nothing too.
     regsvr32Result = 0;
-    world.Registry().DenyAccess(Hive::LocalMachine,
-                                kListing32,
-                                platform::reg::kSetValue);
+    world.Registry().DenyAccess(Hive::LocalMachine, kListing32, platform::reg::kSetValue);
     Click("ButtonEnableLumbrel");
     EXPECT_EQ(world.MessageBoxes().size(), 2u);
     EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));

@@ -28,8 +28,9 @@ int main() {
         } else if (args[i] == "--start-at-logon") {
             options.startAtLogon = true;
         } else {
-            std::fprintf(stderr, "usage: corvane-configure [--import FILE] [--lumbrel on] "
-                                 "[--start-at-logon]\n");
+            std::fprintf(stderr,
+                         "usage: corvane-configure [--import FILE] [--lumbrel on] "
+                         "[--start-at-logon]\n");
             return 1;
         }
     }
@@ -41,7 +42,8 @@ int main() {
             imported.error = "it cannot be read: " + sys.files.DescribeError(read);
         } else {
             imported = corvane::ImportSettingsExport(
-                sys.registry, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+                sys.registry,
+                std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
         }
         if (!imported.error.empty()) {
             std::printf("The settings file %s was not imported: %s\n", settingsFile.c_str(),

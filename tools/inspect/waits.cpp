@@ -33,9 +33,8 @@ bool WaitFor(platform::System& sys, uint32_t ms, Condition holds) {
 
 bool WaitForWindow(platform::System& sys, const std::string& className, const std::string& title,
                    uint32_t ms) {
-    return WaitFor(sys, ms, [&] {
-        return Find(sys, className, title) != platform::WindowHandle::Null;
-    });
+    return WaitFor(sys, ms,
+                   [&] { return Find(sys, className, title) != platform::WindowHandle::Null; });
 }
 
 bool WaitUntilLocked(platform::System& sys, uint32_t ms) {

@@ -22,7 +22,9 @@ std::vector<uint8_t> AsExported(const std::string& text) {  // UTF-16LE with its
     return bytes;
 }
 
-std::vector<uint8_t> AsAnsi(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> AsAnsi(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 class SettingsImportTest : public ::testing::Test {
   protected:
@@ -63,9 +65,9 @@ TEST_F(SettingsImportTest, AnExportOfTheTreeIsWrittenBesideWhatIsThere) {
     EXPECT_EQ(Text("", ""), "default");
     EXPECT_EQ(Text("", "Kept"), "here before");
     platform::RegistryKeyPtr key;
-    ASSERT_EQ(OpenForReading(registry, Hive::LocalMachine,
-                             std::string(kSettingsRoot) + "\\Lumbrel", key),
-              0);
+    ASSERT_EQ(
+        OpenForReading(registry, Hive::LocalMachine, std::string(kSettingsRoot) + "\\Lumbrel", key),
+        0);
     platform::RawValue raw;
     ASSERT_EQ(key->QueryValue("Blob", 64, raw), 0);
     EXPECT_EQ(raw.type, platform::reg::kBinary);
