@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
+#include <new>
 
 namespace lumbrel::filter {
 
@@ -160,32 +162,72 @@ RequiredLiterals FindRequiredLiterals(const Pattern& pattern) {
     return out;
 }
 
-uint32_t LiteralScanner::Add(std::string_view literal) {
-    std::string folded = FoldText(literal);
-    const auto [it, added] = ids_.emplace(folded, count_);
-    if (added) {
-        literals_.push_back(std::move(folded));
-        ++count_;
+namespace {
+
+// FNV-1a over the folded bytes.
+size_t HashLiteral(std::string_view literal) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : literal) {
+        hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
     }
-    return it->second;
+    return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
+}  // namespace
+
+void LiteralScanner::GrowSlots() {
+    slots_.assign(std::max<size_t>(64, slots_.size() * 2), 0);
+    const size_t mask = slots_.size() - 1;
+    for (uint32_t id = 0; id < count_; ++id) {
+        size_t at = HashLiteral(Literal(id)) & mask;
+        while (slots_[at] != 0) {
+            at = (at + 1) & mask;
+        }
+        slots_[at] = id + 1;
+    }
+}
+
+uint32_t LiteralScanner::Add(std::string_view literal) {
+    const size_t offset = arena_.size();
+    if (literal.size() > UINT32_MAX - offset || count_ == UINT32_MAX - 1) {
+        throw std::bad_alloc();  // past what the places can say
+    }
+    for (const char c : literal) {
+        arena_.push_back(static_cast<char>(FoldCase(static_cast<uint8_t>(c))));
+    }
+    const std::string_view folded(arena_.data() + offset, literal.size());
+    if ((size_t(count_) + 1) * 2 > slots_.size()) {
+        GrowSlots();
+    }
+    const size_t mask = slots_.size() - 1;
+    size_t at = HashLiteral(folded) & mask;
+    for (; slots_[at] != 0; at = (at + 1) & mask) {
+        if (Literal(slots_[at] - 1) == folded) {
+            arena_.resize(offset);
+            return slots_[at] - 1;
+        }
+    }
+    places_.push_back({static_cast<uint32_t>(offset), static_cast<uint32_t>(literal.size())});
+    slots_[at] = count_ + 1;
+    return count_++;
 }
 
 void LiteralScanner::Build() {
     for (int b = 0; b < 256; ++b) {
         fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
     }
-    if (literals_.empty()) {
+    if (count_ == 0) {
         return;
     }
 
     // The trie from the literals in sorted order: a literal shares the states of its common
     // beginning with the one before it, and each state's children arrive in byte order.
-    std::vector<uint32_t> order(literals_.size());
+    std::vector<uint32_t> order(count_);
     for (uint32_t id = 0; id < order.size(); ++id) {
         order[id] = id;
     }
     std::sort(order.begin(), order.end(),
-              [&](uint32_t a, uint32_t b) { return literals_[a] < literals_[b]; });
+              [&](uint32_t a, uint32_t b) { return Literal(a) < Literal(b); });
     struct Edge {
         uint32_t parent;
         uint8_t byte;
@@ -194,17 +236,15 @@ void LiteralScanner::Build() {
     std::vector<Edge> edges;
     std::vector<uint32_t> path = {0};
     endsHere_.assign(1, ~0u);
-    const std::string* previous = nullptr;
+    std::string_view previous;
     size_t shortest = SIZE_MAX;
     for (const uint32_t id : order) {
-        const std::string& literal = literals_[id];
+        const std::string_view literal = Literal(id);
         shortest = std::min(shortest, literal.size());
         size_t common = 0;
-        if (previous != nullptr) {
-            const size_t limit = std::min(previous->size(), literal.size());
-            while (common < limit && (*previous)[common] == literal[common]) {
-                ++common;
-            }
+        const size_t limit = std::min(previous.size(), literal.size());
+        while (common < limit && previous[common] == literal[common]) {
+            ++common;
         }
         path.resize(common + 1);
         for (size_t d = common; d < literal.size(); ++d) {
@@ -214,7 +254,7 @@ void LiteralScanner::Build() {
             path.push_back(state);
         }
         endsHere_[path[literal.size()]] = id;
-        previous = &literal;
+        previous = literal;
     }
     const auto states = static_cast<uint32_t>(endsHere_.size());
     firstEdge_.assign(states + 1, 0);
@@ -244,15 +284,16 @@ void LiteralScanner::Build() {
     windowMask_ = width_ == 4 ? 0xFFFFFFFFu : (1u << (8 * width_)) - 1;
     starts_.assign(width_ <= 2 ? size_t(1) << (8 * width_) : 32768, 0);
     startsAgain_.assign(width_ <= 2 ? 0 : 32768, 0);
-    for (const std::string& literal : literals_) {
-        const uint32_t window = Window(reinterpret_cast<const uint8_t*>(literal.data()));
+    for (uint32_t id = 0; id < count_; ++id) {
+        const uint32_t window = Window(reinterpret_cast<const uint8_t*>(Literal(id).data()));
         starts_[Mark(window)] = 1;
         if (width_ > 2) {
             startsAgain_[SecondMark(window)] = 1;
         }
     }
-    literals_ = {};
-    ids_ = {};
+    arena_ = {};
+    places_ = {};
+    slots_ = {};
 }
 
 uint32_t LiteralScanner::Child(uint32_t state, uint8_t folded) const {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "browser/filter/pattern.h"
@@ -59,9 +58,20 @@ class LiteralScanner {
                     std::vector<uint32_t>& ids) const;
     uint32_t Child(uint32_t state, uint8_t folded) const;
 
-    // Before Build: the literals, folded, and their ids.
-    std::vector<std::string> literals_;
-    std::unordered_map<std::string, uint32_t> ids_;
+    // Before Build: the literals, folded, one after another in one buffer; each id's place in
+    // it; and an open-addressing table of ids by the literal's hash (0: empty, else id + 1).
+    // A long list adds hundreds of thousands of literals: no allocation per literal.
+    struct Place {
+        uint32_t offset;
+        uint32_t length;
+    };
+    std::string_view Literal(uint32_t id) const {
+        return {arena_.data() + places_[id].offset, places_[id].length};
+    }
+    void GrowSlots();
+    std::string arena_;
+    std::vector<Place> places_;
+    std::vector<uint32_t> slots_;
     uint32_t count_ = 0;
 
     // The trie over folded bytes: the root's children in full, every other state's children
