@@ -17,27 +17,30 @@ namespace contract {
 
 namespace {
 
+struct DialogSearch {
+    const std::wstring& text;
+    HWND found = nullptr;
+};
+
+// The window calling convention, which a lambda cannot carry on i686.
+BOOL CALLBACK CheckDialog(HWND window, LPARAM parameter) {
+    auto& s = *reinterpret_cast<DialogSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (process == GetCurrentProcessId() && std::wstring(className) == L"#32770" &&
+        FindWindowExW(window, nullptr, nullptr, s.text.c_str()) != nullptr) {
+        s.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A dialog of this process with a child window that shows `text`.
 HWND DialogShowing(const std::wstring& text) {
-    struct Search {
-        const std::wstring& text;
-        HWND found = nullptr;
-    } search{text};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(parameter);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t className[16] = {};
-            GetClassNameW(window, className, 16);
-            if (process == GetCurrentProcessId() && std::wstring(className) == L"#32770" &&
-                FindWindowExW(window, nullptr, nullptr, s.text.c_str()) != nullptr) {
-                s.found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{text};
+    EnumWindows(CheckDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -171,10 +171,14 @@ TEST_F(RegistryContract, ThirtyTwoBitProgramsHaveTheirOwnViewOfTheMachinesSoftwa
               0);
     ASSERT_EQ(corvane::SetDWordValue(*view, "Seen", 32), 0);
     view.reset();
+    // As the 64-bit programs see the machine, whichever this build is.
     RegistryKeyPtr other;
-    EXPECT_EQ(sys.registry.OpenKey(Hive::LocalMachine, inView, reg::kRead, other),
-              error::kFileNotFound);
-    ASSERT_EQ(sys.registry.OpenKey(Hive::LocalMachine, asStored, reg::kRead, other), 0);
+    EXPECT_EQ(
+        sys.registry.OpenKey(Hive::LocalMachine, inView, reg::kRead | reg::kWow64_64Key, other),
+        error::kFileNotFound);
+    ASSERT_EQ(
+        sys.registry.OpenKey(Hive::LocalMachine, asStored, reg::kRead | reg::kWow64_64Key, other),
+        0);
     uint32_t value = 0;
     EXPECT_EQ(corvane::QueryDWordValue(*other, "Seen", value), 0);
     EXPECT_EQ(value, 32u);

@@ -65,19 +65,22 @@ class LumbrelTest : public testing::Test {
     }
     void ClearSettings() {
         platform::RegistryKeyPtr root;
-        if (sys.registry.OpenKey(Hive::LocalMachine, kSettingsRoot, platform::reg::kReadWrite,
-                                 root) == 0) {
+        if (sys.registry.OpenKey(Hive::LocalMachine, kSettingsRoot, kSettingsAccess, root) == 0) {
             DeleteKeyTree(sys.registry, Hive::LocalMachine, kSettingsRoot, *root, "Lumbrel");
         }
     }
+    // The helper reads its settings in the 64-bit view, where Corvane.exe writes them; the
+    // i686 build of this test writes them there too.
+    static constexpr uint32_t kSettingsAccess =
+        platform::reg::kReadWrite | platform::reg::kWow64_64Key;
     void SetNumber(const char* name, uint32_t value) {
         platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+        ASSERT_EQ(sys.registry.CreateKey(Hive::LocalMachine, kLumbrelKey, kSettingsAccess, key), 0);
         SetDWordValue(*key, name, value);
     }
     void SetText(const char* name, const std::string& value) {
         platform::RegistryKeyPtr key;
-        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+        ASSERT_EQ(sys.registry.CreateKey(Hive::LocalMachine, kLumbrelKey, kSettingsAccess, key), 0);
         SetStringValue(*key, name, value);
     }
     // A URL list that allows addresses with "example" and refuses the rest.
