@@ -231,8 +231,8 @@ TEST_F(Installer, InstallingOverAnOlderVersionKeepsTheSettings) {
 }
 
 // A settings file that would reach outside the tree is refused whole: the programs are
-// installed, nothing of the file is written, and the exit code says so. A missing one stops
-// the install before anything is put in.
+// installed, nothing of the file is written, the other options are carried out, and the exit
+// code says so. A missing one stops the install before anything is put in.
 TEST_F(Installer, ASettingsFileReachingOutsideTheTreeIsRefusedWhole) {
     const std::vector<bool> before = Inventory();
     const std::string file = TempFile("corvane-evil.reg");
@@ -240,18 +240,21 @@ TEST_F(Installer, ASettingsFileReachingOutsideTheTreeIsRefusedWhole) {
         "Windows Registry Editor Version 5.00\r\n\r\n"
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n\"EnableTimers\"=dword:00000001\r\n"
         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-        "\"Corvane\"=\"C:\\\\evil.exe\"\r\n";
+        "\"Evil\"=\"C:\\\\evil.exe\"\r\n";
     FILE* out = _wfopen(platform::win32::Wide(file).c_str(), L"wb");
     ASSERT_NE(out, nullptr);
     std::fwrite(text.data(), 1, text.size(), out);
     std::fclose(out);
     SetSetting("", "EnableTimers", 0);
 
-    EXPECT_EQ(Run("\"" + setupPath + "\" /S /SETTINGS=" + file), 3u);
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S /STARTATLOGON /SETTINGS=" + file), 3u);
     EXPECT_TRUE(Exists(Folder() + "\\Corvane.exe"));
     EXPECT_EQ(Setting("", "EnableTimers"), 0u);
-    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane"),
+    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Evil"),
               std::nullopt);
+    EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane"),
+              "\"" + Folder() + "\\Corvane.exe\" /user");
+    SetSetting("", "UserModeLogon", 0);  // as it was
     Uninstall(before);
     EXPECT_EQ(Inventory(), before);
 

@@ -2,9 +2,10 @@
 //   --import FILE     the settings exported from another kiosk (reg export of the tree)
 //   --lumbrel on      the browser helper switched on
 //   --start-at-logon  user mode started at every logon
-// Then the stored switches are put in place with the installed program. Exit status 0 when
-// all was done, 2 when the settings file was refused (nothing of it written), 3 when a switch
-// could not be put in place (it is stored off), 1 for a command line it does not understand.
+// Then the stored switches are put in place with the installed program, whether or not the file
+// was imported. Exit status 0 when all was done, 2 when the settings file was refused (nothing
+// of it written), else 3 when a switch could not be put in place (it is stored off), 1 for a
+// command line it does not understand.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ int main() {
             return 1;
         }
     }
+    bool refused = false;
     if (!settingsFile.empty()) {
         std::string bytes;
         const long read = platform::ReadWholeFile(sys.files, settingsFile, bytes);
@@ -45,12 +47,14 @@ int main() {
                 sys.registry,
                 std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
         }
-        if (!imported.error.empty()) {
+        refused = !imported.error.empty();
+        if (refused) {
             std::printf("The settings file %s was not imported: %s\n", settingsFile.c_str(),
                         imported.error.c_str());
-            return 2;
+        } else {
+            std::printf("   %zu settings imported from %s\n", imported.values,
+                        settingsFile.c_str());
         }
-        std::printf("   %zu settings imported from %s\n", imported.values, settingsFile.c_str());
     }
     const std::string program = sys.processes.ModulePath();
     options.programPath = program.substr(0, program.find_last_of('\\') + 1) + "Corvane.exe";
@@ -59,5 +63,5 @@ int main() {
     for (const std::string& line : report.lines) {
         std::printf("   %s\n", line.c_str());
     }
-    return report.ok ? 0 : 3;
+    return refused ? 2 : report.ok ? 0 : 3;
 }
