@@ -447,8 +447,9 @@ TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
             const platform::WindowHandle window =
                 sys.windows.FindWindow(std::string("CorvaneKioskApp"), std::string(title));
             if (window != platform::WindowHandle::Null) {
+                // 0: the window went between finding it and asking (its program was ended).
                 const uint32_t id = sys.windows.GetWindowProcessId(window);
-                if (id != other) {
+                if (id != 0 && id != other) {
                     return id;
                 }
             }
