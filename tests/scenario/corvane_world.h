@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/corvane_app.h"
+#include "browser/helper/server_registration.h"
 #include "platform/constants.h"
 #include "platform/sim/html_host.h"
 #include "platform/sim/resources.h"
@@ -60,6 +61,28 @@ class CorvaneWorld : public testing::Test {
         const auto window = WindowOf(process, caption);
         return window ? world.Page(window->handle) : nullptr;
     }
+    // A Lumbrel.dll whose entries do to the registry what the real one does, and count; each
+    // answers the given result instead when it is not 0.
+    void InstallLumbrel(long registerResult = 0, long unregisterResult = 0) {
+        world.InstallLibrary("lumbrel.DLL", {{"DllRegisterServer",
+                                              [this, registerResult] {
+                                                  ++registrations;
+                                                  if (registerResult != 0) {
+                                                      return registerResult;
+                                                  }
+                                                  lumbrel::RegisterAppId(sys.registry);
+                                                  return lumbrel::RegisterHelperClass(
+                                                      sys.registry, "C:\\Corvane\\Lumbrel.dll");
+                                              }},
+                                             {"DllUnregisterServer", [this, unregisterResult] {
+                                                  ++unregistrations;
+                                                  if (unregisterResult != 0) {
+                                                      return unregisterResult;
+                                                  }
+                                                  lumbrel::UnregisterHelperClass(sys.registry);
+                                                  return lumbrel::UnregisterAppId(sys.registry);
+                                              }}});
+    }
     const sim::MessageBoxRecord* LastBox() const {
         return world.MessageBoxes().empty() ? nullptr : &world.MessageBoxes().back();
     }
@@ -68,6 +91,8 @@ class CorvaneWorld : public testing::Test {
     // classes can be built and driven directly.
     sim::World world{CorvaneResources()};
     platform::System& sys = world.Driver();
+    int registrations = 0;
+    int unregistrations = 0;
 };
 
 }  // namespace corvane::scenario

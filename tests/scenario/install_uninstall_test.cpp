@@ -30,23 +30,9 @@ class Installation : public CorvaneWorld {
         platform::RegistryKeyPtr key;
         return OpenForReading(sys.registry, hive, path, key) == 0;
     }
-    void InstallLumbrel() {
-        world.InstallLibrary("Lumbrel.dll", {{"DllRegisterServer",
-                                              [this] {
-                                                  ++registrations;
-                                                  lumbrel::RegisterAppId(sys.registry);
-                                                  return lumbrel::RegisterHelperClass(
-                                                      sys.registry, "C:\\Corvane\\Lumbrel.dll");
-                                              }},
-                                             {"DllUnregisterServer", [this] {
-                                                  lumbrel::UnregisterHelperClass(sys.registry);
-                                                  return lumbrel::UnregisterAppId(sys.registry);
-                                              }}});
-    }
     std::optional<std::string> LogonEntry() {
         return ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane");
     }
-    int registrations = 0;
 };
 
 const std::string kListing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;

@@ -22,27 +22,6 @@ class LumbrelTab : public CorvaneWorld {
         page = PageOf(*admin);
         ASSERT_NE(page, nullptr);
     }
-    // A Lumbrel.dll whose entries do what the real one does to the registry, and count.
-    void InstallLumbrel(long registerResult = 0, long unregisterResult = 0) {
-        world.InstallLibrary("lumbrel.DLL", {{"DllRegisterServer",
-                                              [this, registerResult] {
-                                                  ++registrations;
-                                                  if (registerResult != 0) {
-                                                      return registerResult;
-                                                  }
-                                                  lumbrel::RegisterAppId(sys.registry);
-                                                  return lumbrel::RegisterHelperClass(
-                                                      sys.registry, "C:\\Corvane\\Lumbrel.dll");
-                                              }},
-                                             {"DllUnregisterServer", [this, unregisterResult] {
-                                                  ++unregistrations;
-                                                  if (unregisterResult != 0) {
-                                                      return unregisterResult;
-                                                  }
-                                                  lumbrel::UnregisterHelperClass(sys.registry);
-                                                  return lumbrel::UnregisterAppId(sys.registry);
-                                              }}});
-    }
     void Click(const char* id) {
         page->Click(id);
         world.RunFor(50);
@@ -55,8 +34,6 @@ class LumbrelTab : public CorvaneWorld {
 
     std::unique_ptr<platform::Process> admin;
     sim::SimHtmlHost* page = nullptr;
-    int registrations = 0;
-    int unregistrations = 0;
 };
 
 TEST_F(LumbrelTab, TheSwitchRegistersAndListsTheHelperThenRemovesBoth) {
