@@ -19,6 +19,15 @@ class InputFile {
     virtual long Read(char* buffer, size_t size, size_t& read) = 0;
 };
 
+// A file's bytes mapped into memory read-only, for as long as the object lives. Processes that
+// map the same file share its pages.
+class MappedFile {
+  public:
+    virtual ~MappedFile() = default;  // unmaps
+    // Starts on an 8-byte boundary (a page, on Windows).
+    virtual std::string_view Bytes() const = 0;
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -37,6 +46,13 @@ class FileSystem {
     virtual std::optional<uint64_t> FileSize(std::string_view path) = 0;
     // MoveFileExW with MOVEFILE_REPLACE_EXISTING.
     virtual long MoveReplacing(std::string_view from, std::string_view to) = 0;
+    // Maps an existing file to read, letting others read it too but not write it. An empty
+    // file cannot be mapped (ERROR_FILE_INVALID). The result is a Windows error code.
+    virtual long MapForReading(std::string_view path, std::shared_ptr<const MappedFile>& out) = 0;
+    // The bytes as the whole contents of the file, making it or replacing what it held.
+    virtual long WriteWholeFile(std::string_view path, std::string_view bytes) = 0;
+    // DeleteFileW.
+    virtual long RemoveFile(std::string_view path) = 0;
     // CreateDirectoryW of one folder: 0, 183 when it was there already, or another error.
     virtual long CreateFolder(std::string_view path) = 0;
     // The current user's own local application data folder (CSIDL_LOCAL_APPDATA), without a

@@ -1,6 +1,8 @@
 #include "browser/filter/filter_lists.h"
 
-#include "browser/filter/rule_file.h"
+#include <new>
+
+#include "browser/filter/rule_store.h"
 #include "platform/constants.h"
 
 namespace lumbrel::filter {
@@ -11,38 +13,46 @@ constexpr const char* kCaption = "Lumbrel";
 
 }  // namespace
 
-int FilterLists::Load(std::string_view path, const char* what, std::vector<std::string>& list,
-                      RuleList& rules) {
-    list.clear();
+int FilterLists::Load(std::string_view path, const char* what, RuleLines& list, RuleList& rules,
+                      bool& fromImage) {
+    list = RuleLines();
     rules = RuleList();
-    RuleFile file = ReadRuleFile(system_.files, path);
-    if (file.openError != 0) {
+    fromImage = false;
+    LoadedList loaded;
+    try {
+        loaded = LoadRuleList(system_.files, path, imageFolder_);
+    } catch (const std::bad_alloc&) {
+        loaded.openError = platform::error::kNotEnoughMemory;
+    }
+    if (loaded.openError != 0) {
         system_.windows.MessageBox(platform::WindowHandle::Null,
                                    "The " + std::string(what) + " file cannot be opened:\n" +
                                        std::string(path) + "\n\n" +
-                                       system_.files.DescribeError(file.openError),
+                                       system_.files.DescribeError(loaded.openError),
                                    kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
         return 0;
     }
-    if (file.readError != 0) {
+    if (loaded.readError != 0) {
         system_.windows.MessageBox(
             platform::WindowHandle::Null,
             "The " + std::string(what) + " file could not be read to its end:\n" +
-                std::string(path) + "\n\n" + system_.files.DescribeError(file.readError) +
-                "\n\nThe filter uses the first " + std::to_string(file.lines.size()) + " lines.",
+                std::string(path) + "\n\n" + system_.files.DescribeError(loaded.readError) +
+                "\n\nThe filter uses the first " + std::to_string(loaded.rules.Lines().size()) +
+                " lines.",
             kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
     }
-    list = std::move(file.lines);
-    rules = RuleList(list);
+    rules = std::move(loaded.rules);
+    list = rules.Lines();
+    fromImage = loaded.fromImage;
     return 1;
 }
 
 int FilterLists::LoadUrlList(std::string_view path) {
-    return Load(path, "URL filter", urlList, urlRules_);
+    return Load(path, "URL filter", urlList, urlRules_, urlListFromImage);
 }
 
 int FilterLists::LoadContentList(std::string_view path) {
-    return Load(path, "content filter", contentList, contentRules_);
+    return Load(path, "content filter", contentList, contentRules_, contentListFromImage);
 }
 
 Verdict FilterLists::JudgeUrl(std::string_view address) const {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/filter/rule_lines.h"
 #include "browser/filter/rule_list.h"
 #include "platform/system.h"
 
@@ -13,6 +14,9 @@ namespace lumbrel::filter {
 class FilterLists {
   public:
     explicit FilterLists(platform::System& system) : system_(system) {}
+
+    // Where compiled images of the lists are looked for; empty: the lists are compiled.
+    void SetImageFolder(std::string folder) { imageFolder_ = std::move(folder); }
 
     // 1 when the file was read, 0 when it could not be opened (a message box tells why).
     int LoadUrlList(std::string_view path);
@@ -25,14 +29,19 @@ class FilterLists {
     Verdict JudgeUrl(std::string_view address) const;
     Verdict JudgeContent(std::string_view markup) const;
 
-    std::vector<std::string> urlList;
-    std::vector<std::string> contentList;
+    // The files' lines, in file order (kept in the compiled list).
+    RuleLines urlList;
+    RuleLines contentList;
+    // Whether each list came from a compiled image.
+    bool urlListFromImage = false;
+    bool contentListFromImage = false;
 
   private:
-    int Load(std::string_view path, const char* what, std::vector<std::string>& list,
-             RuleList& rules);
+    int Load(std::string_view path, const char* what, RuleLines& list, RuleList& rules,
+             bool& fromImage);
 
     platform::System& system_;
+    std::string imageFolder_;
     RuleList urlRules_;
     RuleList contentRules_;
 };

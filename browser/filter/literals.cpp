@@ -175,7 +175,7 @@ size_t HashLiteral(std::string_view literal) {
 
 }  // namespace
 
-void LiteralScanner::GrowSlots() {
+void LiteralScannerBuilder::GrowSlots() {
     slots_.assign(std::max<size_t>(64, slots_.size() * 2), 0);
     const size_t mask = slots_.size() - 1;
     for (uint32_t id = 0; id < count_; ++id) {
@@ -187,7 +187,7 @@ void LiteralScanner::GrowSlots() {
     }
 }
 
-uint32_t LiteralScanner::Add(std::string_view literal) {
+uint32_t LiteralScannerBuilder::Add(std::string_view literal) {
     const size_t offset = arena_.size();
     if (literal.size() > UINT32_MAX - offset || count_ == UINT32_MAX - 1) {
         throw std::bad_alloc();  // past what the places can say
@@ -212,10 +212,7 @@ uint32_t LiteralScanner::Add(std::string_view literal) {
     return count_++;
 }
 
-void LiteralScanner::Build() {
-    for (int b = 0; b < 256; ++b) {
-        fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
-    }
+void LiteralScannerBuilder::Build() {
     if (count_ == 0) {
         return;
     }
@@ -257,6 +254,7 @@ void LiteralScanner::Build() {
         previous = literal;
     }
     const auto states = static_cast<uint32_t>(endsHere_.size());
+    rootChildren_.assign(256, 0);
     firstEdge_.assign(states + 1, 0);
     for (const Edge& edge : edges) {
         if (edge.parent == 0) {
@@ -281,14 +279,14 @@ void LiteralScanner::Build() {
 
     // The beginnings: every literal's first `width_` bytes.
     width_ = static_cast<uint32_t>(std::clamp<size_t>(shortest, 1, 4));
-    windowMask_ = width_ == 4 ? 0xFFFFFFFFu : (1u << (8 * width_)) - 1;
-    starts_.assign(width_ <= 2 ? size_t(1) << (8 * width_) : 32768, 0);
-    startsAgain_.assign(width_ <= 2 ? 0 : 32768, 0);
+    starts_.assign(LiteralScanner::MarkTableSize(width_), 0);
+    startsAgain_.assign(width_ <= 2 ? 0 : LiteralScanner::MarkTableSize(width_), 0);
     for (uint32_t id = 0; id < count_; ++id) {
-        const uint32_t window = Window(reinterpret_cast<const uint8_t*>(Literal(id).data()));
-        starts_[Mark(window)] = 1;
+        const auto* literal = reinterpret_cast<const uint8_t*>(Literal(id).data());
+        const uint32_t window = LiteralScanner::Window(literal, width_);
+        starts_[LiteralScanner::Mark(window, width_)] = 1;
         if (width_ > 2) {
-            startsAgain_[SecondMark(window)] = 1;
+            startsAgain_[LiteralScanner::SecondMark(window)] = 1;
         }
     }
     arena_ = {};
@@ -296,13 +294,65 @@ void LiteralScanner::Build() {
     slots_ = {};
 }
 
+ScannerTables LiteralScannerBuilder::Tables() const {
+    if (count_ == 0) {
+        return {};
+    }
+    return {count_,      width_,    rootChildren_, firstEdge_, edgeBytes_,
+            edgeTargets_, endsHere_, starts_,       startsAgain_};
+}
+
+bool ScannerTablesAreSound(const ScannerTables& t) {
+    if (t.count == 0) {
+        return true;
+    }
+    const size_t states = t.endsHere.size();
+    const size_t edges = t.edgeBytes.size();
+    if (t.width < 1 || t.width > 4 || states == 0 || t.rootChildren.size() != 256 ||
+        t.firstEdge.size() != states + 1 || t.edgeTargets.size() != edges ||
+        t.starts.size() != LiteralScanner::MarkTableSize(t.width) ||
+        t.startsAgain.size() != (t.width <= 2 ? 0 : LiteralScanner::MarkTableSize(t.width))) {
+        return false;
+    }
+    const auto isState = [&](uint32_t s) { return s < states; };
+    if (!std::all_of(t.rootChildren.begin(), t.rootChildren.end(), isState) ||
+        !std::all_of(t.edgeTargets.begin(), t.edgeTargets.end(), isState)) {
+        return false;
+    }
+    for (const uint32_t id : t.endsHere) {
+        if (id != ~0u && id >= t.count) {
+            return false;
+        }
+    }
+    if (t.firstEdge[0] != 0 || t.firstEdge[states] != edges || t.firstEdge[1] != 0) {
+        return false;  // the root's children are in rootChildren, not in the edges
+    }
+    for (size_t s = 1; s < states; ++s) {
+        if (t.firstEdge[s + 1] < t.firstEdge[s]) {
+            return false;
+        }
+        for (uint32_t e = t.firstEdge[s] + 1; e < t.firstEdge[s + 1]; ++e) {
+            if (t.edgeBytes[e] <= t.edgeBytes[e - 1]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+LiteralScanner::LiteralScanner(const ScannerTables& tables) : tables_(tables) {
+    for (int b = 0; b < 256; ++b) {
+        fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
+    }
+}
+
 uint32_t LiteralScanner::Child(uint32_t state, uint8_t folded) const {
     if (state == 0) {
-        return rootChildren_[folded];
+        return tables_.rootChildren[folded];
     }
-    for (uint32_t e = firstEdge_[state]; e < firstEdge_[state + 1]; ++e) {
-        if (edgeBytes_[e] >= folded) {
-            return edgeBytes_[e] == folded ? edgeTargets_[e] : 0;
+    for (uint32_t e = tables_.firstEdge[state]; e < tables_.firstEdge[state + 1]; ++e) {
+        if (tables_.edgeBytes[e] >= folded) {
+            return tables_.edgeBytes[e] == folded ? tables_.edgeTargets[e] : 0;
         }
     }
     return 0;
@@ -318,7 +368,7 @@ void LiteralScanner::VerifyFrom(size_t at, std::string_view text, std::vector<ui
         if (state == 0) {
             return;
         }
-        if (const uint32_t id = endsHere_[state]; id != ~0u) {
+        if (const uint32_t id = tables_.endsHere[state]; id != ~0u) {
             uint64_t& word = seen[id >> 6];
             const uint64_t bit = uint64_t(1) << (id & 63);
             if (!(word & bit)) {
@@ -332,20 +382,22 @@ void LiteralScanner::VerifyFrom(size_t at, std::string_view text, std::vector<ui
 void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
                           std::vector<uint32_t>& ids) const {
     ids.clear();
-    if (count_ == 0) {
+    if (tables_.count == 0) {
         return;
     }
-    seen.assign((count_ + 63) / 64, 0);
-    if (endsHere_[0] != ~0u) {  // the empty literal is in every text
-        seen[endsHere_[0] >> 6] |= uint64_t(1) << (endsHere_[0] & 63);
-        ids.push_back(endsHere_[0]);
+    seen.assign((tables_.count + 63) / 64, 0);
+    if (const uint32_t id = tables_.endsHere[0]; id != ~0u) {  // the empty literal: everywhere
+        seen[id >> 6] |= uint64_t(1) << (id & 63);
+        ids.push_back(id);
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const size_t n = text.size();
-    const uint8_t* starts = starts_.data();
-    const uint32_t mask = windowMask_;
+    const uint8_t* starts = tables_.starts.data();
+    const uint8_t* startsAgain = tables_.startsAgain.data();
+    const uint32_t width = tables_.width;
+    const uint32_t mask = WindowMask(width);
     const auto verify = [&](size_t at, uint32_t window) {
-        if (width_ <= 2 || startsAgain_[SecondMark(window)] != 0) {
+        if (width <= 2 || startsAgain[SecondMark(window)] != 0) {
             VerifyFrom(at, text, seen, ids);
         }
     };
@@ -361,7 +413,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         uint32_t marks = 0;
         for (int p = 0; p < 4; ++p) {
             windows[p] = (static_cast<uint32_t>(word >> (8 * p)) | 0x20202020u) & mask;
-            marks |= uint32_t(starts[Mark(windows[p])]) << p;
+            marks |= uint32_t(starts[Mark(windows[p], width)]) << p;
         }
         if (marks != 0) [[unlikely]] {
             for (int p = 0; p < 4; ++p) {
@@ -371,9 +423,9 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
             }
         }
     }
-    for (; i + width_ <= n; ++i) {
-        const uint32_t window = Window(bytes + i);
-        if (starts[Mark(window)] != 0) {
+    for (; i + width <= n; ++i) {
+        const uint32_t window = Window(bytes + i, width);
+        if (starts[Mark(window, width)] != 0) {
             verify(i, window);
         }
     }

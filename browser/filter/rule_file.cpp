@@ -1,53 +1,83 @@
 #include "browser/filter/rule_file.h"
 
+#include <vector>
+
 namespace lumbrel::filter {
 
-void LineSplitter::Feed(std::string_view bytes, std::vector<std::string>& lines) {
+void LineSplitter::Feed(std::string_view bytes, RuleLines& lines) {
     while (!bytes.empty()) {
         const size_t end = bytes.find('\n');
         if (end == std::string_view::npos) {
             partial_.append(bytes);
             return;
         }
-        partial_.append(bytes.substr(0, end));
-        if (!partial_.empty() && partial_.back() == '\r') {
-            partial_.pop_back();
+        std::string_view line = bytes.substr(0, end);
+        if (!partial_.empty()) {
+            partial_.append(line);
+            line = partial_;
         }
-        lines.push_back(std::move(partial_));
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines.push_back(line);
         partial_.clear();
         bytes.remove_prefix(end + 1);
     }
 }
 
-void LineSplitter::Finish(std::vector<std::string>& lines) {
+void LineSplitter::Finish(RuleLines& lines) {
     if (!partial_.empty()) {
-        lines.push_back(std::move(partial_));
+        lines.push_back(partial_);
         partial_.clear();
     }
 }
 
+namespace {
+
+// Feeds the file's bytes to `take` as they are read: 0, or the error of opening or reading.
+template <typename Take>
+long StreamFile(platform::FileSystem& files, std::string_view path, long& openError, Take take) {
+    std::unique_ptr<platform::InputFile> file;
+    openError = files.OpenForReading(path, file);
+    if (openError != 0) {
+        return openError;
+    }
+    std::vector<char> buffer(64 * 1024);
+    while (true) {
+        size_t read = 0;
+        if (const long error = file->Read(buffer.data(), buffer.size(), read)) {
+            return error;
+        }
+        if (read == 0) {
+            return 0;
+        }
+        take(std::string_view(buffer.data(), read));
+    }
+}
+
+}  // namespace
+
 RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path) {
     RuleFile result;
-    std::unique_ptr<platform::InputFile> file;
-    result.openError = files.OpenForReading(path, file);
+    LineSplitter splitter;
+    const long error = StreamFile(files, path, result.openError, [&](std::string_view bytes) {
+        result.hash.Update(bytes);
+        splitter.Feed(bytes, result.lines);
+    });
     if (result.openError != 0) {
         return result;
     }
-    LineSplitter splitter;
-    std::string buffer(64 * 1024, '\0');
-    while (true) {
-        size_t read = 0;
-        result.readError = file->Read(buffer.data(), buffer.size(), read);
-        if (result.readError != 0 || read == 0) {
-            break;
-        }
-        splitter.Feed(std::string_view(buffer.data(), read), result.lines);
-    }
+    result.readError = error;
     // A line cut by a read error is not a whole rule: leave it out.
     if (result.readError == 0) {
         splitter.Finish(result.lines);
     }
     return result;
+}
+
+long HashRuleFile(platform::FileSystem& files, std::string_view path, SourceHash& hash) {
+    long openError = 0;
+    return StreamFile(files, path, openError, [&](std::string_view bytes) { hash.Update(bytes); });
 }
 
 }  // namespace lumbrel::filter

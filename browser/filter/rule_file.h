@@ -1,11 +1,12 @@
 // Reading a rule file: 8-bit text, one rule a line, lines ended by LF or CR LF.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "browser/filter/rule_image.h"
+#include "browser/filter/rule_lines.h"
 #include "platform/file_system.h"
 
 namespace lumbrel::filter {
@@ -13,20 +14,24 @@ namespace lumbrel::filter {
 // Cuts a stream of bytes into lines as they arrive; the line ends are not part of the lines.
 class LineSplitter {
   public:
-    void Feed(std::string_view bytes, std::vector<std::string>& lines);
+    void Feed(std::string_view bytes, RuleLines& lines);
     // The last line, when the file does not end with a line end.
-    void Finish(std::vector<std::string>& lines);
+    void Finish(RuleLines& lines);
 
   private:
     std::string partial_;
 };
 
 struct RuleFile {
-    std::vector<std::string> lines;
+    RuleLines lines;
     long openError = 0;  // the file could not be opened: no lines
     long readError = 0;  // reading stopped here: the lines before it are kept
+    SourceHash hash;     // of the bytes read
 };
 
 RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path);
+
+// Only the hash of the file's bytes: 0, or the error of opening or reading it.
+long HashRuleFile(platform::FileSystem& files, std::string_view path, SourceHash& hash);
 
 }  // namespace lumbrel::filter

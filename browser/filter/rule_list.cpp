@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 
 namespace lumbrel::filter {
 
@@ -51,47 +52,103 @@ RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
     return rule;
 }
 
-RuleList::RuleList(const std::vector<std::string>& lines) {
+RuleList::RuleList(const RuleLines& lines, uint64_t sourceSize, uint64_t sourceHash) {
+    LiteralScannerBuilder literals;
+    std::vector<ImageEntry> entries;
+    std::vector<uint32_t> alwaysChecked;
     std::vector<std::pair<uint32_t, uint32_t>> needs;  // (literal, entry)
+    ImageContents c;
     for (size_t i = 0; i < lines.size(); ++i) {
         ParseResult parsed;
         const RuleLine rule = ReadRuleLine(lines[i], &parsed);
+        const auto line = static_cast<uint32_t>(i);
+        const auto index = static_cast<uint32_t>(entries.size());
         if (rule.kind == LineKind::AllowAll || rule.kind == LineKind::RefuseAll) {
-            lastAll_ = i;
-            lastAllAllows_ = rule.kind == LineKind::AllowAll;
+            c.lastAll = line;
+            c.lastAllAllows = rule.kind == LineKind::AllowAll;
         } else if (rule.kind == LineKind::BadPattern) {
-            alwaysChecked_.push_back(static_cast<uint32_t>(compiled_.size()));
-            compiled_.push_back({i, false, true, std::nullopt});
+            alwaysChecked.push_back(index);
+            entries.push_back({line, kEntryBad});
         } else if (rule.kind == LineKind::Pattern) {
-            const auto index = static_cast<uint32_t>(compiled_.size());
-            Compiled entry{i, rule.allow, false, std::nullopt};
             const RequiredLiterals required = FindRequiredLiterals(*parsed.pattern);
             for (const std::string& literal : required.anyOf) {
-                needs.emplace_back(scanner_.Add(literal), index);
+                needs.emplace_back(literals.Add(literal), index);
             }
             if (required.anyOf.empty()) {
-                alwaysChecked_.push_back(index);
+                alwaysChecked.push_back(index);
             }
-            if (!required.isWholePattern) {
-                entry.matcher.emplace(*parsed.pattern);
-            }
-            compiled_.push_back(std::move(entry));
+            entries.push_back({line, (rule.allow ? kEntryAllows : 0) |
+                                         (required.isWholePattern ? 0 : kEntryNeedsMatcher)});
         }
     }
-    scanner_.Build();
+    literals.Build();
     // The entries that require each literal, as one run per literal.
-    firstRequirer_.assign(scanner_.Count() + 1, 0);
+    std::vector<uint32_t> firstRequirer(literals.Count() + 1, 0);
+    for (const auto& need : needs) {
+        ++firstRequirer[need.first + 1];
+    }
+    for (size_t id = 0; id < literals.Count(); ++id) {
+        firstRequirer[id + 1] += firstRequirer[id];
+    }
+    std::vector<uint32_t> requirers(needs.size());
+    std::vector<uint32_t> fill(firstRequirer.begin(), firstRequirer.end() - 1);
     for (const auto& [literal, entry] : needs) {
-        ++firstRequirer_[literal + 1];
+        requirers[fill[literal]++] = entry;
     }
-    for (size_t id = 0; id < scanner_.Count(); ++id) {
-        firstRequirer_[id + 1] += firstRequirer_[id];
+    needs = {};
+
+    static constexpr uint32_t kNoLines[] = {0};
+    c.sourceSize = sourceSize;
+    c.sourceHash = sourceHash;
+    c.lineText = lines.Text();
+    c.lineStarts = lines.empty() ? std::span<const uint32_t>(kNoLines) : lines.Starts();
+    c.entries = entries;
+    c.alwaysChecked = alwaysChecked;
+    c.firstRequirer = firstRequirer;
+    c.requirers = requirers;
+    c.scanner = literals.Tables();
+    auto words = std::make_shared<std::vector<uint64_t>>(WriteImage(c));
+    const std::string_view image = ImageBytes(*words);
+    ImageProblem problem;
+    const std::optional<ImageContents> written = ReadImage(image, problem);
+    if (!written) {  // what was just laid out reads back: anything else is a fault here
+        throw std::logic_error(std::string("compiled rule image is ") +
+                               DescribeImageProblem(problem));
     }
-    requirers_.resize(needs.size());
-    std::vector<uint32_t> fill(firstRequirer_.begin(), firstRequirer_.end() - 1);
-    for (const auto& [literal, entry] : needs) {
-        requirers_[fill[literal]++] = entry;
+    *this = RuleList(image, std::move(words), *written);
+}
+
+RuleList::RuleList(std::string_view image, std::shared_ptr<const void> keep,
+                   const ImageContents& c)
+    : keep_(std::move(keep)),
+      image_(image),
+      contents_(c),
+      lines_(c.lineText, c.lineStarts, keep_),
+      scanner_(c.scanner) {}
+
+RuleList::RuleList(RuleList&&) noexcept = default;
+RuleList& RuleList::operator=(RuleList&&) noexcept = default;
+RuleList::~RuleList() = default;
+
+std::optional<RuleList> RuleList::Attach(std::string_view image, std::shared_ptr<const void> keep,
+                                         ImageProblem& problem) {
+    const std::optional<ImageContents> contents = ReadImage(image, problem);
+    if (!contents) {
+        return std::nullopt;
     }
+    return RuleList(image, std::move(keep), *contents);
+}
+
+const Matcher* RuleList::MatcherOf(uint32_t entry) const {
+    const auto [it, added] = matchers_.try_emplace(entry);
+    if (added) {
+        ParseResult parsed;
+        const RuleLine rule = ReadRuleLine(lines_[contents_.entries[entry].line], &parsed);
+        if (rule.kind == LineKind::Pattern) {
+            it->second = std::make_unique<Matcher>(*parsed.pattern);
+        }
+    }
+    return it->second.get();
 }
 
 Verdict RuleList::Evaluate(std::string_view text) const {
@@ -103,42 +160,48 @@ Verdict RuleList::Evaluate(std::string_view text) const {
 }
 
 Verdict RuleList::Decide(std::string_view text) const {
+    const ImageContents& c = contents_;
     if (!text.empty()) {
         std::vector<uint32_t>& found = found_;
         std::vector<uint32_t>& candidates = candidates_;
         scanner_.Scan(text, seen_, found);
-        candidates.assign(alwaysChecked_.begin(), alwaysChecked_.end());
+        candidates.assign(c.alwaysChecked.begin(), c.alwaysChecked.end());
         for (const uint32_t id : found) {
-            candidates.insert(candidates.end(), requirers_.begin() + firstRequirer_[id],
-                              requirers_.begin() + firstRequirer_[id + 1]);
+            candidates.insert(candidates.end(), c.requirers.begin() + c.firstRequirer[id],
+                              c.requirers.begin() + c.firstRequirer[id + 1]);
         }
         if (!found.empty()) {
             std::sort(candidates.begin(), candidates.end());
             candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
         }
         for (const uint32_t index : candidates) {
-            const Compiled& entry = compiled_[index];
-            const bool allow = entry.allow;
-            if (entry.bad) {
-                return {false, Reason::BadPattern, entry.line};
+            const ImageEntry& entry = c.entries[index];
+            const size_t line = entry.line;
+            const bool allow = (entry.flags & kEntryAllows) != 0;
+            if ((entry.flags & kEntryBad) != 0) {
+                return {false, Reason::BadPattern, line};
             }
-            if (!entry.matcher) {  // one of its literals was found: that is the match
-                return {allow, Reason::PatternMatched, entry.line};
+            if ((entry.flags & kEntryNeedsMatcher) == 0) {  // a literal of it was found
+                return {allow, Reason::PatternMatched, line};
             }
-            switch (entry.matcher->Search(text)) {
+            const Matcher* matcher = MatcherOf(index);
+            if (matcher == nullptr) {
+                return {false, Reason::BadPattern, line};
+            }
+            switch (matcher->Search(text)) {
                 case SearchResult::Match:
-                    return {allow, Reason::PatternMatched, entry.line};
+                    return {allow, Reason::PatternMatched, line};
                 case SearchResult::BudgetExceeded:
-                    return {false, Reason::BudgetExceeded, entry.line};
+                    return {false, Reason::BudgetExceeded, line};
                 case SearchResult::OutOfMemory:
-                    return {false, Reason::OutOfMemory, entry.line};
+                    return {false, Reason::OutOfMemory, line};
                 case SearchResult::NoMatch:
                     break;
             }
         }
     }
-    if (lastAll_) {
-        return {lastAllAllows_, Reason::DefaultAll, lastAll_};
+    if (c.lastAll != kNoLine) {
+        return {c.lastAllAllows, Reason::DefaultAll, size_t(c.lastAll)};
     }
     return {false, Reason::NoAllLine, std::nullopt};
 }

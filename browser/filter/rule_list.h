@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,8 @@
 
 #include "browser/filter/literals.h"
 #include "browser/filter/matcher.h"
+#include "browser/filter/rule_image.h"
+#include "browser/filter/rule_lines.h"
 
 namespace lumbrel::filter {
 
@@ -57,33 +61,45 @@ struct Verdict {
     std::optional<size_t> line;  // index into the list
 };
 
-// Evaluating keeps scratch space between calls: one list is for one thread at a time, as each
-// browser window's helper has its own.
+// A list compiled from its lines, or attached to an image another process compiled. Either
+// way the decisions read the image's tables; a line's matcher is compiled from its text the
+// first time the line is a candidate. Evaluating keeps scratch space between calls: one list
+// is for one thread at a time, as each browser window's helper has its own.
 class RuleList {
   public:
-    RuleList() = default;
-    explicit RuleList(const std::vector<std::string>& lines);
+    RuleList() : RuleList(RuleLines()) {}
+    explicit RuleList(const std::vector<std::string>& lines) : RuleList(RuleLines(lines)) {}
+    // `source` is the size and hash of the file the lines were read from, kept in the image.
+    explicit RuleList(const RuleLines& lines, uint64_t sourceSize = 0, uint64_t sourceHash = 0);
+    RuleList(RuleList&&) noexcept;
+    RuleList& operator=(RuleList&&) noexcept;
+    ~RuleList();
+
+    // The list an image holds, when all of it is sound; `keep` holds the bytes (a mapping).
+    static std::optional<RuleList> Attach(std::string_view image, std::shared_ptr<const void> keep,
+                                          ImageProblem& problem);
 
     Verdict Evaluate(std::string_view text) const;
 
+    // The compiled image: what Attach takes.
+    std::string_view Image() const { return image_; }
+    const RuleLines& Lines() const { return lines_; }
+    uint64_t SourceSize() const { return contents_.sourceSize; }
+    uint64_t SourceHash() const { return contents_.sourceHash; }
+
   private:
+    RuleList(std::string_view image, std::shared_ptr<const void> keep, const ImageContents& c);
     Verdict Decide(std::string_view text) const;
+    // The matcher of an entry that needs one, compiled on first use; null when the line does
+    // not compile after all (an image can only be trusted as far as its line texts).
+    const Matcher* MatcherOf(uint32_t entry) const;
 
-    struct Compiled {
-        size_t line;
-        bool allow = false;              // the sign is "+"
-        bool bad = false;                // the pattern does not compile
-        std::optional<Matcher> matcher;  // none when finding a literal is the match
-    };
-
-    std::vector<Compiled> compiled_;       // pattern and bad-pattern lines, in file order
-    std::vector<uint32_t> alwaysChecked_;  // entries without a required literal
-    // The entries requiring literal k: requirers_[firstRequirer_[k] .. firstRequirer_[k + 1]).
-    std::vector<uint32_t> firstRequirer_;
-    std::vector<uint32_t> requirers_;
-    std::optional<size_t> lastAll_;
-    bool lastAllAllows_ = false;
+    std::shared_ptr<const void> keep_;
+    std::string_view image_;
+    ImageContents contents_;
+    RuleLines lines_;
     LiteralScanner scanner_;
+    mutable std::unordered_map<uint32_t, std::unique_ptr<Matcher>> matchers_;
     mutable std::vector<uint64_t> seen_;
     mutable std::vector<uint32_t> found_;
     mutable std::vector<uint32_t> candidates_;

@@ -23,4 +23,15 @@ int ReadSettings(platform::Registry& registry, corvane::LumbrelSettings& setting
     return 1;
 }
 
+std::string ReadProgramPath(platform::Registry& registry) {
+    platform::RegistryKeyPtr key;
+    std::string path;
+    if (registry.OpenKey(platform::Hive::LocalMachine, corvane::kSettingsRoot,
+                         platform::reg::kRead | platform::reg::kWow64_64Key,
+                         key) == platform::error::kSuccess) {
+        corvane::ReadText(*key, "AppPath", path);
+    }
+    return path;
+}
+
 }  // namespace lumbrel

@@ -1,6 +1,8 @@
 // The helper's side of the Lumbrel key: one browser window's copy, read when it attaches.
 #pragma once
 
+#include <string>
+
 #include "common/lumbrel_values.h"
 #include "platform/registry.h"
 
@@ -14,5 +16,8 @@ corvane::LumbrelSettings HelperDefaults();
 // settings are left as they were). Absent flags and numbers keep their value, absent texts
 // become empty.
 int ReadSettings(platform::Registry& registry, corvane::LumbrelSettings& settings);
+
+// The path of Corvane.exe as the settings record it (AppPath); empty when it is not there.
+std::string ReadProgramPath(platform::Registry& registry);
 
 }  // namespace lumbrel

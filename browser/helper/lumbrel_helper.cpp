@@ -1,5 +1,6 @@
 #include "browser/helper/lumbrel_helper.h"
 
+#include "browser/filter/rule_store.h"
 #include "browser/helper/helper_settings.h"
 
 namespace lumbrel {
@@ -24,6 +25,8 @@ void LumbrelHelper::Attach(BrowserWindow& browser) {
     ReadSettings(system_.registry, settings_);
     filter::FilterSwitches switches{settings_.filterURLs, settings_.filterURLFile,
                                     settings_.filterContent, settings_.contentFile};
+    // The lists' compiled images are kept beside the program, where only administrators write.
+    lists_.SetImageFolder(filter::ImageFolderOf(ReadProgramPath(system_.registry)));
     filter::LoadSwitchedLists(lists_, switches);
     settings_.filterURLs = switches.filterURLs;
     settings_.filterContent = switches.filterContent;

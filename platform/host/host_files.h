@@ -16,6 +16,9 @@ class HostFiles final : public FileSystem {
     std::optional<uint64_t> FileSize(std::string_view) override { return std::nullopt; }
     long MoveReplacing(std::string_view, std::string_view) override { return 50; }
     long CreateFolder(std::string_view) override { return 50; }
+    long MapForReading(std::string_view, std::shared_ptr<const MappedFile>&) override { return 50; }
+    long WriteWholeFile(std::string_view, std::string_view) override { return 50; }
+    long RemoveFile(std::string_view) override { return 50; }
     std::string UserDataFolder() override { return {}; }
     std::string Wow64SystemFolder() override { return {}; }
 };

@@ -38,6 +38,21 @@ class SimInputFile final : public platform::InputFile {
     size_t offset_ = 0;
 };
 
+// A copy of the bytes in words, so that it starts on an 8-byte boundary as a mapping does.
+class SimMappedFile final : public platform::MappedFile {
+  public:
+    explicit SimMappedFile(std::string_view bytes) : words_((bytes.size() + 7) / 8), size_(bytes.size()) {
+        std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(words_.data()));
+    }
+    std::string_view Bytes() const override {
+        return {reinterpret_cast<const char*>(words_.data()), size_};
+    }
+
+  private:
+    std::vector<uint64_t> words_;
+    size_t size_;
+};
+
 }  // namespace
 
 std::string SimFiles::Key(std::string_view path) {
@@ -153,6 +168,53 @@ long SimFiles::MoveReplacing(std::string_view from, std::string_view to) {
     Remove(std::string(from));
     files_[Key(to)] = std::move(moved);
     names_[Key(to)] = std::string(to);
+    return 0;
+}
+
+long SimFiles::MapForReading(std::string_view path,
+                             std::shared_ptr<const platform::MappedFile>& out) {
+    out.reset();
+    std::unique_ptr<platform::InputFile> probe;  // the same errors as opening it
+    if (const long error = OpenForReading(path, probe)) {
+        return error;
+    }
+    File& file = files_[Key(path)];
+    if (file.contents.empty()) {
+        return platform::error::kFileInvalid;
+    }
+    std::shared_ptr<const platform::MappedFile> mapping = file.mapping.lock();
+    if (!mapping || mapping->Bytes() != file.contents) {
+        mapping = std::make_shared<SimMappedFile>(file.contents);
+        file.mapping = mapping;
+    }
+    out = std::move(mapping);
+    return 0;
+}
+
+long SimFiles::WriteWholeFile(std::string_view path, std::string_view bytes) {
+    const auto it = files_.find(Key(path));
+    if (it != files_.end() && it->second.openError != 0) {
+        return it->second.openError;
+    }
+    if (it == files_.end()) {
+        if (FolderExists(path)) {
+            return platform::error::kAccessDenied;
+        }
+        if (!FolderExists(Parent(path))) {
+            return platform::error::kPathNotFound;
+        }
+    }
+    Put(std::string(path), std::string(bytes));
+    return 0;
+}
+
+long SimFiles::RemoveFile(std::string_view path) {
+    const auto it = files_.find(Key(path));
+    if (it == files_.end()) {
+        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
+                                          : platform::error::kPathNotFound;
+    }
+    Remove(std::string(path));
     return 0;
 }
 

@@ -19,6 +19,9 @@ class SimFiles final : public platform::FileSystem {
         long openError = 0;                 // opening fails with this
         std::optional<size_t> readErrorAt;  // reading past this offset fails
         long readError = 0;
+        // The last mapping of the file: mapped again while its bytes are unchanged, it is
+        // shared, as processes share a mapped file's pages.
+        std::weak_ptr<const platform::MappedFile> mapping;
     };
 
     // A file, and the folders of its path.
@@ -46,6 +49,10 @@ class SimFiles final : public platform::FileSystem {
     std::optional<uint64_t> FileSize(std::string_view path) override;
     long MoveReplacing(std::string_view from, std::string_view to) override;
     long CreateFolder(std::string_view path) override;
+    long MapForReading(std::string_view path,
+                       std::shared_ptr<const platform::MappedFile>& out) override;
+    long WriteWholeFile(std::string_view path, std::string_view bytes) override;
+    long RemoveFile(std::string_view path) override;
     std::string UserDataFolder() override { return "C:\\Users\\kiosk\\AppData\\Local"; }
     std::string Wow64SystemFolder() override { return "C:\\Windows\\SysWOW64"; }
     // Text of a file, empty when it is not there.

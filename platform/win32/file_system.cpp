@@ -10,6 +10,19 @@ namespace platform::win32 {
 
 namespace {
 
+class Win32MappedFile final : public MappedFile {
+  public:
+    Win32MappedFile(const void* view, size_t size) : view_(view), size_(size) {}
+    ~Win32MappedFile() override { UnmapViewOfFile(view_); }
+    std::string_view Bytes() const override {
+        return {static_cast<const char*>(view_), size_};
+    }
+
+  private:
+    const void* view_;
+    size_t size_;
+};
+
 class Win32InputFile final : public InputFile {
   public:
     explicit Win32InputFile(UniqueHandle file) : file_(std::move(file)) {}
@@ -99,6 +112,61 @@ long Win32FileSystem::MoveReplacing(std::string_view from, std::string_view to) 
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)
                ? 0
                : static_cast<long>(GetLastError());
+}
+
+long Win32FileSystem::MapForReading(std::string_view path,
+                                    std::shared_ptr<const MappedFile>& out) {
+    out.reset();
+    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return static_cast<long>(GetLastError());
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return static_cast<long>(GetLastError());
+    }
+    if (size.QuadPart == 0) {
+        return ERROR_FILE_INVALID;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    // The mapping and its view keep the file open once these handles are closed.
+    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) {
+        return static_cast<long>(GetLastError());
+    }
+    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    if (view == nullptr) {
+        return static_cast<long>(GetLastError());
+    }
+    out = std::make_shared<Win32MappedFile>(view, static_cast<size_t>(size.QuadPart));
+    return 0;
+}
+
+long Win32FileSystem::WriteWholeFile(std::string_view path, std::string_view bytes) {
+    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return static_cast<long>(GetLastError());
+    }
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) {
+            return static_cast<long>(GetLastError());
+        }
+        if (written == 0) {
+            return ERROR_WRITE_FAULT;
+        }
+        bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
+long Win32FileSystem::RemoveFile(std::string_view path) {
+    return DeleteFileW(Wide(path).c_str()) ? 0 : static_cast<long>(GetLastError());
 }
 
 long Win32FileSystem::CreateFolder(std::string_view path) {

@@ -12,6 +12,9 @@ class Win32FileSystem final : public FileSystem {
     long AppendToFile(std::string_view path, std::string_view bytes) override;
     std::optional<uint64_t> FileSize(std::string_view path) override;
     long MoveReplacing(std::string_view from, std::string_view to) override;
+    long MapForReading(std::string_view path, std::shared_ptr<const MappedFile>& out) override;
+    long WriteWholeFile(std::string_view path, std::string_view bytes) override;
+    long RemoveFile(std::string_view path) override;
     long CreateFolder(std::string_view path) override;
     std::string UserDataFolder() override;
     std::string Wow64SystemFolder() override;

@@ -1,6 +1,7 @@
 // lumbrel-ruletest.exe: the console program of the Windows build.
 #include <iostream>
 
+#include "browser/filter/rule_store.h"
 #include "platform/win32/system.h"
 #include "tools/ruletest/ruletest.h"
 
@@ -10,5 +11,8 @@ int main() {
     if (!args.empty()) {
         args.erase(args.begin());
     }
-    return lumbrel::tools::RunRuleTester(args, system.Get().files, std::cin, std::cout, std::cerr);
+    // Installed beside Corvane.exe, the tester shares its folder of compiled images.
+    return lumbrel::tools::RunRuleTester(
+        args, system.Get().files, std::cin, std::cout, std::cerr,
+        lumbrel::filter::ImageFolderOf(system.Get().processes.ModulePath()));
 }

@@ -6,6 +6,7 @@
 #include "browser/filter/lint.h"
 #include "browser/filter/rule_file.h"
 #include "browser/filter/rule_list.h"
+#include "browser/filter/rule_store.h"
 
 namespace lumbrel::tools {
 
@@ -24,16 +25,19 @@ constexpr const char* kUsage =
     "  --content FILE  judge the markup in FILE as a page body, by RULEFILE as a content list\n"
     "  --lint          list lines that do not compile, duplicate lines, and lines that can\n"
     "                  never decide because an earlier line always wins first\n"
+    "  --compile       compile RULEFILE and write the image every browser window then maps\n"
+    "                  instead of compiling the list again (run as an administrator)\n"
+    "  --images FOLDER where compiled images are kept (default: Rules beside this program)\n"
     "  --help          show this text\n"
     "\n"
     "Exit status: 0 all allowed (--lint: nothing found), 1 something refused (--lint: findings),\n"
     "2 a usage or file error.\n";
 
-std::string Quoted(const std::string& line) {
-    return "\"" + line + "\"";
+std::string Quoted(std::string_view line) {
+    return "\"" + std::string(line) + "\"";
 }
 
-void Explain(const Verdict& verdict, const std::vector<std::string>& lines, std::ostream& out) {
+void Explain(const Verdict& verdict, const filter::RuleLines& lines, std::ostream& out) {
     const auto where = [&](size_t index) {
         return "line " + std::to_string(index + 1) + " " + Quoted(lines[index]);
     };
@@ -83,13 +87,50 @@ bool ReadAll(platform::FileSystem& files, const std::string& path, std::string& 
     }
 }
 
+// False, having said why, when the file could not be opened; a read error only warns.
+bool ReportRead(platform::FileSystem& files, const std::string& rulePath, long openError,
+                long readError, size_t lines, std::ostream& err) {
+    if (openError != 0) {
+        err << "lumbrel-ruletest: cannot open " << rulePath << ": "
+            << files.DescribeError(openError) << "\n";
+        return false;
+    }
+    if (readError != 0) {
+        err << "lumbrel-ruletest: " << rulePath << " could not be read to its end ("
+            << files.DescribeError(readError) << "); using its first " << lines
+            << " lines, as the browser helper does\n";
+    }
+    return true;
+}
+
+int Compile(platform::FileSystem& files, const std::string& rulePath,
+            const std::string& imageFolder, std::ostream& out, std::ostream& err) {
+    if (imageFolder.empty()) {
+        err << "lumbrel-ruletest: no folder for compiled images; name one with --images\n";
+        return 2;
+    }
+    const filter::StoredImage stored = filter::StoreRuleImage(files, rulePath, imageFolder);
+    if (stored.error != 0) {
+        err << "lumbrel-ruletest: " << (stored.readFile ? "cannot read " + rulePath
+                                                        : "cannot write " + stored.path)
+            << ": " << files.DescribeError(stored.error) << "\n";
+        return 2;
+    }
+    out << (stored.written ? "compiled " : "already compiled ") << rulePath << " into "
+        << stored.path << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& files,
-                  std::istream& in, std::ostream& out, std::ostream& err) {
+                  std::istream& in, std::ostream& out, std::ostream& err,
+                  std::string_view defaultImageFolder) {
     std::string rulePath;
     std::string contentPath;
+    std::string imageFolder(defaultImageFolder);
     bool lint = false;
+    bool compile = false;
     std::vector<std::string> addresses;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -98,6 +139,14 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
             return 0;
         } else if (arg == "--lint") {
             lint = true;
+        } else if (arg == "--compile") {
+            compile = true;
+        } else if (arg == "--images") {
+            if (i + 1 >= args.size()) {
+                err << "lumbrel-ruletest: --images needs a folder\n" << kUsage;
+                return 2;
+            }
+            imageFolder = args[++i];
         } else if (arg == "--content") {
             if (i + 1 >= args.size()) {
                 err << "lumbrel-ruletest: --content needs a file\n" << kUsage;
@@ -118,20 +167,15 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
         return 2;
     }
 
-    const filter::RuleFile file = filter::ReadRuleFile(files, rulePath);
-    if (file.openError != 0) {
-        err << "lumbrel-ruletest: cannot open " << rulePath << ": "
-            << files.DescribeError(file.openError) << "\n";
-        return 2;
+    if (compile) {
+        return Compile(files, rulePath, imageFolder, out, err);
     }
-    if (file.readError != 0) {
-        err << "lumbrel-ruletest: " << rulePath << " could not be read to its end ("
-            << files.DescribeError(file.readError) << "); using its first " << file.lines.size()
-            << " lines, as the browser helper does\n";
-    }
-
     if (lint) {
-        const auto findings = filter::LintRules(file.lines);
+        const filter::RuleFile file = filter::ReadRuleFile(files, rulePath);
+        if (!ReportRead(files, rulePath, file.openError, file.readError, file.lines.size(), err)) {
+            return 2;
+        }
+        const auto findings = filter::LintRules(file.lines.ToVector());
         for (const auto& finding : findings) {
             out << rulePath << ":" << finding.line + 1 << ": " << Quoted(file.lines[finding.line])
                 << " " << finding.text << "\n";
@@ -142,7 +186,20 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
         return findings.empty() ? 0 : 1;
     }
 
-    const filter::RuleList rules(file.lines);
+    // The list as the browser helper gets it: from a compiled image when there is a sound one.
+    filter::LoadedList loaded = filter::LoadRuleList(files, rulePath, imageFolder);
+    if (!ReportRead(files, rulePath, loaded.openError, loaded.readError,
+                    loaded.rules.Lines().size(), err)) {
+        return 2;
+    }
+    if (loaded.fromImage) {
+        err << "lumbrel-ruletest: using the compiled image of " << rulePath << "\n";
+    } else if (loaded.imageProblem != filter::ImageProblem::None) {
+        err << "lumbrel-ruletest: the compiled image of " << rulePath << " is "
+            << filter::DescribeImageProblem(loaded.imageProblem) << "; compiled the file\n";
+    }
+    const filter::RuleList& rules = loaded.rules;
+    const filter::RuleLines& lines = rules.Lines();
     if (!contentPath.empty()) {
         std::string markup;
         if (!ReadAll(files, contentPath, markup, err)) {
@@ -150,7 +207,7 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
         }
         const Verdict verdict = rules.Evaluate(markup);
         out << (verdict.allowed ? "ALLOW  " : "REFUSE ") << contentPath << ": ";
-        Explain(verdict, file.lines, out);
+        Explain(verdict, lines, out);
         out << "\n";
         return verdict.allowed ? 0 : 1;
     }
@@ -160,7 +217,7 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
         const Verdict verdict = rules.Evaluate(address);
         anyRefused = anyRefused || !verdict.allowed;
         out << (verdict.allowed ? "ALLOW  " : "REFUSE ") << address << ": ";
-        Explain(verdict, file.lines, out);
+        Explain(verdict, lines, out);
         out << "\n";
     };
     if (addresses.empty()) {

@@ -54,7 +54,7 @@ TEST_F(FilterListsTest, AReadErrorEndsTheListWhereItHappened) {
     file.readErrorAt = 18;  // inside "-dice"
     file.readError = 23;
     EXPECT_EQ(lists.LoadContentList("C:\\f\\content.txt"), 1);
-    EXPECT_EQ(lists.contentList, (std::vector<std::string>{"-casino", "-poker"}));
+    EXPECT_EQ(lists.contentList.ToVector(), (std::vector<std::string>{"-casino", "-poker"}));
     ASSERT_EQ(world.MessageBoxes().size(), 1u);
     EXPECT_NE(world.MessageBoxes()[0].text.find("Data error"), std::string::npos);
     EXPECT_NE(world.MessageBoxes()[0].text.find("first 2 lines"), std::string::npos);

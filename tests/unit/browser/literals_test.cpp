@@ -19,28 +19,31 @@ std::vector<uint32_t> Found(const LiteralScanner& scanner, std::string_view text
 }
 
 TEST(LiteralScanner, FindsOverlappingLiteralsInAnyCase) {
-    LiteralScanner scanner;
-    EXPECT_EQ(scanner.Add("he"), 0u);
-    EXPECT_EQ(scanner.Add("she"), 1u);
-    EXPECT_EQ(scanner.Add("hers"), 2u);
-    EXPECT_EQ(scanner.Add("he"), 0u);
-    scanner.Build();
+    LiteralScannerBuilder builder;
+    EXPECT_EQ(builder.Add("he"), 0u);
+    EXPECT_EQ(builder.Add("she"), 1u);
+    EXPECT_EQ(builder.Add("hers"), 2u);
+    EXPECT_EQ(builder.Add("he"), 0u);
+    builder.Build();
+    ASSERT_TRUE(ScannerTablesAreSound(builder.Tables()));
+    const LiteralScanner scanner(builder.Tables());
     EXPECT_EQ(Found(scanner, "uSHErs"), (std::vector<uint32_t>{0, 1, 2}));
     EXPECT_EQ(Found(scanner, "hxe"), (std::vector<uint32_t>{}));
     EXPECT_EQ(Found(scanner, ""), (std::vector<uint32_t>{}));
-    LiteralScanner empty;
-    empty.Add("");
-    empty.Add("x");
-    empty.Build();
-    EXPECT_EQ(Found(empty, "ab"), (std::vector<uint32_t>{0}));
+    LiteralScannerBuilder withEmpty;
+    withEmpty.Add("");
+    withEmpty.Add("x");
+    withEmpty.Build();
+    EXPECT_EQ(Found(LiteralScanner(withEmpty.Tables()), "ab"), (std::vector<uint32_t>{0}));
 }
 
 TEST(LiteralScanner, LongTextsAreScannedInPartsWithoutLosingBorders) {
-    LiteralScanner scanner;
-    scanner.Add("needle-of-16-byt");
-    scanner.Add("pin");
-    scanner.Add("zq");  // a two-character literal: the scan walks the whole automaton
-    scanner.Build();
+    LiteralScannerBuilder builder;
+    builder.Add("needle-of-16-byt");
+    builder.Add("pin");
+    builder.Add("zq");  // a two-character literal: the scan walks the whole automaton
+    builder.Build();
+    const LiteralScanner scanner(builder.Tables());
     for (const size_t size : {size_t(40000), size_t(100)}) {  // four walks, then two
         for (const size_t border : {size / 4, size / 2, 3 * size / 4, size - 16, size_t(0)}) {
             for (size_t shift = 0; shift < 20; ++shift) {
@@ -68,7 +71,7 @@ TEST(LiteralScanner, EveryScanFindsWhatAPlainSearchFinds) {
     const std::string alphabet = "abcdeABCDE\xE9\xC9\x80@`[{ 12";
     for (int round = 0; round < 300; ++round) {
         const int shortest = pick(1, 5);
-        LiteralScanner scanner;
+        LiteralScannerBuilder builder;
         std::vector<std::string> literals;
         for (int l = pick(1, 60); l > 0; --l) {
             std::string literal;
@@ -76,11 +79,13 @@ TEST(LiteralScanner, EveryScanFindsWhatAPlainSearchFinds) {
                 literal += alphabet[static_cast<size_t>(pick(0, 12))];
             }
             literal = FoldText(literal);
-            if (scanner.Add(literal) == literals.size()) {
+            if (builder.Add(literal) == literals.size()) {
                 literals.push_back(literal);
             }
         }
-        scanner.Build();
+        builder.Build();
+        ASSERT_TRUE(ScannerTablesAreSound(builder.Tables()));
+        const LiteralScanner scanner(builder.Tables());
         for (int t = 0; t < 5; ++t) {
             std::string text;
             for (int c = pick(0, 300); c > 0; --c) {

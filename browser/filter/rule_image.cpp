@@ -1,0 +1,264 @@
+#include "browser/filter/rule_image.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace lumbrel::filter {
+
+static_assert(std::endian::native == std::endian::little, "images are little-endian");
+static_assert(sizeof(ImageEntry) == 8);
+
+namespace {
+
+enum Section : uint32_t {
+    kLineText,
+    kLineStarts,
+    kEntries,
+    kAlwaysChecked,
+    kFirstRequirer,
+    kRequirers,
+    kRootChildren,
+    kFirstEdge,
+    kEdgeBytes,
+    kEdgeTargets,
+    kEndsHere,
+    kStarts,
+    kStartsAgain,
+    kSectionCount
+};
+constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1, 4, 4, 1, 1};
+
+constexpr char kMagic[8] = {'L', 'U', 'M', 'B', 'R', 'I', 'M', 'G'};
+
+struct SectionPlace {
+    uint64_t offset;
+    uint64_t count;
+};
+
+struct Header {
+    char magic[8];
+    uint32_t version;
+    uint32_t sectionCount;
+    uint64_t imageSize;
+    uint64_t sourceSize;
+    uint64_t sourceHash;
+    uint32_t lastAll;
+    uint32_t lastAllAllows;
+    uint32_t literalCount;
+    uint32_t scannerWidth;
+    SectionPlace sections[kSectionCount];
+};
+static_assert(sizeof(Header) % 8 == 0);
+
+template <typename T>
+std::span<const T> View(std::string_view bytes, const SectionPlace& place) {
+    return {reinterpret_cast<const T*>(bytes.data() + place.offset),
+            static_cast<size_t>(place.count)};
+}
+
+bool Rising(std::span<const uint32_t> values, bool strictly) {
+    for (size_t i = 1; i < values.size(); ++i) {
+        if (strictly ? values[i] <= values[i - 1] : values[i] < values[i - 1]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AllBelow(std::span<const uint32_t> values, size_t limit) {
+    return std::all_of(values.begin(), values.end(), [&](uint32_t v) { return v < limit; });
+}
+
+// Offsets that run from 0 to `end` without falling back.
+bool AreStarts(std::span<const uint32_t> starts, size_t end) {
+    return !starts.empty() && starts.front() == 0 && starts.back() == end &&
+           Rising(starts, false);
+}
+
+bool IsSound(const ImageContents& c, uint32_t literalCount) {
+    const size_t lines = c.lineStarts.size() - 1;
+    for (size_t e = 0; e < c.entries.size(); ++e) {
+        const ImageEntry& entry = c.entries[e];
+        if (entry.line >= lines || (e > 0 && entry.line <= c.entries[e - 1].line) ||
+            (entry.flags & ~(kEntryAllows | kEntryBad | kEntryNeedsMatcher)) != 0) {
+            return false;
+        }
+    }
+    return Rising(c.alwaysChecked, true) && AllBelow(c.alwaysChecked, c.entries.size()) &&
+           c.firstRequirer.size() == size_t(literalCount) + 1 &&
+           AreStarts(c.firstRequirer, c.requirers.size()) &&
+           AllBelow(c.requirers, c.entries.size()) &&
+           (c.lastAll == kNoLine || c.lastAll < lines) && c.scanner.count == literalCount &&
+           ScannerTablesAreSound(c.scanner);
+}
+
+}  // namespace
+
+const char* DescribeImageProblem(ImageProblem problem) {
+    switch (problem) {
+        case ImageProblem::None:
+            return "sound";
+        case ImageProblem::Truncated:
+            return "cut short";
+        case ImageProblem::NotAnImage:
+            return "not a compiled rule list";
+        case ImageProblem::ForeignVersion:
+            return "made by another version";
+        case ImageProblem::Damaged:
+            return "damaged";
+        case ImageProblem::OtherSource:
+            return "compiled from another text";
+    }
+    return "damaged";
+}
+
+std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& problem) {
+    Header header;
+    if (bytes.size() < sizeof kMagic || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
+        problem = bytes.size() < sizeof kMagic ? ImageProblem::Truncated : ImageProblem::NotAnImage;
+        return std::nullopt;
+    }
+    if (bytes.size() < sizeof header) {
+        problem = ImageProblem::Truncated;
+        return std::nullopt;
+    }
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (header.version != kImageVersion || header.sectionCount != kSectionCount) {
+        problem = ImageProblem::ForeignVersion;
+        return std::nullopt;
+    }
+    if (header.imageSize != bytes.size()) {
+        problem = header.imageSize > bytes.size() ? ImageProblem::Truncated : ImageProblem::Damaged;
+        return std::nullopt;
+    }
+    problem = ImageProblem::Damaged;
+    if (reinterpret_cast<uintptr_t>(bytes.data()) % 8 != 0) {
+        return std::nullopt;
+    }
+    for (uint32_t s = 0; s < kSectionCount; ++s) {
+        const SectionPlace& place = header.sections[s];
+        if (place.offset < sizeof header || place.offset > bytes.size() || place.offset % 8 != 0 ||
+            place.count > (bytes.size() - place.offset) / kElementSize[s]) {
+            return std::nullopt;
+        }
+    }
+    if (header.scannerWidth > 4 || header.lastAllAllows > 1) {
+        return std::nullopt;
+    }
+    const auto* sections = header.sections;
+    ImageContents c;
+    c.sourceSize = header.sourceSize;
+    c.sourceHash = header.sourceHash;
+    c.lineText = bytes.substr(static_cast<size_t>(sections[kLineText].offset),
+                              static_cast<size_t>(sections[kLineText].count));
+    c.lineStarts = View<uint32_t>(bytes, sections[kLineStarts]);
+    c.entries = View<ImageEntry>(bytes, sections[kEntries]);
+    c.alwaysChecked = View<uint32_t>(bytes, sections[kAlwaysChecked]);
+    c.firstRequirer = View<uint32_t>(bytes, sections[kFirstRequirer]);
+    c.requirers = View<uint32_t>(bytes, sections[kRequirers]);
+    c.lastAll = header.lastAll;
+    c.lastAllAllows = header.lastAllAllows != 0;
+    c.scanner.count = header.literalCount;
+    c.scanner.width = header.scannerWidth;
+    c.scanner.rootChildren = View<uint32_t>(bytes, sections[kRootChildren]);
+    c.scanner.firstEdge = View<uint32_t>(bytes, sections[kFirstEdge]);
+    c.scanner.edgeBytes = View<uint8_t>(bytes, sections[kEdgeBytes]);
+    c.scanner.edgeTargets = View<uint32_t>(bytes, sections[kEdgeTargets]);
+    c.scanner.endsHere = View<uint32_t>(bytes, sections[kEndsHere]);
+    c.scanner.starts = View<uint8_t>(bytes, sections[kStarts]);
+    c.scanner.startsAgain = View<uint8_t>(bytes, sections[kStartsAgain]);
+    if (!AreStarts(c.lineStarts, c.lineText.size()) || !IsSound(c, header.literalCount)) {
+        return std::nullopt;
+    }
+    problem = ImageProblem::None;
+    return c;
+}
+
+std::vector<uint64_t> WriteImage(const ImageContents& c) {
+    const std::string_view data[kSectionCount] = {
+        c.lineText,
+        {reinterpret_cast<const char*>(c.lineStarts.data()), c.lineStarts.size_bytes()},
+        {reinterpret_cast<const char*>(c.entries.data()), c.entries.size_bytes()},
+        {reinterpret_cast<const char*>(c.alwaysChecked.data()), c.alwaysChecked.size_bytes()},
+        {reinterpret_cast<const char*>(c.firstRequirer.data()), c.firstRequirer.size_bytes()},
+        {reinterpret_cast<const char*>(c.requirers.data()), c.requirers.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.rootChildren.data()),
+         c.scanner.rootChildren.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.firstEdge.data()),
+         c.scanner.firstEdge.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.edgeBytes.data()),
+         c.scanner.edgeBytes.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.edgeTargets.data()),
+         c.scanner.edgeTargets.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.endsHere.data()),
+         c.scanner.endsHere.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.starts.data()), c.scanner.starts.size_bytes()},
+        {reinterpret_cast<const char*>(c.scanner.startsAgain.data()),
+         c.scanner.startsAgain.size_bytes()},
+    };
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.version = kImageVersion;
+    header.sectionCount = kSectionCount;
+    header.sourceSize = c.sourceSize;
+    header.sourceHash = c.sourceHash;
+    header.lastAll = c.lastAll;
+    header.lastAllAllows = c.lastAllAllows ? 1 : 0;
+    header.literalCount = c.scanner.count;
+    header.scannerWidth = c.scanner.width;
+    uint64_t offset = sizeof header;
+    for (uint32_t s = 0; s < kSectionCount; ++s) {
+        header.sections[s] = {offset, data[s].size() / kElementSize[s]};
+        offset += (data[s].size() + 7) / 8 * 8;
+    }
+    header.imageSize = offset;
+    std::vector<uint64_t> words(static_cast<size_t>(offset / 8), 0);
+    auto* out = reinterpret_cast<char*>(words.data());
+    std::memcpy(out, &header, sizeof header);
+    for (uint32_t s = 0; s < kSectionCount; ++s) {
+        if (!data[s].empty()) {
+            std::memcpy(out + header.sections[s].offset, data[s].data(), data[s].size());
+        }
+    }
+    return words;
+}
+
+void SourceHash::Mix(uint64_t word) {
+    state_ = std::rotl(state_ ^ (word * 0x9E3779B97F4A7C15ull), 29) * 0xBF58476D1CE4E5B9ull;
+}
+
+void SourceHash::Update(std::string_view bytes) {
+    size_ += bytes.size();
+    while (pendingCount_ != 0 && pendingCount_ < 8 && !bytes.empty()) {
+        pending_[pendingCount_++] = static_cast<uint8_t>(bytes.front());
+        bytes.remove_prefix(1);
+    }
+    if (pendingCount_ == 8) {
+        uint64_t word;
+        std::memcpy(&word, pending_, 8);
+        Mix(word);
+        pendingCount_ = 0;
+    }
+    for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data(), 8);
+        Mix(word);
+    }
+    for (const char c : bytes) {
+        pending_[pendingCount_++] = static_cast<uint8_t>(c);
+    }
+}
+
+uint64_t SourceHash::Value() const {
+    uint64_t tail = 0;
+    std::memcpy(&tail, pending_, pendingCount_);
+    uint64_t h = state_ ^ (tail * 0x94D049BB133111EBull) ^ size_;
+    h ^= h >> 31;
+    h *= 0x7FB5D329728EA185ull;
+    h ^= h >> 27;
+    h *= 0x81DADEF4BC2DD44Dull;
+    return h ^ (h >> 33);
+}
+
+}  // namespace lumbrel::filter

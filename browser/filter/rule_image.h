@@ -1,0 +1,74 @@
+// A compiled rule list as one block of bytes, which a browser window maps instead of compiling
+// the list again. Fixed-width little-endian fields, the same for the 32- and 64-bit helpers.
+// Nothing in an image is used before ReadImage has checked all of it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "browser/filter/literals.h"
+
+namespace lumbrel::filter {
+
+inline constexpr uint32_t kImageVersion = 1;
+
+// A pattern or bad-pattern line of the list.
+struct ImageEntry {
+    uint32_t line;
+    uint32_t flags;
+};
+inline constexpr uint32_t kEntryAllows = 1;        // the sign is "+"
+inline constexpr uint32_t kEntryBad = 2;           // the pattern does not compile
+inline constexpr uint32_t kEntryNeedsMatcher = 4;  // finding one of its literals is not enough
+inline constexpr uint32_t kNoLine = ~0u;
+
+// What an image holds, as views into its bytes (or, while writing one, into the compiler's).
+struct ImageContents {
+    uint64_t sourceSize = 0;  // the rule file it was compiled from
+    uint64_t sourceHash = 0;
+    std::string_view lineText;             // the file's lines without their ends
+    std::span<const uint32_t> lineStarts;  // line i: lineText[starts[i], starts[i + 1])
+    std::span<const ImageEntry> entries;   // in file order
+    std::span<const uint32_t> alwaysChecked;  // entries without a required literal
+    // The entries requiring literal k: requirers[firstRequirer[k] .. firstRequirer[k + 1]).
+    std::span<const uint32_t> firstRequirer;
+    std::span<const uint32_t> requirers;
+    uint32_t lastAll = kNoLine;  // the last "all" line
+    bool lastAllAllows = false;
+    ScannerTables scanner;
+};
+
+enum class ImageProblem { None, Truncated, NotAnImage, ForeignVersion, Damaged, OtherSource };
+const char* DescribeImageProblem(ImageProblem problem);
+
+// The image's contents when all of it is sound: every size agrees, every index is in range,
+// every run in order. The bytes must start on an 8-byte boundary, as a mapping and a
+// vector of words do.
+std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& problem);
+
+// Lays the contents out as an image, in words so that its sections stay aligned.
+std::vector<uint64_t> WriteImage(const ImageContents& contents);
+
+inline std::string_view ImageBytes(const std::vector<uint64_t>& words) {
+    return {reinterpret_cast<const char*>(words.data()), words.size() * sizeof(uint64_t)};
+}
+
+// A hash of a rule file's bytes, fed as they are read; the same on every build.
+class SourceHash {
+  public:
+    void Update(std::string_view bytes);
+    uint64_t Value() const;
+    uint64_t Size() const { return size_; }
+
+  private:
+    void Mix(uint64_t word);
+    uint64_t state_ = 0x243F6A8885A308D3ull;
+    uint64_t size_ = 0;
+    uint8_t pending_[8] = {};
+    size_t pendingCount_ = 0;
+};
+
+}  // namespace lumbrel::filter

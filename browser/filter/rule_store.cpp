@@ -1,0 +1,125 @@
+#include "browser/filter/rule_store.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "browser/filter/rule_file.h"
+#include "platform/constants.h"
+
+namespace lumbrel::filter {
+
+namespace {
+
+constexpr std::string_view kImageExtension = ".lri";
+
+// The image of these bytes in the folder, when there is a sound one.
+std::optional<RuleList> AttachImage(platform::FileSystem& files, const std::string& path,
+                                    const SourceHash& source, ImageProblem& problem) {
+    problem = ImageProblem::None;
+    std::shared_ptr<const platform::MappedFile> mapping;
+    if (files.MapForReading(path, mapping) != 0) {
+        return std::nullopt;  // none was written
+    }
+    std::optional<RuleList> rules = RuleList::Attach(mapping->Bytes(), mapping, problem);
+    if (rules && (rules->SourceSize() != source.Size() || rules->SourceHash() != source.Value())) {
+        problem = ImageProblem::OtherSource;
+        rules.reset();
+    }
+    return rules;
+}
+
+}  // namespace
+
+std::string ImageFolderOf(std::string_view programPath) {
+    const size_t slash = programPath.find_last_of("\\/");
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    return std::string(programPath.substr(0, slash)) + "\\Rules";
+}
+
+std::string ImagePathFor(std::string_view folder, const SourceHash& source) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%016llx",
+                  static_cast<unsigned long long>(source.Value()));
+    std::string path(folder);
+    path += '\\';
+    path += name;
+    path += kImageExtension;
+    return path;
+}
+
+LoadedList LoadRuleList(platform::FileSystem& files, std::string_view rulePath,
+                        std::string_view imageFolder) {
+    LoadedList out;
+    if (!imageFolder.empty()) {
+        SourceHash source;
+        if (HashRuleFile(files, rulePath, source) == 0) {
+            std::optional<RuleList> attached =
+                AttachImage(files, ImagePathFor(imageFolder, source), source, out.imageProblem);
+            if (attached) {
+                out.rules = std::move(*attached);
+                out.fromImage = true;
+                return out;
+            }
+        }
+        // A file that cannot be read is reported by the read below, as without images.
+    }
+    RuleFile file = ReadRuleFile(files, rulePath);
+    out.openError = file.openError;
+    out.readError = file.readError;
+    if (out.openError == 0) {
+        out.rules = RuleList(file.lines, file.hash.Size(), file.hash.Value());
+    }
+    return out;
+}
+
+StoredImage StoreRuleImage(platform::FileSystem& files, std::string_view rulePath,
+                           std::string_view imageFolder) {
+    StoredImage out;
+    RuleFile file = ReadRuleFile(files, rulePath);
+    if (file.openError != 0 || file.readError != 0) {
+        out.error = file.openError != 0 ? file.openError : file.readError;
+        out.readFile = true;
+        return out;
+    }
+    out.path = ImagePathFor(imageFolder, file.hash);
+    ImageProblem problem;
+    if (AttachImage(files, out.path, file.hash, problem)) {
+        return out;  // this text's image is there and sound
+    }
+    const RuleList rules(file.lines, file.hash.Size(), file.hash.Value());
+    if (const long error = files.CreateFolder(imageFolder);
+        error != 0 && error != platform::error::kAlreadyExists) {
+        out.error = error;
+        return out;
+    }
+    // Written whole under another name first: a window never maps half an image.
+    const std::string partial = out.path + ".new";
+    out.error = files.WriteWholeFile(partial, rules.Image());
+    if (out.error == 0) {
+        out.error = files.MoveReplacing(partial, out.path);
+    }
+    if (out.error != 0) {
+        files.RemoveFile(partial);
+        return out;
+    }
+    out.written = true;
+    return out;
+}
+
+size_t PruneRuleImages(platform::FileSystem& files, std::string_view imageFolder,
+                       const std::vector<std::string>& keep) {
+    size_t deleted = 0;
+    const std::string folder(imageFolder);
+    for (const std::string& name : files.FindFiles(folder + "\\*" + std::string(kImageExtension))) {
+        const std::string path = folder + "\\" + name;
+        if (std::find(keep.begin(), keep.end(), path) == keep.end() &&
+            files.RemoveFile(path) == 0) {
+            ++deleted;
+        }
+    }
+    return deleted;
+}
+
+}  // namespace lumbrel::filter
