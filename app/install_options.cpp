@@ -1,6 +1,7 @@
 #include "app/install_options.h"
 
 #include "app/corvane_dlg.h"
+#include "app/rule_images.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -54,6 +55,18 @@ InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
             report.lines.push_back("the start of user mode at logon could not be written");
         } else {
             report.lines.push_back("user mode starts at logon");
+        }
+    }
+    // Lists named by imported settings are compiled now, while an administrator installs.
+    LumbrelSettings lumbrel;
+    platform::RegistryKeyPtr key;
+    if (OpenForReading(registry, platform::Hive::LocalMachine, kLumbrelKey, key) == 0) {
+        LoadSettings<LumbrelSettings>(*key, lumbrel, kLumbrelValues);
+        key.reset();
+        for (const std::string& path :
+             CompileRuleImages(system, log, lumbrel, options.programPath)) {
+            report.lines.push_back("the rule file " + path +
+                                   " could not be compiled: each browser window compiles it");
         }
     }
     for (const std::string& line : report.lines) {

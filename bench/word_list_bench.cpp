@@ -1,14 +1,23 @@
 // The filter at the scale administrators and page authors produce: word lists of 20, 100 and
 // 1,000 words (in one line, and one word a line) over pages of 2 MB and 10 MB, the worst single
-// rules over a 10 MB page, and loading lists of 10,000 and 100,000 lines (deciding by such a
-// list is in filter_bench). Beside each time, the
-// heap's peak growth ("peak_MB": compiling and deciding; "decide_peak_MB": one decision alone).
-// Our filter runs beside RE2, RE2::Set, PCRE2 (JIT) and Hyperscan, which only this program uses.
+// rules over a 10 MB page, loading lists of 10,000 and 100,000 lines (deciding by such a list
+// is in filter_bench), and a window attaching to such a list's compiled image. Beside each
+// time, the heap's peak growth ("peak_MB": compiling and deciding; "decide_peak_MB": one decision
+// alone). Our filter runs beside RE2, RE2::Set, PCRE2 (JIT) and Hyperscan, which only this program
+// uses.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <random>
 
 #include "bench/engines.h"
+#include "browser/filter/rule_file.h"
+#include "platform/host/host_files.h"
 
 LUMBREL_COUNT_HEAP()
 
@@ -137,6 +146,97 @@ void LoadList(benchmark::State& state) {
     state.counters["peak_MB"] = PeakMegabytes(start);
 }
 
+// A file's bytes mapped read-only, as a window maps an image (the bench runs on the host).
+class HostMapping final : public platform::MappedFile {
+  public:
+    explicit HostMapping(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size > 0) {
+            size_ = static_cast<size_t>(st.st_size);
+            void* view = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd, 0);
+            view_ = view == MAP_FAILED ? nullptr : view;
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    ~HostMapping() override {
+        if (view_ != nullptr) {
+            ::munmap(view_, size_);
+        }
+    }
+    std::string_view Bytes() const override {
+        return view_ == nullptr ? std::string_view()
+                                : std::string_view(static_cast<char*>(view_), size_);
+    }
+
+  private:
+    void* view_ = nullptr;
+    size_t size_ = 0;
+};
+
+// A list of range(0) lines written as a rule file, and its image compiled beside it.
+struct StoredList {
+    explicit StoredList(int lines) {
+        const auto rules = UrlRules(lines);
+        rulePath = "/tmp/lumbrel-bench-" + std::to_string(lines) + ".txt";
+        imagePath = rulePath + ".lri";
+        std::string text;
+        for (const auto& rule : rules) {
+            text += rule;
+            text += "\r\n";
+        }
+        std::ofstream(rulePath, std::ios::binary) << text;
+        filter::SourceHash hash;
+        hash.Update(text);
+        const filter::RuleList compiled(filter::RuleLines(rules), hash.Size(), hash.Value());
+        std::ofstream(imagePath, std::ios::binary) << compiled.Image();
+        addresses = Addresses(1000, lines);
+    }
+    std::string rulePath;
+    std::string imagePath;
+    std::vector<std::string> addresses;
+};
+
+// What a new window does when an image of its list is there: hash the rule file as it is now,
+// map the image and check all of it. "private_MB" is the heap the attached list holds after
+// 1,000 decisions (the image's pages are the file's, shared by every window).
+void AttachList(benchmark::State& state) {
+    const StoredList stored(static_cast<int>(state.range(0)));
+    platform::host::HostFiles files;
+    const auto attach = [&] {
+        filter::SourceHash hash;
+        if (filter::HashRuleFile(files, stored.rulePath, hash) != 0) {
+            return std::optional<filter::RuleList>();
+        }
+        auto mapping = std::make_shared<HostMapping>(stored.imagePath);
+        filter::ImageProblem problem;
+        std::optional<filter::RuleList> rules =
+            filter::RuleList::Attach(mapping->Bytes(), mapping, problem);
+        if (rules && rules->SourceHash() != hash.Value()) {
+            rules.reset();
+        }
+        return rules;
+    };
+    for (auto _ : state) {
+        std::optional<filter::RuleList> rules = attach();
+        if (!rules) {
+            state.SkipWithError("the image was not attached");
+            return;
+        }
+        benchmark::DoNotOptimize(&rules);
+    }
+    const size_t before = Heap().current.load();
+    const size_t start = StartPeak();
+    std::optional<filter::RuleList> rules = attach();
+    for (const auto& address : stored.addresses) {
+        benchmark::DoNotOptimize(rules->Evaluate(address));
+    }
+    state.counters["private_MB"] = static_cast<double>(Heap().current.load() - before) / (1 << 20);
+    state.counters["peak_MB"] = PeakMegabytes(start);
+}
+
 #define WORDS(E, shape) \
     ->Args({20, shape, 2})->Args({100, shape, 2})->Args({1000, shape, 2})->Args({100, shape, 10})
 #define WORD_BENCH(E)               \
@@ -157,6 +257,7 @@ BENCHMARK(HardRule)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations
 
 BENCHMARK_TEMPLATE(LoadList, Ours)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(LoadList, Re2Set)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(AttachList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(LoadList, Hyperscan)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

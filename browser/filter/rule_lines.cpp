@@ -1,6 +1,7 @@
 #include "browser/filter/rule_lines.h"
 
 #include <new>
+#include <stdexcept>
 
 namespace lumbrel::filter {
 
@@ -12,9 +13,12 @@ RuleLines::RuleLines(const std::vector<std::string>& lines) {
 
 RuleLines::RuleLines(std::string_view text, std::span<const uint32_t> starts,
                      std::shared_ptr<const void> keep)
-    : keptText_(text), keptStarts_(starts), keep_(std::move(keep)) {}
+    : keptText_(text), keptStarts_(starts), keep_(std::move(keep)), kept_(true) {}
 
 void RuleLines::push_back(std::string_view line) {
+    if (kept_) {
+        throw std::logic_error("lines kept elsewhere cannot grow");
+    }
     if (ownStarts_.empty()) {
         ownStarts_.push_back(0);
     }

@@ -31,9 +31,9 @@ class RuleLines {
     }
     std::vector<std::string> ToVector() const;
 
-    std::string_view Text() const { return keep_ ? keptText_ : std::string_view(ownText_); }
+    std::string_view Text() const { return kept_ ? keptText_ : std::string_view(ownText_); }
     std::span<const uint32_t> Starts() const {
-        return keep_ ? keptStarts_ : std::span<const uint32_t>(ownStarts_);
+        return kept_ ? keptStarts_ : std::span<const uint32_t>(ownStarts_);
     }
 
   private:
@@ -41,7 +41,8 @@ class RuleLines {
     std::vector<uint32_t> ownStarts_;
     std::string_view keptText_;
     std::span<const uint32_t> keptStarts_;
-    std::shared_ptr<const void> keep_;  // set: the lines are kept elsewhere
+    std::shared_ptr<const void> keep_;
+    bool kept_ = false;  // the lines are kept elsewhere
 };
 
 }  // namespace lumbrel::filter

@@ -59,6 +59,7 @@ class LumbrelHelper {
     void OnDocumentComplete(const std::function<std::optional<std::string>()>& bodyMarkup);
 
     const corvane::LumbrelSettings& Settings() const { return settings_; }
+    const filter::FilterLists& Lists() const { return lists_; }
 
   private:
     void ShowFilterMessage(const std::string& url);

@@ -102,5 +102,44 @@ TEST_F(FilesContract, AppendingMovingAndMakingFolders) {
     EXPECT_EQ(sys.files.CreateFolder(sys.files.UserDataFolder()), platform::error::kAlreadyExists);
 }
 
+// Compiled rule lists: written whole, mapped read-only on an 8-byte boundary while the file
+// may change beside them, deleted when no longer named.
+TEST_F(FilesContract, WritingMappingAndRemoving) {
+    const std::string folder = env->ScratchFolder();
+    const std::string image = folder + "\\list.lri";
+    std::string bytes(10000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 7);
+    }
+    EXPECT_EQ(sys.files.WriteWholeFile(image, "a longer first text"), 0);
+    EXPECT_EQ(sys.files.WriteWholeFile(image, bytes), 0);  // replaces it whole
+    EXPECT_EQ(sys.files.FileSize(image), bytes.size());
+    EXPECT_EQ(sys.files.WriteWholeFile(folder + "\\no folder\\x.lri", "x"),
+              platform::error::kPathNotFound);
+
+    std::shared_ptr<const platform::MappedFile> first;
+    std::shared_ptr<const platform::MappedFile> second;
+    ASSERT_EQ(sys.files.MapForReading(image, first), 0);
+    ASSERT_EQ(sys.files.MapForReading(image, second), 0);
+    EXPECT_EQ(first->Bytes(), bytes);
+    EXPECT_EQ(second->Bytes(), bytes);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(first->Bytes().data()) % 8, 0u);
+    first.reset();
+    EXPECT_EQ(second->Bytes(), bytes);  // each mapping lives on its own
+    second.reset();
+
+    std::shared_ptr<const platform::MappedFile> none;
+    EXPECT_EQ(sys.files.MapForReading(folder + "\\missing.lri", none),
+              platform::error::kFileNotFound);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(sys.files.WriteWholeFile(folder + "\\empty.lri", ""), 0);
+    EXPECT_EQ(sys.files.MapForReading(folder + "\\empty.lri", none), platform::error::kFileInvalid);
+
+    EXPECT_EQ(sys.files.RemoveFile(image), 0);
+    EXPECT_EQ(sys.files.FileSize(image), std::nullopt);
+    EXPECT_EQ(sys.files.RemoveFile(image), platform::error::kFileNotFound);
+    EXPECT_EQ(sys.files.RemoveFile(folder + "\\no folder\\x.lri"), platform::error::kPathNotFound);
+}
+
 }  // namespace
 }  // namespace contract

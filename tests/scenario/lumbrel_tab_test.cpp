@@ -1,5 +1,6 @@
 // The Lumbrel tab's own buttons: the feature switch that registers and lists the browser
 // helper, and the rule files' browse and edit buttons.
+#include "browser/filter/rule_store.h"
 #include "browser/helper/server_registration.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
@@ -176,6 +177,34 @@ TEST_F(LumbrelTab, BrowseSetsTheFieldOnlyWhenConfirmedAndAlwaysRedrawsThePage) {
     Click("ButtonContentFileBrowse");
     EXPECT_EQ(world.OpenFileDialogs().back().request.initialFile, "C:\\Kiosk\\content rules.txt");
     EXPECT_EQ(page->Value("ContentFile"), "C:\\Kiosk\\content rules.txt");
+}
+
+// Applied by the administrator, the lists switched on are compiled beside the program for
+// every browser window to map; a list switched off or replaced loses its image.
+TEST_F(LumbrelTab, ApplyCompilesTheListsTheBrowserWillUse) {
+    const std::string folder = "C:\\Program Files\\Corvane\\Rules";
+    const auto images = [&] { return world.Files().FindFiles(folder + "\\*.lri"); };
+    world.Files().MakeFolder("C:\\Program Files\\Corvane");
+    world.Files().Put("C:\\Kiosk\\urls.txt", "+example\r\n-all\r\n");
+    world.Files().Put("C:\\Kiosk\\content.txt", "-casino\r\n+all\r\n");
+    ASSERT_TRUE(page->SetValue("FilterURLFile", "C:\\Kiosk\\urls.txt"));
+    ASSERT_TRUE(page->SetValue("ContentFile", "C:\\Kiosk\\content.txt"));
+    Click("ButtonApply");
+    EXPECT_TRUE(images().empty());  // both filters are off
+
+    ASSERT_TRUE(page->SetCheckState("FilterURLs", 1));
+    ASSERT_TRUE(page->SetCheckState("FilterContent", 1));
+    Click("ButtonApply");
+    ASSERT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kLumbrelKey, "FilterURLs"), 1u);
+    EXPECT_EQ(images().size(), 2u);
+    const auto loaded = lumbrel::filter::LoadRuleList(sys.files, "C:\\Kiosk\\urls.txt", folder);
+    EXPECT_TRUE(loaded.fromImage);
+    EXPECT_TRUE(loaded.rules.Evaluate("http://example.org/").allowed);
+
+    ASSERT_TRUE(page->SetCheckState("FilterContent", 0));
+    Click("ButtonApply");
+    EXPECT_EQ(images().size(), 1u);
+    EXPECT_TRUE(lumbrel::filter::LoadRuleList(sys.files, "C:\\Kiosk\\urls.txt", folder).fromImage);
 }
 
 TEST_F(LumbrelTab, EditOpensTheFileTheFieldHeldAtTheLastExchange) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <deque>
 
+#include "browser/filter/rule_store.h"
 #include "browser/helper/lumbrel_helper.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
@@ -196,6 +197,33 @@ TEST_F(LumbrelHelperTest, ARefusedNavigationIsCancelledAndShowsTheFilterPage) {
     quiet->Attach(other);
     EXPECT_TRUE(quiet->OnBeforeNavigate("http://other.org/"));
     EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(LumbrelHelperTest, AWindowMapsTheListsCompiledBesideTheProgram) {
+    world.Files().Put("C:\\kiosk\\urls.txt", "+example\n-all\n");
+    world.Files().MakeFolder("C:\\Program Files\\Corvane");
+    SetFlag("FilterURLs", 1);
+    SetText("FilterURLFile", "C:\\kiosk\\urls.txt");
+    auto helper = NewHelper();
+    RecordingBrowser first;
+    helper->Attach(first);
+    EXPECT_FALSE(helper->Lists().urlListFromImage);  // no program path: compiled
+
+    platform::RegistryKeyPtr root;
+    ASSERT_EQ(corvane::OpenForWriting(world.Driver().registry, Hive::LocalMachine,
+                                      corvane::kSettingsRoot, root),
+              0);
+    corvane::SetStringValue(*root, "AppPath", "C:\\Program Files\\Corvane\\Corvane.exe");
+    ASSERT_EQ(filter::StoreRuleImage(world.Files(), "C:\\kiosk\\urls.txt",
+                                     "C:\\Program Files\\Corvane\\Rules")
+                  .error,
+              0);
+    auto next = NewHelper();
+    RecordingBrowser second;
+    next->Attach(second);
+    EXPECT_TRUE(next->Lists().urlListFromImage);
+    EXPECT_FALSE(next->OnBeforeNavigate("http://www.example.com/"));
+    EXPECT_TRUE(next->OnBeforeNavigate("http://other.org/"));
 }
 
 TEST_F(LumbrelHelperTest, AFilterSwitchWithoutAUsableFileIsOffForThatWindow) {
