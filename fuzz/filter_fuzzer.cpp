@@ -3,10 +3,13 @@
 //
 // Input: the first line is a pattern, the rest is the text. The whole input is also read as a
 // rule file and judged against the text, and the verdict and deciding line are compared with
-// the plain evaluation. When the input's last byte has its high bit set, the text is repeated
-// to over 4,096 bytes, so that the long-text paths of the literal scanner run too.
+// the plain evaluation. The list's compiled image, damaged where the input's first bytes say,
+// is attached and judges the text without reading outside it. When the input's last byte has
+// its high bit set, the text is repeated to over 4,096 bytes, so that the long-text paths of
+// the literal scanner run too.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -46,11 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    std::vector<std::string> lines;
+    RuleLines read;
     LineSplitter splitter;
-    splitter.Feed(input, lines);
-    splitter.Finish(lines);
-    const RuleList rules(lines);
+    splitter.Feed(input, read);
+    splitter.Finish(read);
+    const std::vector<std::string> lines = read.ToVector();
+    const RuleList rules(read);
     const Verdict verdict = rules.Evaluate(text);
     if (verdict.line && *verdict.line >= lines.size()) {
         std::abort();
@@ -62,5 +66,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     LintRules(lines);
+
+    // The list's image with bytes changed where the input says: refused, or a list that
+    // decides without reading outside the image.
+    std::vector<uint64_t> words((rules.Image().size() + 7) / 8);
+    char* image = reinterpret_cast<char*>(words.data());
+    std::memcpy(image, rules.Image().data(), rules.Image().size());
+    for (size_t k = 0; k + 5 <= size && k < 40; k += 5) {
+        uint32_t at;
+        std::memcpy(&at, data + k, 4);
+        image[at % rules.Image().size()] ^= static_cast<char>(data[k + 4] | 1);
+    }
+    ImageProblem problem;
+    const std::optional<RuleList> attached =
+        RuleList::Attach({image, rules.Image().size()}, nullptr, problem);
+    if (attached) {
+        const Verdict damaged = attached->Evaluate(text);
+        if (damaged.line && *damaged.line >= attached->Lines().size()) {
+            std::abort();
+        }
+    }
     return 0;
 }

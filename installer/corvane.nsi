@@ -169,6 +169,10 @@ Section "Uninstall"
   Delete "$INSTDIR\corvane-cleanup.exe"
   Delete "$INSTDIR\corvane-configure.exe"
   Delete "$INSTDIR\Uninstall.exe"
+  ; The lists compiled from the administrator's rule files, which stay where they are. One a
+  ; browser still maps goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\Rules\*.lri"
+  RMDir /REBOOTOK "$INSTDIR\Rules"
   RMDir "$INSTDIR\x86"
   RMDir /REBOOTOK "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

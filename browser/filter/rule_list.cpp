@@ -118,8 +118,7 @@ RuleList::RuleList(const RuleLines& lines, uint64_t sourceSize, uint64_t sourceH
     *this = RuleList(image, std::move(words), *written);
 }
 
-RuleList::RuleList(std::string_view image, std::shared_ptr<const void> keep,
-                   const ImageContents& c)
+RuleList::RuleList(std::string_view image, std::shared_ptr<const void> keep, const ImageContents& c)
     : keep_(std::move(keep)),
       image_(image),
       contents_(c),
@@ -140,15 +139,23 @@ std::optional<RuleList> RuleList::Attach(std::string_view image, std::shared_ptr
 }
 
 const Matcher* RuleList::MatcherOf(uint32_t entry) const {
-    const auto [it, added] = matchers_.try_emplace(entry);
-    if (added) {
+    if (matcherPages_.empty()) {
+        matcherPages_.resize(contents_.entries.size() / MatcherPage::kSize + 1);
+    }
+    std::unique_ptr<MatcherPage>& page = matcherPages_[entry / MatcherPage::kSize];
+    if (!page) {
+        page = std::make_unique<MatcherPage>();
+    }
+    const uint32_t slot = entry % MatcherPage::kSize;
+    if (!page->tried[slot]) {
         ParseResult parsed;
         const RuleLine rule = ReadRuleLine(lines_[contents_.entries[entry].line], &parsed);
         if (rule.kind == LineKind::Pattern) {
-            it->second = std::make_unique<Matcher>(*parsed.pattern);
+            page->matchers[slot] = std::make_unique<Matcher>(*parsed.pattern);
         }
+        page->tried[slot] = true;
     }
-    return it->second.get();
+    return page->matchers[slot].get();
 }
 
 Verdict RuleList::Evaluate(std::string_view text) const {

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,7 +98,14 @@ class RuleList {
     ImageContents contents_;
     RuleLines lines_;
     LiteralScanner scanner_;
-    mutable std::unordered_map<uint32_t, std::unique_ptr<Matcher>> matchers_;
+    // The matchers compiled so far, in pages of entries made as they are first needed: a window
+    // holds only what its texts made it compile.
+    struct MatcherPage {
+        static constexpr uint32_t kSize = 256;
+        std::unique_ptr<Matcher> matchers[kSize];
+        bool tried[kSize] = {};
+    };
+    mutable std::vector<std::unique_ptr<MatcherPage>> matcherPages_;
     mutable std::vector<uint64_t> seen_;
     mutable std::vector<uint32_t> found_;
     mutable std::vector<uint32_t> candidates_;

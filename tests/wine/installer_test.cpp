@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/filter/rule_store.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
@@ -187,6 +188,9 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
               platform::AsciiLower(Folder() + "\\Lumbrel.dll"));
     EXPECT_EQ(platform::AsciiLower(ServerPath(platform::reg::kWow64_32Key)),
               platform::AsciiLower(Folder() + "\\x86\\Lumbrel.dll"));
+    // The imported list was compiled beside the programs for the browsers to map.
+    EXPECT_EQ(sys.files.FindFiles(Folder() + "\\Rules\\*.lri").size(), 1u);
+    EXPECT_TRUE(lumbrel::filter::LoadRuleList(sys.files, rules, Folder() + "\\Rules").fromImage);
     // Each browser's own helper reads the one settings tree: both refuse what the list refuses.
     for (const std::string& browser : {browser64, browser32}) {
         const std::string output = TempFile("corvane-browse.txt");
@@ -200,6 +204,7 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
 
     UninstallInPlace(" /PURGE");
     EXPECT_EQ(Inventory(), before);
+    EXPECT_FALSE(Exists(Folder() + "\\Rules"));
     EXPECT_EQ(ServerPath(0), "");
     EXPECT_EQ(ServerPath(platform::reg::kWow64_32Key), "");
     EXPECT_FALSE(KeyExists(corvane::kSettingsRoot));

@@ -42,7 +42,7 @@ const std::vector<std::string> kTexts = {
 
 // A copy of the bytes on an 8-byte boundary, as a mapping gives them.
 struct Copy {
-    explicit Copy(std::string_view bytes) : words((bytes.size() + 7) / 8), size(bytes.size()) {
+    explicit Copy(std::string_view bytes) : words((bytes.size() + 7) / 8 + 1), size(bytes.size()) {
         std::memcpy(words.data(), bytes.data(), bytes.size());
     }
     char* data() { return reinterpret_cast<char*>(words.data()); }
