@@ -57,6 +57,11 @@ std::span<const T> View(std::string_view bytes, const SectionPlace& place) {
             static_cast<size_t>(place.count)};
 }
 
+template <typename T>
+std::string_view AsBytes(std::span<const T> table) {
+    return {reinterpret_cast<const char*>(table.data()), table.size_bytes()};
+}
+
 bool Rising(std::span<const uint32_t> values, bool strictly) {
     for (size_t i = 1; i < values.size(); ++i) {
         if (strictly ? values[i] <= values[i - 1] : values[i] < values[i - 1]) {
@@ -72,8 +77,7 @@ bool AllBelow(std::span<const uint32_t> values, size_t limit) {
 
 // Offsets that run from 0 to `end` without falling back.
 bool AreStarts(std::span<const uint32_t> starts, size_t end) {
-    return !starts.empty() && starts.front() == 0 && starts.back() == end &&
-           Rising(starts, false);
+    return !starts.empty() && starts.front() == 0 && starts.back() == end && Rising(starts, false);
 }
 
 bool IsSound(const ImageContents& c, uint32_t literalCount) {
@@ -88,9 +92,8 @@ bool IsSound(const ImageContents& c, uint32_t literalCount) {
     return Rising(c.alwaysChecked, true) && AllBelow(c.alwaysChecked, c.entries.size()) &&
            c.firstRequirer.size() == size_t(literalCount) + 1 &&
            AreStarts(c.firstRequirer, c.requirers.size()) &&
-           AllBelow(c.requirers, c.entries.size()) &&
-           (c.lastAll == kNoLine || c.lastAll < lines) && c.scanner.count == literalCount &&
-           ScannerTablesAreSound(c.scanner);
+           AllBelow(c.requirers, c.entries.size()) && (c.lastAll == kNoLine || c.lastAll < lines) &&
+           c.scanner.count == literalCount && ScannerTablesAreSound(c.scanner);
 }
 
 }  // namespace
@@ -178,24 +181,18 @@ std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& pro
 std::vector<uint64_t> WriteImage(const ImageContents& c) {
     const std::string_view data[kSectionCount] = {
         c.lineText,
-        {reinterpret_cast<const char*>(c.lineStarts.data()), c.lineStarts.size_bytes()},
-        {reinterpret_cast<const char*>(c.entries.data()), c.entries.size_bytes()},
-        {reinterpret_cast<const char*>(c.alwaysChecked.data()), c.alwaysChecked.size_bytes()},
-        {reinterpret_cast<const char*>(c.firstRequirer.data()), c.firstRequirer.size_bytes()},
-        {reinterpret_cast<const char*>(c.requirers.data()), c.requirers.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.rootChildren.data()),
-         c.scanner.rootChildren.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.firstEdge.data()),
-         c.scanner.firstEdge.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.edgeBytes.data()),
-         c.scanner.edgeBytes.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.edgeTargets.data()),
-         c.scanner.edgeTargets.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.endsHere.data()),
-         c.scanner.endsHere.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.starts.data()), c.scanner.starts.size_bytes()},
-        {reinterpret_cast<const char*>(c.scanner.startsAgain.data()),
-         c.scanner.startsAgain.size_bytes()},
+        AsBytes(c.lineStarts),
+        AsBytes(c.entries),
+        AsBytes(c.alwaysChecked),
+        AsBytes(c.firstRequirer),
+        AsBytes(c.requirers),
+        AsBytes(c.scanner.rootChildren),
+        AsBytes(c.scanner.firstEdge),
+        AsBytes(c.scanner.edgeBytes),
+        AsBytes(c.scanner.edgeTargets),
+        AsBytes(c.scanner.endsHere),
+        AsBytes(c.scanner.starts),
+        AsBytes(c.scanner.startsAgain),
     };
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);

@@ -41,7 +41,8 @@ class SimInputFile final : public platform::InputFile {
 // A copy of the bytes in words, so that it starts on an 8-byte boundary as a mapping does.
 class SimMappedFile final : public platform::MappedFile {
   public:
-    explicit SimMappedFile(std::string_view bytes) : words_((bytes.size() + 7) / 8), size_(bytes.size()) {
+    explicit SimMappedFile(std::string_view bytes)
+        : words_((bytes.size() + 7) / 8), size_(bytes.size()) {
         std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(words_.data()));
     }
     std::string_view Bytes() const override {
@@ -131,14 +132,18 @@ long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::I
     return 0;
 }
 
+long SimFiles::NewFileError(std::string_view path) const {
+    if (FolderExists(path)) {
+        return platform::error::kAccessDenied;
+    }
+    return FolderExists(Parent(path)) ? 0 : platform::error::kPathNotFound;
+}
+
 long SimFiles::AppendToFile(std::string_view path, std::string_view bytes) {
     const auto it = files_.find(Key(path));
     if (it == files_.end()) {
-        if (FolderExists(path)) {
-            return platform::error::kAccessDenied;
-        }
-        if (!FolderExists(Parent(path))) {
-            return platform::error::kPathNotFound;
+        if (const long error = NewFileError(path)) {
+            return error;
         }
         Put(std::string(path), std::string(bytes));
         return 0;
@@ -197,11 +202,8 @@ long SimFiles::WriteWholeFile(std::string_view path, std::string_view bytes) {
         return it->second.openError;
     }
     if (it == files_.end()) {
-        if (FolderExists(path)) {
-            return platform::error::kAccessDenied;
-        }
-        if (!FolderExists(Parent(path))) {
-            return platform::error::kPathNotFound;
+        if (const long error = NewFileError(path)) {
+            return error;
         }
     }
     Put(std::string(path), std::string(bytes));
