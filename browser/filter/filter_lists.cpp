@@ -33,13 +33,13 @@ int FilterLists::Load(std::string_view path, const char* what, RuleLines& list, 
         return 0;
     }
     if (loaded.readError != 0) {
-        system_.windows.MessageBox(
-            platform::WindowHandle::Null,
-            "The " + std::string(what) + " file could not be read to its end:\n" +
-                std::string(path) + "\n\n" + system_.files.DescribeError(loaded.readError) +
-                "\n\nThe filter uses the first " + std::to_string(loaded.rules.Lines().size()) +
-                " lines.",
-            kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+        system_.windows.MessageBox(platform::WindowHandle::Null,
+                                   "The " + std::string(what) +
+                                       " file could not be read to its end:\n" + std::string(path) +
+                                       "\n\n" + system_.files.DescribeError(loaded.readError) +
+                                       "\n\nThe filter uses the first " +
+                                       std::to_string(loaded.rules.Lines().size()) + " lines.",
+                                   kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
     }
     rules = std::move(loaded.rules);
     list = rules.Lines();

@@ -298,7 +298,7 @@ ScannerTables LiteralScannerBuilder::Tables() const {
     if (count_ == 0) {
         return {};
     }
-    return {count_,      width_,    rootChildren_, firstEdge_, edgeBytes_,
+    return {count_,       width_,    rootChildren_, firstEdge_,  edgeBytes_,
             edgeTargets_, endsHere_, starts_,       startsAgain_};
 }
 

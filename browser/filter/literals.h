@@ -34,7 +34,7 @@ struct ScannerTables {
     std::span<const uint32_t> firstEdge;     // per state, and one past the last
     std::span<const uint8_t> edgeBytes;
     std::span<const uint32_t> edgeTargets;
-    std::span<const uint32_t> endsHere;  // per state: the literal that ends there, or ~0u
+    std::span<const uint32_t> endsHere;    // per state: the literal that ends there, or ~0u
     std::span<const uint8_t> starts;       // a mark per beginning
     std::span<const uint8_t> startsAgain;  // the same by a second hash, for wide beginnings
 };

@@ -29,9 +29,9 @@ inline constexpr uint32_t kNoLine = ~0u;
 struct ImageContents {
     uint64_t sourceSize = 0;  // the rule file it was compiled from
     uint64_t sourceHash = 0;
-    std::string_view lineText;             // the file's lines without their ends
-    std::span<const uint32_t> lineStarts;  // line i: lineText[starts[i], starts[i + 1])
-    std::span<const ImageEntry> entries;   // in file order
+    std::string_view lineText;                // the file's lines without their ends
+    std::span<const uint32_t> lineStarts;     // line i: lineText[starts[i], starts[i + 1])
+    std::span<const ImageEntry> entries;      // in file order
     std::span<const uint32_t> alwaysChecked;  // entries without a required literal
     // The entries requiring literal k: requirers[firstRequirer[k] .. firstRequirer[k + 1]).
     std::span<const uint32_t> firstRequirer;

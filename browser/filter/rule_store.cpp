@@ -40,8 +40,7 @@ std::string ImageFolderOf(std::string_view programPath) {
 
 std::string ImagePathFor(std::string_view folder, const SourceHash& source) {
     char name[32];
-    std::snprintf(name, sizeof name, "%016llx",
-                  static_cast<unsigned long long>(source.Value()));
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(source.Value()));
     std::string path(folder);
     path += '\\';
     path += name;

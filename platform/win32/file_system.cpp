@@ -14,9 +14,7 @@ class Win32MappedFile final : public MappedFile {
   public:
     Win32MappedFile(const void* view, size_t size) : view_(view), size_(size) {}
     ~Win32MappedFile() override { UnmapViewOfFile(view_); }
-    std::string_view Bytes() const override {
-        return {static_cast<const char*>(view_), size_};
-    }
+    std::string_view Bytes() const override { return {static_cast<const char*>(view_), size_}; }
 
   private:
     const void* view_;
@@ -114,8 +112,7 @@ long Win32FileSystem::MoveReplacing(std::string_view from, std::string_view to) 
                : static_cast<long>(GetLastError());
 }
 
-long Win32FileSystem::MapForReading(std::string_view path,
-                                    std::shared_ptr<const MappedFile>& out) {
+long Win32FileSystem::MapForReading(std::string_view path, std::shared_ptr<const MappedFile>& out) {
     out.reset();
     UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
