@@ -22,7 +22,15 @@ int FilterLists::Load(std::string_view path, const char* what, RuleLines& list, 
     try {
         loaded = LoadRuleList(system_.files, path, imageFolder_);
     } catch (const std::bad_alloc&) {
-        loaded.openError = platform::error::kNotEnoughMemory;
+        // A list too large to load stays switched on and refuses everything: a filter that
+        // went off here would let through what the administrator listed.
+        system_.windows.MessageBox(
+            platform::WindowHandle::Null,
+            "The " + std::string(what) + " file is too large to load:\n" + std::string(path) +
+                "\n\n" + system_.files.DescribeError(platform::error::kNotEnoughMemory) +
+                "\n\nThe filter refuses everything in this window.",
+            kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+        return 1;
     }
     if (loaded.openError != 0) {
         system_.windows.MessageBox(platform::WindowHandle::Null,

@@ -240,6 +240,8 @@ std::string SimFiles::DescribeError(long error) const {
             return "The system cannot find the path specified.";
         case 5:
             return "Access is denied.";
+        case 8:
+            return "Not enough memory resources are available to process this command.";
         case 23:
             return "Data error (cyclic redundancy check).";
         case 32:
