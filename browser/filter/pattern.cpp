@@ -412,6 +412,8 @@ ParseResult ParsePattern(std::string_view text) {
         pattern.anchoredEnd = true;
         text.remove_suffix(1);
     }
+    // About a node a character: grown as it goes, the nodes would be moved several times.
+    pattern.nodes.reserve(text.size() + 4);
     try {
         Parser parser(text, pattern);
         pattern.root = parser.ParseAll();
