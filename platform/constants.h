@@ -22,6 +22,7 @@ inline constexpr long kMoreData = 234;
 inline constexpr long kNoMoreItems = 259;
 inline constexpr long kFileInvalid = 1006;
 inline constexpr long kKeyDeleted = 1018;
+inline constexpr long kUserMappedFile = 1224;
 inline constexpr long kInvalidWindowHandle = 1400;
 inline constexpr long kInvalidThreadId = 1444;
 inline constexpr long kTimeout = 1460;

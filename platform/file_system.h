@@ -47,7 +47,9 @@ class FileSystem {
     // MoveFileExW with MOVEFILE_REPLACE_EXISTING.
     virtual long MoveReplacing(std::string_view from, std::string_view to) = 0;
     // Maps an existing file to read, letting others read it too but not write it. An empty
-    // file cannot be mapped (ERROR_FILE_INVALID). The result is a Windows error code.
+    // file cannot be mapped (ERROR_FILE_INVALID). While mapped, the file can be neither
+    // replaced (ERROR_ACCESS_DENIED) nor rewritten (ERROR_USER_MAPPED_FILE). The result is a
+    // Windows error code.
     virtual long MapForReading(std::string_view path, std::shared_ptr<const MappedFile>& out) = 0;
     // The bytes as the whole contents of the file, making it or replacing what it held.
     virtual long WriteWholeFile(std::string_view path, std::string_view bytes) = 0;

@@ -132,6 +132,11 @@ long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::I
     return 0;
 }
 
+bool SimFiles::IsMapped(std::string_view path) const {
+    const auto it = files_.find(Key(path));
+    return it != files_.end() && !it->second.mapping.expired();
+}
+
 long SimFiles::NewFileError(std::string_view path) const {
     if (FolderExists(path)) {
         return platform::error::kAccessDenied;
@@ -169,6 +174,9 @@ long SimFiles::MoveReplacing(std::string_view from, std::string_view to) {
     if (!FolderExists(Parent(to))) {
         return platform::error::kPathNotFound;
     }
+    if (IsMapped(to)) {  // as Windows and Wine: a mapped file is not replaced
+        return platform::error::kAccessDenied;
+    }
     File moved = std::move(it->second);
     Remove(std::string(from));
     files_[Key(to)] = std::move(moved);
@@ -200,6 +208,9 @@ long SimFiles::WriteWholeFile(std::string_view path, std::string_view bytes) {
     const auto it = files_.find(Key(path));
     if (it != files_.end() && it->second.openError != 0) {
         return it->second.openError;
+    }
+    if (IsMapped(path)) {  // it cannot be cut while mapped
+        return platform::error::kUserMappedFile;
     }
     if (it == files_.end()) {
         if (const long error = NewFileError(path)) {

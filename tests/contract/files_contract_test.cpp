@@ -126,7 +126,16 @@ TEST_F(FilesContract, WritingMappingAndRemoving) {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(first->Bytes().data()) % 8, 0u);
     first.reset();
     EXPECT_EQ(second->Bytes(), bytes);  // each mapping lives on its own
+    // While mapped, the file is neither rewritten nor replaced, and its bytes stay.
+    EXPECT_EQ(sys.files.WriteWholeFile(image, "other"), platform::error::kUserMappedFile);
+    EXPECT_EQ(sys.files.WriteWholeFile(folder + "\\other.lri", "other"), 0);
+    EXPECT_EQ(sys.files.MoveReplacing(folder + "\\other.lri", image),
+              platform::error::kAccessDenied);
+    EXPECT_EQ(second->Bytes(), bytes);
     second.reset();
+    EXPECT_EQ(sys.files.MoveReplacing(folder + "\\other.lri", image), 0);
+    EXPECT_EQ(sys.files.FileSize(image), 5u);
+    EXPECT_EQ(sys.files.WriteWholeFile(image, bytes), 0);
 
     std::shared_ptr<const platform::MappedFile> none;
     EXPECT_EQ(sys.files.MapForReading(folder + "\\missing.lri", none),
