@@ -227,6 +227,11 @@ long SimFiles::RemoveFile(std::string_view path) {
         return FolderExists(Parent(path)) ? platform::error::kFileNotFound
                                           : platform::error::kPathNotFound;
     }
+    // DeleteFileW "fails if an application attempts to delete a file that has other handles
+    // open for normal I/O or as a memory-mapped file"; Wine deletes it all the same.
+    if (IsMapped(path)) {
+        return platform::error::kAccessDenied;
+    }
     Remove(std::string(path));
     return 0;
 }

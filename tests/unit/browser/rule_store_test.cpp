@@ -70,6 +70,11 @@ TEST_F(RuleStoreTest, WindowsMapOneImageWhileItMatchesTheFile) {
     const StoredImage again = StoreRuleImage(files, kRules, kFolder);
     ASSERT_EQ(again.error, 0);
     EXPECT_NE(again.path, stored.path);
+    // The old image goes once no window maps it any more.
+    EXPECT_EQ(PruneRuleImages(files, kFolder, {again.path}), 0u);
+    EXPECT_EQ(Images().size(), 2u);
+    first = {};
+    second = {};
     EXPECT_EQ(PruneRuleImages(files, kFolder, {again.path}), 1u);
     EXPECT_EQ(Images().size(), 1u);
     LoadedList after = LoadRuleList(files, kRules, kFolder);
