@@ -30,10 +30,9 @@ std::optional<std::string> Lumbrel32Path(platform::System& system) {
         return std::nullopt;
     }
     const std::string program = system.processes.ModulePath();
-    const size_t slash = program.find_last_of('\\');
-    const std::string path =
-        (slash == std::string::npos ? std::string() : program.substr(0, slash + 1)) +
-        kLumbrel32Library;
+    const std::string_view folder = platform::FolderOf(program);
+    const std::string path = folder.empty() ? std::string(kLumbrel32Library)
+                                            : std::string(folder) + "\\" + kLumbrel32Library;
     return system.files.FileSize(path) ? std::optional<std::string>(path) : std::nullopt;
 }
 

@@ -65,22 +65,40 @@ class FileSystem {
     virtual std::string Wow64SystemFolder() = 0;
 };
 
+// The folder of a path, without its last backslash; empty when the path names no folder.
+inline std::string_view FolderOf(std::string_view path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+// Hands the file's bytes to `take` in pieces as they are read: 0, or the error of opening it
+// (also left in `openError`) or of the read that failed (what was read before it was taken).
+template <typename Take>
+long ReadFileInPieces(FileSystem& files, std::string_view path, long& openError, Take take) {
+    std::unique_ptr<InputFile> file;
+    openError = files.OpenForReading(path, file);
+    if (openError != 0) {
+        return openError;
+    }
+    std::vector<char> buffer(64 * 1024);
+    while (true) {
+        size_t read = 0;
+        if (const long error = file->Read(buffer.data(), buffer.size(), read)) {
+            return error;
+        }
+        if (read == 0) {
+            return 0;
+        }
+        take(std::string_view(buffer.data(), read));
+    }
+}
+
 // The whole file into `text`: 0, or the error of opening it or of the read that failed (what
 // was read before it stays in `text`).
 inline long ReadWholeFile(FileSystem& files, std::string_view path, std::string& text) {
-    std::unique_ptr<InputFile> file;
-    if (const long error = files.OpenForReading(path, file)) {
-        return error;
-    }
-    char buffer[4096];
-    size_t read = 0;
-    do {
-        if (const long error = file->Read(buffer, sizeof buffer, read)) {
-            return error;
-        }
-        text.append(buffer, read);
-    } while (read > 0);
-    return 0;
+    long openError = 0;
+    return ReadFileInPieces(files, path, openError,
+                            [&](std::string_view bytes) { text.append(bytes); });
 }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "browser/filter/rule_file.h"
 
-#include <vector>
-
 namespace lumbrel::filter {
 
 void LineSplitter::Feed(std::string_view bytes, RuleLines& lines) {
@@ -32,38 +30,14 @@ void LineSplitter::Finish(RuleLines& lines) {
     }
 }
 
-namespace {
-
-// Feeds the file's bytes to `take` as they are read: 0, or the error of opening or reading.
-template <typename Take>
-long StreamFile(platform::FileSystem& files, std::string_view path, long& openError, Take take) {
-    std::unique_ptr<platform::InputFile> file;
-    openError = files.OpenForReading(path, file);
-    if (openError != 0) {
-        return openError;
-    }
-    std::vector<char> buffer(64 * 1024);
-    while (true) {
-        size_t read = 0;
-        if (const long error = file->Read(buffer.data(), buffer.size(), read)) {
-            return error;
-        }
-        if (read == 0) {
-            return 0;
-        }
-        take(std::string_view(buffer.data(), read));
-    }
-}
-
-}  // namespace
-
 RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path) {
     RuleFile result;
     LineSplitter splitter;
-    const long error = StreamFile(files, path, result.openError, [&](std::string_view bytes) {
-        result.hash.Update(bytes);
-        splitter.Feed(bytes, result.lines);
-    });
+    const long error =
+        platform::ReadFileInPieces(files, path, result.openError, [&](std::string_view bytes) {
+            result.hash.Update(bytes);
+            splitter.Feed(bytes, result.lines);
+        });
     if (result.openError != 0) {
         return result;
     }
@@ -77,7 +51,8 @@ RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path) {
 
 long HashRuleFile(platform::FileSystem& files, std::string_view path, SourceHash& hash) {
     long openError = 0;
-    return StreamFile(files, path, openError, [&](std::string_view bytes) { hash.Update(bytes); });
+    return platform::ReadFileInPieces(files, path, openError,
+                                      [&](std::string_view bytes) { hash.Update(bytes); });
 }
 
 }  // namespace lumbrel::filter

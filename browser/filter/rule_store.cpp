@@ -31,11 +31,8 @@ std::optional<RuleList> AttachImage(platform::FileSystem& files, const std::stri
 }  // namespace
 
 std::string ImageFolderOf(std::string_view programPath) {
-    const size_t slash = programPath.find_last_of("\\/");
-    if (slash == std::string_view::npos) {
-        return {};
-    }
-    return std::string(programPath.substr(0, slash)) + "\\Rules";
+    const std::string_view folder = platform::FolderOf(programPath);
+    return folder.empty() ? std::string() : std::string(folder) + "\\Rules";
 }
 
 std::string ImagePathFor(std::string_view folder, const SourceHash& source) {

@@ -57,7 +57,9 @@ int main() {
         }
     }
     const std::string program = sys.processes.ModulePath();
-    options.programPath = program.substr(0, program.find_last_of('\\') + 1) + "Corvane.exe";
+    const std::string_view folder = platform::FolderOf(program);
+    options.programPath =
+        folder.empty() ? std::string("Corvane.exe") : std::string(folder) + "\\Corvane.exe";
     corvane::EventLog log(sys);
     const corvane::InstallReport report = corvane::ApplyInstallOptions(sys, log, options);
     for (const std::string& line : report.lines) {

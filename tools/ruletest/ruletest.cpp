@@ -72,25 +72,14 @@ void Explain(const Verdict& verdict, const filter::RuleLines& lines, std::ostrea
 
 bool ReadAll(platform::FileSystem& files, const std::string& path, std::string& contents,
              std::ostream& err) {
-    std::unique_ptr<platform::InputFile> file;
-    if (const long error = files.OpenForReading(path, file)) {
-        err << "lumbrel-ruletest: cannot open " << path << ": " << files.DescribeError(error)
-            << "\n";
-        return false;
+    long openError = 0;
+    const long error = platform::ReadFileInPieces(
+        files, path, openError, [&](std::string_view bytes) { contents.append(bytes); });
+    if (error != 0) {
+        err << "lumbrel-ruletest: cannot " << (openError != 0 ? "open " : "read ") << path << ": "
+            << files.DescribeError(error) << "\n";
     }
-    char buffer[65536];
-    size_t read = 0;
-    while (true) {
-        if (const long error = file->Read(buffer, sizeof buffer, read)) {
-            err << "lumbrel-ruletest: cannot read " << path << ": " << files.DescribeError(error)
-                << "\n";
-            return false;
-        }
-        if (read == 0) {
-            return true;
-        }
-        contents.append(buffer, read);
-    }
+    return error == 0;
 }
 
 // False, having said why, when the file could not be opened; a read error only warns.
