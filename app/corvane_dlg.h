@@ -144,10 +144,17 @@ class CCorvaneDlg : public framework::HtmlDialog {
 std::string ToggleButtonHtml(const std::string& id, const std::string& label, const char* cssClass,
                              bool disabled = false);
 
-// The browser helper switched on (1: registered and listed for the browser) or off; 0 on
-// success, 1 when Lumbrel.dll, its entry or the listing key failed, else the registry's status
-// of the final write or deletion.
-int RegisterBrowserHelper(platform::System& system, int enable);
+// What switching the browser helper came to.
+struct HelperSwitch {
+    // 0 on success, 1 when Lumbrel.dll, its entry or the listing key failed, else the
+    // registry's status of the final write or deletion.
+    int status = 0;
+    // Why the i686 build beside the program was left alone, when it was: the system has no
+    // 32-bit subsystem to register it with, so no 32-bit browser runs there. Empty otherwise.
+    std::string skipped32;
+};
+// The browser helper switched on (1: registered and listed for the browser) or off.
+HelperSwitch RegisterBrowserHelper(platform::System& system, int enable);
 
 // The logon entry of user mode under the Run key: written when on, deleted when off; 0 on
 // success.

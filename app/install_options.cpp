@@ -40,7 +40,11 @@ InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
     root.reset();
 
     if (StoredOn(registry, "EnableLumbrel")) {
-        if (RegisterBrowserHelper(system, 1) == 1) {
+        const HelperSwitch helper = RegisterBrowserHelper(system, 1);
+        if (!helper.skipped32.empty()) {
+            report.lines.push_back(helper.skipped32);
+        }
+        if (helper.status == 1) {
             StoreFlag(registry, "EnableLumbrel", 0);
             report.ok = false;
             report.lines.push_back("the browser helper could not be registered: Lumbrel is off");

@@ -7,6 +7,7 @@
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
+#include "common/event_log.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
@@ -24,26 +25,42 @@ std::string HelperListingKey() {
     return std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
 }
 
-// The i686 build beside the program, when there is one and the system runs 32-bit programs.
-std::optional<std::string> Lumbrel32Path(platform::System& system) {
-    if (system.files.Wow64SystemFolder().empty()) {
+// The i686 build beside the program, when there is one on 64-bit Windows, and the system's
+// 32-bit regsvr32 that registers it.
+struct Helper32 {
+    std::string library;
+    std::string registrar;
+    bool registrarPresent = false;
+};
+
+std::optional<Helper32> FindHelper32(platform::System& system) {
+    const std::string wow64 = system.files.Wow64SystemFolder();
+    if (wow64.empty()) {
         return std::nullopt;
     }
     const std::string program = system.processes.ModulePath();
     const std::string_view folder = platform::FolderOf(program);
-    const std::string path = folder.empty() ? std::string(kLumbrel32Library)
-                                            : std::string(folder) + "\\" + kLumbrel32Library;
-    return system.files.FileSize(path) ? std::optional<std::string>(path) : std::nullopt;
+    Helper32 helper;
+    helper.library = folder.empty() ? std::string(kLumbrel32Library)
+                                    : std::string(folder) + "\\" + kLumbrel32Library;
+    if (!system.files.FileSize(helper.library)) {
+        return std::nullopt;
+    }
+    // Without the 32-bit subsystem (Wine without 32-bit support, a server install without
+    // WoW64) the folder is there but holds no programs.
+    helper.registrar = wow64 + "\\regsvr32.exe";
+    helper.registrarPresent = system.files.FileSize(helper.registrar).has_value();
+    return helper;
 }
 
 // A 64-bit program cannot load a 32-bit library: the system's 32-bit regsvr32 calls its entry.
-bool RunRegsvr32(platform::System& system, const std::string& library, bool enable) {
+bool RunRegsvr32(platform::System& system, const Helper32& helper, bool enable) {
     // Appended piece by piece: GCC 12 at -O3 sees a false overlap in a chain of operator+.
     std::string command = "\"";
-    command += system.files.Wow64SystemFolder();
-    command += "\\regsvr32.exe\" /s ";
+    command += helper.registrar;
+    command += "\" /s ";
     command += enable ? "\"" : "/u \"";
-    command += library;
+    command += helper.library;
     command += "\"";
     const std::unique_ptr<platform::Process> run = system.processes.StartProcess(command);
     if (!run) {
@@ -78,35 +95,52 @@ long Unlist(platform::Registry& registry, uint32_t view) {
 
 }  // namespace
 
-int RegisterBrowserHelper(platform::System& system, int enable) {
+HelperSwitch RegisterBrowserHelper(platform::System& system, int enable) {
+    HelperSwitch result;
     const platform::LibraryCall call = system.processes.CallLibraryEntry(
         kLumbrelLibrary, enable ? "DllRegisterServer" : "DllUnregisterServer");
     if (!call.loaded || (call.found && call.result != 0)) {
-        return 1;
+        result.status = 1;
+        return result;
     }
-    const std::optional<std::string> library32 = Lumbrel32Path(system);
-    if (library32 && !RunRegsvr32(system, *library32, enable != 0)) {
-        return 1;
+    const std::optional<Helper32> helper32 = FindHelper32(system);
+    const bool register32 = helper32 && helper32->registrarPresent;
+    if (helper32 && !register32) {
+        result.skipped32 = "the browser helper for 32-bit browsers (" + helper32->library +
+                           ") was " + (enable ? "not registered" : "left alone") +
+                           ": this system runs no 32-bit programs (there is no " +
+                           helper32->registrar + ")";
+    }
+    if (register32 && !RunRegsvr32(system, *helper32, enable != 0)) {
+        result.status = 1;
+        return result;
     }
     constexpr uint32_t k32 = platform::reg::kWow64_32Key;
     if (enable) {
         const long listed = List(system.registry, 0);
-        if (listed == 0 && library32 && List(system.registry, k32) != 0) {
+        if (listed == 0 && register32 && List(system.registry, k32) != 0) {
             Unlist(system.registry, 0);  // one browser without the other would be a surprise
-            return 1;
+            result.status = 1;
+            return result;
         }
-        return static_cast<int>(listed);
+        result.status = static_cast<int>(listed);
+        return result;
     }
-    if (library32) {
-        Unlist(system.registry, k32);
+    if (helper32) {
+        Unlist(system.registry, k32);  // only ever ours, whoever listed it
     }
     // The registry's own status, not-found included; the switch does not count it as failure.
-    return static_cast<int>(Unlist(system.registry, 0));
+    result.status = static_cast<int>(Unlist(system.registry, 0));
+    return result;
 }
 
 void CCorvaneDlg::OnEnableLumbrel() {
     enableLumbrel = enableLumbrel == 0 ? 1 : 0;
-    if (RegisterBrowserHelper(system, enableLumbrel) == 1) {
+    const HelperSwitch done = RegisterBrowserHelper(system, enableLumbrel);
+    if (!done.skipped32.empty()) {
+        EventLog(system).Note("Lumbrel: " + done.skipped32);
+    }
+    if (done.status == 1) {
         MessageBox(IDS_LUMBREL_REGISTER_FAILED, platform::mb::kOk);
         enableLumbrel = 0;
     }

@@ -104,9 +104,12 @@ std::vector<std::string> RemoveCorvaneRestrictions(platform::System& system, Eve
     said.push_back(SetLogonStart(system.registry, "", 0) == 0
                        ? "user mode no longer starts at logon"
                        : "the start of user mode at logon was not there, or stays");
-    const int helper = RegisterBrowserHelper(system, 0);
-    said.push_back(helper == 1 ? "the browser helper could not be unregistered"
-                               : "the browser helper was unlisted and unregistered");
+    const HelperSwitch helper = RegisterBrowserHelper(system, 0);
+    if (!helper.skipped32.empty()) {
+        said.push_back(helper.skipped32);
+    }
+    said.push_back(helper.status == 1 ? "the browser helper could not be unregistered"
+                                      : "the browser helper was unlisted and unregistered");
     said.push_back(RestoreAccessibilityHotKeys(system, log)
                        ? "the accessibility hot keys are as they were"
                        : "the system refused to put an accessibility hot key back: it stays "

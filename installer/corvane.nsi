@@ -8,7 +8,10 @@
 ;   /SETTINGS=FILE   import settings exported from another kiosk (reg export of the tree)
 ;   /LUMBREL         switch the browser helper on
 ;   /STARTATLOGON    start user mode at every logon
-Unicode true
+; A 64-bit setup program and uninstaller for the 64-bit programs: they run where 32-bit
+; programs do not (Windows without WoW64, 64-bit Wine alone), see the registry and the file
+; system as the programs they install do, and need no redirection turned off.
+Target amd64-unicode
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "x64.nsh"
@@ -67,6 +70,7 @@ Var ConfigureArgs
 
 Function .onInit
   !insertmacro RequireAdministrator "Corvane Setup"
+  ; A 64-bit setup program starts only on 64-bit Windows; kept for a build of another target.
   ${IfNot} ${RunningX64}
     MessageBox MB_ICONSTOP|MB_OK "Corvane needs 64-bit Windows." /SD IDOK
     SetErrorLevel 2

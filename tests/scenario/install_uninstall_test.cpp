@@ -90,7 +90,7 @@ TEST_F(Installation, EveryRestrictionGoesAndTheSettingsStay) {
     OpenForWriting(sys.registry, Hive::LocalMachine,
                    "Software\\Microsoft\\Windows\\CurrentVersion\\Run", key);
     ASSERT_EQ(SetLogonStart(sys.registry, "C:\\Corvane\\Corvane.exe /user", 1), 0);
-    ASSERT_EQ(RegisterBrowserHelper(sys, 1), 0);
+    ASSERT_EQ(RegisterBrowserHelper(sys, 1).status, 0);
     auto kiosk = Start("/user");
     ASSERT_EQ(ReadDWordAt(sys.registry, Hive::CurrentUser, kSystemPolicyKey, "DisableTaskMgr"), 1u);
     SetNumber(Hive::CurrentUser, kSystemPolicyKey, "Other", 5);  // another program's

@@ -1,7 +1,11 @@
 // The Lumbrel tab's own buttons: the feature switch that registers and lists the browser
 // helper, and the rule files' browse and edit buttons.
+#include <algorithm>
+
+#include "app/remove_restrictions.h"
 #include "browser/filter/rule_store.h"
 #include "browser/helper/server_registration.h"
+#include "common/event_log.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "tests/scenario/corvane_world.h"
@@ -104,6 +108,7 @@ TEST_F(LumbrelTab, EveryRecognisedFailureSaysSoAndLeavesTheSwitchOff) {
 TEST_F(LumbrelTab, TheSwitchRegistersTheI686BuildForThirtyTwoBitBrowsersToo) {
     InstallLumbrel();
     world.Files().Put("C:\\Program Files\\Corvane\\x86\\Lumbrel.dll", "MZ");
+    world.Files().Put("C:\\Windows\\SysWOW64\\regsvr32.exe", "MZ");
     std::vector<std::vector<std::string>> runs;
     uint32_t regsvr32Result = 0;
     world.RegisterProgram("C:\\Windows\\SysWOW64\\regsvr32.exe",
@@ -149,6 +154,67 @@ TEST_F(LumbrelTab, TheSwitchRegistersTheI686BuildForThirtyTwoBitBrowsersToo) {
     Click("ButtonEnableLumbrel");
     EXPECT_EQ(world.MessageBoxes().size(), 2u);
     EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+}
+
+// Without a 32-bit subsystem (64-bit Wine alone, a server install without WoW64) the SysWOW64
+// folder holds no regsvr32: the switch serves 64-bit browsers and says, in the event log, that
+// the i686 build was left alone, instead of failing for a browser that cannot run there.
+TEST_F(LumbrelTab, WithoutThirtyTwoBitSubsystemTheSwitchSkipsTheI686BuildAndSaysSo) {
+    InstallLumbrel();
+    world.Files().Put("C:\\Program Files\\Corvane\\x86\\Lumbrel.dll", "MZ");
+    int runs = 0;
+    world.RegisterProgram("C:\\Windows\\SysWOW64\\regsvr32.exe", [&runs](platform::System&) {
+        ++runs;  // a program the file system does not hold: never to be started
+        return 0;
+    });
+    const auto saidSkipped = [this] {
+        size_t count = 0;
+        for (const std::string& line : ReadEventLines(sys, 100)) {
+            count += line.find(
+                         "Lumbrel: the browser helper for 32-bit browsers (C:\\Program "
+                         "Files\\Corvane\\x86\\Lumbrel.dll) was") != std::string::npos &&
+                     line.find(
+                         "this system runs no 32-bit programs (there is no "
+                         "C:\\Windows\\SysWOW64\\regsvr32.exe)") != std::string::npos;
+        }
+        return count;
+    };
+
+    Click("ButtonEnableLumbrel");
+    EXPECT_EQ(SwitchLabel(), "Lumbrel Enabled");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing32));
+    EXPECT_EQ(saidSkipped(), 1u);
+
+    // The cleanup says it too, and an old 32-bit listing (the subsystem removed since) goes.
+    platform::RegistryKeyPtr stale;
+    ASSERT_EQ(
+        sys.registry.CreateKey(Hive::LocalMachine, kListing,
+                               platform::reg::kReadWrite | platform::reg::kWow64_32Key, stale),
+        0);
+    stale.reset();
+    std::vector<std::string> said;
+    world.RegisterProgram("C:\\Program Files\\Corvane\\corvane-cleanup.exe",
+                          [&said](platform::System& system) {
+                              EventLog log(system);
+                              said = RemoveCorvaneRestrictions(system, log);
+                              return 0;
+                          });
+    const auto cleanup =
+        sys.processes.StartProcess("\"C:\\Program Files\\Corvane\\corvane-cleanup.exe\"");
+    ASSERT_NE(cleanup, nullptr);
+    EXPECT_EQ(cleanup->WaitForExit(10000), 0u);
+    EXPECT_NE(std::find_if(said.begin(), said.end(),
+                           [](const std::string& line) {
+                               return line.starts_with("the browser helper for 32-bit browsers") &&
+                                      line.find("was left alone") != std::string::npos;
+                           }),
+              said.end());
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing));
+    EXPECT_FALSE(Exists(Hive::LocalMachine, kListing32));
+    EXPECT_EQ(runs, 0);
 }
 
 TEST_F(LumbrelTab, BrowseSetsTheFieldOnlyWhenConfirmedAndAlwaysRedrawsThePage) {

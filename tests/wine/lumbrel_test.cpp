@@ -169,15 +169,15 @@ TEST_F(LumbrelTest, Regsvr32WritesEveryEntryAndUnregisteringLeavesOnlyTheSharedK
 TEST_F(LumbrelTest, TheSwitchRegistersAndListsTheHelperAndTakesBothBack) {
     const std::string listing = std::string(kBrowserHelperObjectsKey) + "\\" + kLumbrelClassId;
     ASSERT_EQ(Regsvr32("/u"), 0);
-    EXPECT_EQ(RegisterBrowserHelper(sys, 1), 0);
+    EXPECT_EQ(RegisterBrowserHelper(sys, 1).status, 0);
     EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, listing, "NoExplorer"), 1u);
     EXPECT_EQ(Text(kClassKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
 
-    EXPECT_EQ(RegisterBrowserHelper(sys, 0), 0);
+    EXPECT_EQ(RegisterBrowserHelper(sys, 0).status, 0);
     EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, listing, "NoExplorer"), std::nullopt);
     EXPECT_FALSE(Exists(kClassKey));
     // Already unlisted: the registry's not-found comes back, which the switch lets pass.
-    EXPECT_EQ(RegisterBrowserHelper(sys, 0), platform::error::kFileNotFound);
+    EXPECT_EQ(RegisterBrowserHelper(sys, 0).status, platform::error::kFileNotFound);
 
     const platform::LibraryCall missing =
         sys.processes.CallLibraryEntry("NoSuchLumbrel.dll", "DllRegisterServer");

@@ -49,7 +49,11 @@ int main(int argc, char** argv) {
     }
     if (argc > 2 && std::string(argv[1]) == "--lumbrel") {
         const int enable = std::string(argv[2]) == "on" ? 1 : 0;
-        const int result = corvane::RegisterBrowserHelper(system.Get(), enable);
+        const corvane::HelperSwitch done = corvane::RegisterBrowserHelper(system.Get(), enable);
+        if (!done.skipped32.empty()) {
+            std::printf("   %s\n", done.skipped32.c_str());
+        }
+        const int result = done.status;
         if (result == 1) {
             std::puts("   Error registering Lumbrel.");
             return 1;
