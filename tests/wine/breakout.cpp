@@ -15,6 +15,7 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/ole_scope.h"
 #include "platform/win32/system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 #include "policies/policy_values.h"
@@ -129,6 +130,29 @@ class Breakout {
         return done();
     }
 
+    // Ends with this program, whatever ends it: a kiosk left behind would go on hooking the
+    // desktop of every test after it and hold the test runner's output open until its time-out.
+    void TieToThisProgram(const std::unique_ptr<platform::Process>& process) {
+        if (!process) {
+            return;
+        }
+        if (!job_) {
+            job_ = platform::win32::UniqueHandle(CreateJobObjectW(nullptr, nullptr));
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (job_ && !SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation,
+                                                 &limits, sizeof limits)) {
+                job_ = {};
+            }
+        }
+        const platform::win32::UniqueHandle handle(
+            OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, process->Id()));
+        if (!job_ || !handle || !AssignProcessToJobObject(job_.get(), handle.get())) {
+            std::printf("  (process %u is not tied to this program: %lu)\n", process->Id(),
+                        GetLastError());
+        }
+    }
+
     WindowHandle Taskbar() const {
         return sys_.windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
     }
@@ -138,6 +162,7 @@ class Breakout {
         hadShell_ = Taskbar() != WindowHandle::Null;
         if (!hadShell_) {
             shell_ = sys_.processes.StartProcess("\"" + Beside("corvane-fakeshell.exe") + "\"");
+            TieToThisProgram(shell_);
         }
         if (!PumpUntil([this] { return Taskbar() != WindowHandle::Null; })) {
             std::puts("the stand-in shell did not start");
@@ -148,6 +173,7 @@ class Breakout {
             &sink_);
         SetWindowPos(Hwnd(sinkWindow_), HWND_TOP, 100, 100, 400, 300, SWP_SHOWWINDOW);
         kiosk_ = sys_.processes.StartProcess("\"" + corvane_ + "\" /user");
+        TieToThisProgram(kiosk_);
         // User mode is up once the taskbar is hidden: the hooks went in before.
         if (!kiosk_ || !PumpUntil([this] { return !sys_.windows.IsWindowVisible(Taskbar()); })) {
             std::puts("user mode did not hide the taskbar");
@@ -282,6 +308,7 @@ class Breakout {
     void TryStarvedMainThread() {
         auto hung = sys_.processes.StartProcess("\"" + Beside("corvane-kioskapp.exe") +
                                                 "\" --title \"Hung app\"");
+        TieToThisProgram(hung);
         WindowHandle window = WindowHandle::Null;
         PumpUntil([&] {
             window =
@@ -319,6 +346,9 @@ class Breakout {
         sys_.processes.TerminateProcessById(sys_.windows.GetWindowProcessId(old), 0);
         PumpUntil([&] { return !sys_.windows.IsWindow(old); });
         shell_ = sys_.processes.StartProcess("\"" + Beside("corvane-fakeshell.exe") + "\"");
+        if (!hadShell_) {
+            TieToThisProgram(shell_);  // a run's own shell outlives this program
+        }
         const bool made = shell_ && PumpUntil([this] { return Taskbar() != WindowHandle::Null; });
         const bool hidden =
             made && PumpUntil([this] { return !sys_.windows.IsWindowVisible(Taskbar()); });
@@ -378,6 +408,7 @@ class Breakout {
     std::unique_ptr<platform::Process> shell_;
     bool hadShell_ = false;
     std::unique_ptr<platform::Process> kiosk_;
+    platform::win32::UniqueHandle job_;  // what is tied to this program ends when it is closed
     int blocked_ = 0;
     int open_ = 0;
     int skipped_ = 0;
