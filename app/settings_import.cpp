@@ -1,5 +1,6 @@
 #include "app/settings_import.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -47,34 +48,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The file's lines, a hex value's continued lines (ending in a backslash) joined into one.
-std::vector<Line> LogicalLines(const std::string& text) {
-    std::vector<Line> lines;
-    bool continued = false;
-    size_t number = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        ++number;
-        std::string_view line = Trim(std::string_view(text).substr(start, end - start));
-        start = end + 1;
-        const bool continues = !line.empty() && line.back() == '\\';
-        if (continues) {
-            line.remove_suffix(1);
-        }
-        if (continued) {
-            lines.back().text += line;
-        } else {
-            lines.push_back({number, std::string(line)});
-        }
-        continued = continues;
-    }
-    return lines;
-}
-
 // A quoted text from `at` (its opening quote): the unescaped text, `at` past the closing quote.
 std::optional<std::string> ReadQuoted(std::string_view line, size_t& at) {
     std::string out;
@@ -91,6 +64,47 @@ std::optional<std::string> ReadQuoted(std::string_view line, size_t& at) {
         out += line[i];
     }
     return std::nullopt;
+}
+
+// Whether a value's data is hex bytes: the only data `reg export` wraps onto further lines.
+bool HasHexData(std::string_view line) {
+    size_t at = 0;
+    if (line.starts_with('@')) {
+        at = 1;
+    } else if (!line.starts_with('"') || !ReadQuoted(line, at)) {
+        return false;
+    }
+    const std::string_view rest = Trim(line.substr(at));
+    return rest.starts_with('=') && Trim(rest.substr(1)).starts_with("hex");
+}
+
+// The file's lines, a hex value's continued lines (ending in a backslash) joined into one. A
+// comment or a key line never continues: a backslash there must not swallow the next key.
+std::vector<Line> LogicalLines(const std::string& text) {
+    std::vector<Line> lines;
+    bool continued = false;
+    size_t number = 0;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        ++number;
+        std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+        const bool continues = line.ends_with('\\') && (continued || HasHexData(line));
+        if (continues) {
+            line.remove_suffix(1);
+        }
+        if (continued) {
+            lines.back().text += line;
+        } else {
+            lines.push_back({number, std::string(line)});
+        }
+        continued = continues;
+    }
+    return lines;
 }
 
 std::optional<uint32_t> ParseHex(std::string_view digits, size_t maxDigits) {
@@ -253,6 +267,138 @@ std::optional<std::string> ReadExport(const std::string& text, std::vector<Value
     return std::nullopt;
 }
 
+long Apply(platform::Registry& registry, const ValueWrite& write) {
+    platform::RegistryKeyPtr key;
+    long status = OpenForWriting(registry, platform::Hive::LocalMachine, write.key, key);
+    if (status == platform::error::kSuccess) {
+        status = write.remove ? key->DeleteValue(write.name)
+                              : key->SetValue(write.name, write.type, write.data);
+        if (write.remove && status == platform::error::kFileNotFound) {
+            status = platform::error::kSuccess;
+        }
+    }
+    return status;
+}
+
+// A value as it was before the import touched it.
+struct Before {
+    std::string key;
+    std::string name;
+    bool known = false;                       // false: it could not be read, so not put back
+    std::optional<platform::RawValue> value;  // no value: it was not there
+};
+
+Before ReadBefore(platform::Registry& registry, const std::string& path, const std::string& name) {
+    Before before{path, name, false, std::nullopt};
+    platform::RegistryKeyPtr key;
+    long status = OpenForReading(registry, platform::Hive::LocalMachine, path, key);
+    if (status == platform::error::kFileNotFound) {
+        before.known = true;
+        return before;
+    }
+    if (status != platform::error::kSuccess) {
+        return before;
+    }
+    platform::RawValue raw;
+    status = key->QueryValue(name, 0, raw);
+    if (status == platform::error::kMoreData) {
+        status = key->QueryValue(name, raw.size, raw);
+    }
+    before.known = status == platform::error::kSuccess || status == platform::error::kFileNotFound;
+    if (status == platform::error::kSuccess) {
+        before.value = std::move(raw);
+    }
+    return before;
+}
+
+bool KeyExists(platform::Registry& registry, const std::string& path) {
+    platform::RegistryKeyPtr key;
+    return OpenForReading(registry, platform::Hive::LocalMachine, path, key) == 0;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += (joined.empty() ? "" : "; ") + line;
+    }
+    return joined;
+}
+
+// What an import changed, to be put back when a later write fails: every value as it was
+// before its first write, and the keys the import made.
+class ImportUndo {
+  public:
+    explicit ImportUndo(platform::Registry& registry) : registry_(registry) {}
+
+    // Before `write` is tried: the keys it would make, and the value as it is now.
+    Before Remember(const ValueWrite& write) {
+        for (size_t slash = write.key.find('\\', write.key.find('\\') + 1);;) {
+            const std::string path = write.key.substr(0, slash);
+            if (!KeyExists(registry_, path) &&
+                std::find(madeKeys_.begin(), madeKeys_.end(), path) == madeKeys_.end()) {
+                madeKeys_.push_back(path);
+            }
+            if (slash == std::string::npos) {
+                break;
+            }
+            slash = write.key.find('\\', slash + 1);
+        }
+        return ReadBefore(registry_, write.key, write.name);
+    }
+
+    // Once `write` went through: its value is to be put back (a failed write changed none).
+    void Written(Before before) {
+        for (const Before& earlier : values_) {
+            if (platform::EqualsIgnoreAsciiCase(earlier.key, before.key) &&
+                platform::EqualsIgnoreAsciiCase(earlier.name, before.name)) {
+                return;  // the first state is the one to go back to
+            }
+        }
+        values_.push_back(std::move(before));
+    }
+
+    // Everything as it was, latest first; what could not be put back.
+    std::vector<std::string> PutBack() {
+        std::vector<std::string> stuck;
+        for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+            const std::string what = "\"" + it->name + "\" of HKLM\\" + it->key;
+            if (!it->known) {
+                stuck.push_back(what + " (it could not be read before)");
+                continue;
+            }
+            if (!it->value && !KeyExists(registry_, it->key)) {
+                continue;  // its key was never made: nothing to take back
+            }
+            ValueWrite restore{it->key, it->name, !it->value, 0, {}};
+            if (it->value) {
+                restore.type = it->value->type;
+                restore.data = it->value->data;
+            }
+            if (const long status = Apply(registry_, restore); status != 0) {
+                stuck.push_back(what + " (error " + std::to_string(status) + ")");
+            }
+        }
+        // Deepest first: a key goes only once its sub-keys have.
+        std::sort(madeKeys_.begin(), madeKeys_.end(),
+                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        for (const std::string& path : madeKeys_) {
+            const size_t slash = path.rfind('\\');
+            platform::RegistryKeyPtr parent;
+            if (OpenForWriting(registry_, platform::Hive::LocalMachine, path.substr(0, slash),
+                               parent) != 0 ||
+                parent->DeleteSubKey(path.substr(slash + 1)) != 0) {
+                stuck.push_back("the key HKLM\\" + path + ", made by the import");
+            }
+        }
+        return stuck;
+    }
+
+  private:
+    platform::Registry& registry_;
+    std::vector<Before> values_;
+    std::vector<std::string> madeKeys_;
+};
+
 }  // namespace
 
 SettingsImport ImportSettingsExport(platform::Registry& registry, std::span<const uint8_t> file) {
@@ -262,21 +408,23 @@ SettingsImport ImportSettingsExport(platform::Registry& registry, std::span<cons
         result.error = std::move(*error);
         return result;
     }
+    ImportUndo undo(registry);
     for (const ValueWrite& write : writes) {
-        platform::RegistryKeyPtr key;
-        long status = OpenForWriting(registry, platform::Hive::LocalMachine, write.key, key);
-        if (status == platform::error::kSuccess) {
-            status = write.remove ? key->DeleteValue(write.name)
-                                  : key->SetValue(write.name, write.type, write.data);
-            if (write.remove && status == platform::error::kFileNotFound) {
-                status = platform::error::kSuccess;
-            }
-        }
+        Before before = undo.Remember(write);
+        const long status = Apply(registry, write);
         if (status != platform::error::kSuccess) {
             result.error = "the value \"" + write.name + "\" of HKLM\\" + write.key +
                            " could not be written (error " + std::to_string(status) + ")";
+            const std::vector<std::string> stuck = undo.PutBack();
+            result.error += stuck.empty()
+                                ? ": nothing of the file was kept, every value is as it was"
+                                : ": the file's values were taken back, but these could not be "
+                                  "put back as they were: " +
+                                      JoinLines(stuck);
+            result.values = 0;
             return result;
         }
+        undo.Written(std::move(before));
         ++result.values;
     }
     return result;

@@ -13,13 +13,15 @@ namespace corvane {
 
 struct SettingsImport {
     std::string error;  // empty when every value was written; else what stopped it, with the line
-    size_t values = 0;  // values written or deleted
+    size_t values = 0;  // values written or deleted (0 after a failure: none were kept)
 };
 
 // Reads a registry export (UTF-16 with its byte-order mark as `reg export` writes it, or 8-bit
-// text) and writes its values into the settings tree, next to those already there. The whole
-// file is read before anything is written: a line that cannot be read, a key outside
-// HKEY_LOCAL_MACHINE\SOFTWARE\Vemtrix\Corvane or a key deletion leaves the registry untouched.
+// text) and writes its values into the settings tree, next to those already there. All or
+// nothing: the whole file is read before anything is written (a line that cannot be read, a key
+// outside HKEY_LOCAL_MACHINE\SOFTWARE\Vemtrix\Corvane or a key deletion leaves the registry
+// untouched), and a write that fails puts back every value and key as it was before the import;
+// the error then says which value failed, and what, if anything, could not be put back.
 SettingsImport ImportSettingsExport(platform::Registry& registry, std::span<const uint8_t> file);
 
 }  // namespace corvane

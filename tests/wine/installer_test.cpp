@@ -296,6 +296,36 @@ TEST_F(Installer, ASettingsFileReachingOutsideTheTreeIsRefusedWhole) {
     EXPECT_EQ(corvane::ReadStringAt(sys.registry, Hive::LocalMachine, kRunKey, "Corvane"),
               "\"" + Folder() + "\\Corvane.exe\" /user");
     SetSetting("", "UserModeLogon", 0);  // as it was
+
+    // A backslash at the end of a comment does not hand the next key's values to the tree.
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(
+            corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kSettingsRoot, key),
+            0);
+        corvane::SetStringValue(*key, "Password", "the administrator's");
+    }
+    const std::string continued =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n\"EnableTimers\"=dword:00000001\r\n"
+        "; exported from kiosk 7 \\\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n\"Password\"=-\r\n";
+    out = _wfopen(platform::win32::Wide(file).c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(continued.data(), 1, continued.size(), out);
+    std::fclose(out);
+    EXPECT_EQ(Run("\"" + setupPath + "\" /S /SETTINGS=" + file), 3u);
+    EXPECT_EQ(
+        corvane::ReadStringAt(sys.registry, Hive::LocalMachine, corvane::kSettingsRoot, "Password"),
+        "the administrator's");
+    EXPECT_EQ(Setting("", "EnableTimers"), 0u);
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(
+            corvane::OpenForWriting(sys.registry, Hive::LocalMachine, corvane::kSettingsRoot, key),
+            0);
+        key->DeleteValue("Password");
+    }
     Uninstall(before);
     EXPECT_EQ(Inventory(), before);
 

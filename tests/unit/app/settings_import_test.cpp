@@ -122,5 +122,67 @@ TEST_F(SettingsImportTest, AFileThatCannotBeFullyReadWritesNothing) {
     }
 }
 
+// Only a hex value's data goes on past a backslash, as `reg export` wraps it: a comment or a
+// key line that ends in one must not swallow the key after it and hand its values to the tree.
+TEST_F(SettingsImportTest, ABackslashEndsNoCommentOrKeyLine) {
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(registry, Hive::LocalMachine, kSettingsRoot, key), 0);
+        SetStringValue(*key, "Password", "secret");
+    }
+    const std::string head =
+        "Windows Registry Editor Version 5.00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
+        "\"EnablePolicies\"=dword:00000001\r\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {head + "; exported from kiosk 7 \\\r\n"
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n\"Password\"=-\r\n",
+         "line 5: the key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other is outside Corvane's "
+         "settings"},
+        {head + "\"Name\"=\"text\"\\\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n",
+         "line 4: the value's data cannot be read"},
+        {head + "\"Word\"=dword:00000001\\\r\n\"Password\"=-\r\n",
+         "line 4: the value's data cannot be read"},
+    };
+    for (const auto& [file, error] : cases) {
+        const SettingsImport imported = ImportSettingsExport(registry, AsExported(file));
+        EXPECT_EQ(imported.error, error) << file;
+        EXPECT_EQ(Text("", "Password"), "secret") << file;
+        EXPECT_EQ(Number("", "EnablePolicies"), 0u) << file;
+    }
+}
+
+// A write that fails half-way: every value is back as it was, the keys the import made are
+// gone, and the error says which value failed and that nothing was kept.
+TEST_F(SettingsImportTest, AWriteThatFailsPutsEverythingBack) {
+    registry.DenyAccess(Hive::LocalMachine, std::string(kSettingsRoot) + "\\Lumbrel",
+                        platform::reg::kSetValue);
+    const std::string file =
+        "Windows Registry Editor Version 5.00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
+        "\"EnablePolicies\"=dword:00000001\r\n"
+        "\"Kept\"=\"changed\"\r\n"
+        "\"Kept\"=\"changed twice\"\r\n"
+        "\"New\"=hex:01,02\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane\\Timers\\Deeper]\r\n"
+        "\"ActivityTime\"=dword:00000005\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane\\Lumbrel]\r\n"
+        "\"FilterURLs\"=dword:00000001\r\n";
+    const SettingsImport imported = ImportSettingsExport(registry, AsExported(file));
+    EXPECT_EQ(imported.error,
+              "the value \"FilterURLs\" of HKLM\\Software\\Vemtrix\\Corvane\\Lumbrel could not "
+              "be written (error 5): nothing of the file was kept, every value is as it was");
+    EXPECT_EQ(imported.values, 0u);
+    EXPECT_EQ(Number("", "EnablePolicies"), 0u);
+    EXPECT_EQ(Text("", "Kept"), "here before");
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForReading(registry, Hive::LocalMachine, kSettingsRoot, key), 0);
+    platform::RawValue raw;
+    EXPECT_EQ(key->QueryValue("New", 64, raw), platform::error::kFileNotFound);
+    EXPECT_NE(
+        OpenForReading(registry, Hive::LocalMachine, std::string(kSettingsRoot) + "\\Timers", key),
+        0);
+}
+
 }  // namespace
 }  // namespace corvane
