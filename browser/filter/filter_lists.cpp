@@ -18,21 +18,27 @@ int FilterLists::Load(std::string_view path, const char* what, RuleLines& list, 
     list = RuleLines();
     rules = RuleList();
     fromImage = false;
+    // A list that is there but cannot be had whole stays switched on and refuses everything:
+    // a filter that went off here would let through what the administrator listed, and any
+    // program of the kiosk's user can hold the file open without sharing.
+    const auto refuseAll = [&](const std::string& problem, long error) {
+        system_.windows.MessageBox(platform::WindowHandle::Null,
+                                   "The " + std::string(what) + " file " + problem + ":\n" +
+                                       std::string(path) + "\n\n" +
+                                       system_.files.DescribeError(error) +
+                                       "\n\nThe filter refuses everything in this window.",
+                                   kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+        return 1;
+    };
     LoadedList loaded;
     try {
         loaded = LoadRuleList(system_.files, path, imageFolder_);
     } catch (const std::bad_alloc&) {
-        // A list too large to load stays switched on and refuses everything: a filter that
-        // went off here would let through what the administrator listed.
-        system_.windows.MessageBox(
-            platform::WindowHandle::Null,
-            "The " + std::string(what) + " file is too large to load:\n" + std::string(path) +
-                "\n\n" + system_.files.DescribeError(platform::error::kNotEnoughMemory) +
-                "\n\nThe filter refuses everything in this window.",
-            kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
-        return 1;
+        return refuseAll("is too large to load", platform::error::kNotEnoughMemory);
     }
-    if (loaded.openError != 0) {
+    if (loaded.openError == platform::error::kFileNotFound ||
+        loaded.openError == platform::error::kPathNotFound) {
+        // Not there at all: the administrator named no list, and the filter is off.
         system_.windows.MessageBox(platform::WindowHandle::Null,
                                    "The " + std::string(what) + " file cannot be opened:\n" +
                                        std::string(path) + "\n\n" +
@@ -40,14 +46,11 @@ int FilterLists::Load(std::string_view path, const char* what, RuleLines& list, 
                                    kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
         return 0;
     }
+    if (loaded.openError != 0) {
+        return refuseAll("cannot be opened", loaded.openError);
+    }
     if (loaded.readError != 0) {
-        system_.windows.MessageBox(platform::WindowHandle::Null,
-                                   "The " + std::string(what) +
-                                       " file could not be read to its end:\n" + std::string(path) +
-                                       "\n\n" + system_.files.DescribeError(loaded.readError) +
-                                       "\n\nThe filter uses the first " +
-                                       std::to_string(loaded.rules.Lines().size()) + " lines.",
-                                   kCaption, platform::mb::kOk | platform::mb::kIconExclamation);
+        return refuseAll("could not be read to its end", loaded.readError);
     }
     rules = std::move(loaded.rules);
     list = rules.Lines();

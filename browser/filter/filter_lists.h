@@ -18,7 +18,10 @@ class FilterLists {
     // Where compiled images of the lists are looked for; empty: the lists are compiled.
     void SetImageFolder(std::string folder) { imageFolder_ = std::move(folder); }
 
-    // 1 when the file was read, 0 when it could not be opened (a message box tells why).
+    // 1 when the filter is on: the file was read, or it is there but could not be read whole
+    // (held open by another program, access refused, a read error, too large), and the list is
+    // left empty so that it refuses everything. 0 when the file is not there. A message box
+    // tells why in both failing cases.
     int LoadUrlList(std::string_view path);
     int LoadContentList(std::string_view path);
 
@@ -54,8 +57,8 @@ struct FilterSwitches {
     std::string contentFile;
 };
 
-// Loads the lists the switches ask for. A switch without a file, or whose file cannot be
-// opened, is turned off for this window.
+// Loads the lists the switches ask for. A switch without a file, or whose file is not there, is
+// turned off for this window; one whose file is there but cannot be read refuses everything.
 void LoadSwitchedLists(FilterLists& lists, FilterSwitches& switches);
 
 // The address-prefix rule of FilterOnlyHTTP: exact, case-sensitive prefixes.

@@ -24,6 +24,7 @@
 #include "platform/constants.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "tests/wine/lumbrel_paths.h"
 #include "tests/wine/test_browser.h"
@@ -432,6 +433,38 @@ TEST_F(LumbrelTest, ARefusedNavigationShowsTheFilterMessageWithOneButton) {
     // The one button sits 10 pixels in from the bottom right of the client area.
     EXPECT_EQ(seen.client.right - seen.decline.right, 10);
     EXPECT_EQ(seen.client.bottom - seen.decline.bottom, 10);
+    helper->SetSite(nullptr);
+}
+
+// A program of the kiosk's user holds the rule file open without sharing: the window says so
+// and refuses even what the list allows, instead of browsing unfiltered.
+TEST_F(LumbrelTest, ARuleFileHeldOpenWithoutSharingRefusesEverything) {
+    UseUrlList();
+    SetNumber("FilterShow", 0);
+    const auto path = std::filesystem::temp_directory_path() / "corvane-urls.txt";
+    const platform::win32::UniqueHandle held(
+        CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    std::string said;
+    std::thread user([&said] {
+        HWND box = WaitForDialog(L"Lumbrel");
+        if (box == nullptr) {
+            return;
+        }
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);  // a message box's text
+        said = platform::win32::Narrow(text);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    user.join();
+    EXPECT_NE(said.find("The URL filter file cannot be opened"), std::string::npos) << said;
+    EXPECT_NE(said.find("The filter refuses everything in this window."), std::string::npos)
+        << said;
+    EXPECT_TRUE(browser->FireBeforeNavigate2(L"http://www.example.com/"));  // cancelled
     helper->SetSite(nullptr);
 }
 
