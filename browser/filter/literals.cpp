@@ -327,10 +327,14 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     if (t.firstEdge[0] != 0 || t.firstEdge[states] != edges || t.firstEdge[1] != 0) {
         return false;  // the root's children are in rootChildren, not in the edges
     }
+    // Every run's bounds before any edge is read: with the last one at the table's end, runs
+    // that never go back stay inside it.
     for (size_t s = 1; s < states; ++s) {
         if (t.firstEdge[s + 1] < t.firstEdge[s]) {
             return false;
         }
+    }
+    for (size_t s = 1; s < states; ++s) {
         for (uint32_t e = t.firstEdge[s] + 1; e < t.firstEdge[s + 1]; ++e) {
             if (t.edgeBytes[e] <= t.edgeBytes[e - 1]) {
                 return false;

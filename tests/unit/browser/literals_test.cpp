@@ -1,9 +1,9 @@
 // The literal scanner finds every literal wherever it lies, across the parts of a long text.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include <algorithm>
+#include <memory>
+#include <random>
 
 #include "browser/filter/literals.h"
 
@@ -16,6 +16,28 @@ std::vector<uint32_t> Found(const LiteralScanner& scanner, std::string_view text
     scanner.Scan(text, seen, ids);
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+// A crafted image whose edge runs say more than the edge table holds is refused before any
+// edge is read: every run's bounds are checked first (AddressSanitizer sees a read past the
+// exactly-sized table otherwise).
+TEST(LiteralScanner, EdgeRunsPastTheTableAreRefusedBeforeAnyEdgeIsRead) {
+    const std::vector<uint32_t> rootChildren(256, 0);
+    const std::vector<uint32_t> endsHere = {~0u, ~0u, ~0u};
+    const std::vector<uint8_t> starts(LiteralScanner::MarkTableSize(1), 0);
+    const std::unique_ptr<uint8_t[]> edgeBytes(new uint8_t[4]{1, 2, 3, 4});  // ascending to the end
+    const std::vector<uint32_t> edgeTargets = {0, 0, 0, 0};
+    const std::vector<uint32_t> firstEdge = {0, 0, 100, 4};  // state 1's run ends at 100 of 4
+    ScannerTables tables;
+    tables.count = 1;
+    tables.width = 1;
+    tables.rootChildren = rootChildren;
+    tables.firstEdge = firstEdge;
+    tables.edgeBytes = std::span<const uint8_t>(edgeBytes.get(), 4);
+    tables.edgeTargets = edgeTargets;
+    tables.endsHere = endsHere;
+    tables.starts = starts;
+    EXPECT_FALSE(ScannerTablesAreSound(tables));
 }
 
 TEST(LiteralScanner, FindsOverlappingLiteralsInAnyCase) {
