@@ -155,10 +155,6 @@ std::optional<std::intptr_t> CCorvaneDlg::OnMessage(uint32_t message, std::uintp
         OnShellRestarted();
         return 0;
     }
-    if (message == platform::wm::kCommand && (wParam & 0xFFFF) == ID_EXIT_USER_MODE) {
-        OnExitUserMode();
-        return 0;
-    }
     return HtmlDialog::OnMessage(message, wParam, lParam);
 }
 

@@ -16,9 +16,6 @@ inline constexpr uint32_t ID_SWITCH_Q = 32783;
 inline constexpr uint32_t ID_SWITCH_E = 32784;
 inline constexpr uint32_t ID_SWITCH_D = 32785;
 
-// The exit button of user mode as a command, for a caller without the page.
-inline constexpr uint32_t ID_EXIT_USER_MODE = 32786;
-
 // Name of the hand-over message and of the single-instance mutex.
 inline constexpr const char* kInstanceName = "VtxCorvane";
 

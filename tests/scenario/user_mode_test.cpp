@@ -194,6 +194,28 @@ TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
     EXPECT_TRUE(world.MessageBoxes().empty());
 }
 
+// Any program of the session can post commands to the hidden window: none of them ends user
+// mode or takes the policies away. Only the page (behind the password) and /q end it.
+TEST_F(UserMode, NoCommandPostedToTheHiddenWindowEndsUserMode) {
+    auto kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    // The dialog's own controls and buttons, and the menu commands' range.
+    for (const auto& [first, last] : {std::pair(1u, 2000u), std::pair(32768u, 32800u)}) {
+        for (uint32_t command = first; command < last; ++command) {
+            if (command != ID_SWITCH_Q) {  // the hand-over's own quit, which keeps the policies
+                sys.windows.PostMessage(window->handle, platform::wm::kCommand, command, 0);
+            }
+        }
+    }
+    world.RunFor(200);
+    EXPECT_EQ(kiosk->WaitForExit(0), std::nullopt);
+    EXPECT_EQ(PolicyValueCount(), 50);
+    EXPECT_EQ(world.NotifyIcons().size(), 1u);
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
 TEST_F(UserMode, TheIconIsAddedAndADoubleClickShowsThePageWithoutAPassword) {
     auto kiosk = Start("/user");
     const auto window = WindowOf(*kiosk);

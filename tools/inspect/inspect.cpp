@@ -156,13 +156,6 @@ void DescribeEventLog(platform::System& sys, std::ostream& out) {
 
 }  // namespace
 
-bool SendExitUserMode(platform::System& sys) {
-    const platform::WindowHandle window =
-        sys.windows.FindWindow(std::string("#32770"), std::string("Corvane"));
-    return window != platform::WindowHandle::Null &&
-           sys.windows.PostMessage(window, platform::wm::kCommand, ID_EXIT_USER_MODE, 0);
-}
-
 std::string Describe(platform::System& sys) {
     std::ostringstream out;
     out << "Windows:\n";

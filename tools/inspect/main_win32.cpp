@@ -1,10 +1,9 @@
-// corvane-inspect.exe [--exit-user-mode | --lumbrel on|off | --watch-session TITLE |
+// corvane-inspect.exe [--lumbrel on|off | --watch-session TITLE |
 // --shortcut LINK TARGET ARGUMENTS | --wait-for-window CLASS TITLE | --wait-until-locked |
-// --unlock-request]: prints what a running Corvane has put in place, presses its exit button,
-// flips the Lumbrel tab's switch as its handler does, follows a short session from outside,
-// makes a shortcut with the shell's link object, waits for a window or for user mode to be in
-// place (ten seconds at most; exit status 1 when it did not come), or makes the unlock request
-// at the keyboard and cancels the prompt.
+// --unlock-request]: prints what a running Corvane has put in place, flips the Lumbrel tab's switch
+// as its handler does, follows a short session from outside, makes a shortcut with the shell's link
+// object, waits for a window or for user mode to be in place (ten seconds at most; exit status 1
+// when it did not come), or makes the unlock request at the keyboard and cancels the prompt.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -41,12 +40,6 @@ bool MakeShortcut(const std::string& link, const std::string& target,
 
 int main(int argc, char** argv) {
     platform::win32::Win32System system;
-    if (argc > 1 && std::string(argv[1]) == "--exit-user-mode") {
-        const bool sent = corvane::tools::SendExitUserMode(system.Get());
-        std::puts(sent ? "   sent the exit button's command to Corvane's hidden window"
-                       : "   no running Corvane found");
-        return sent ? 0 : 1;
-    }
     if (argc > 2 && std::string(argv[1]) == "--lumbrel") {
         const int enable = std::string(argv[2]) == "on" ? 1 : 0;
         const corvane::HelperSwitch done = corvane::RegisterBrowserHelper(system.Get(), enable);
