@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/guess_throttle.h"
 #include "common/hide_gui_values.h"
 #include "common/lumbrel_values.h"
 #include "framework/html_dialog.h"
@@ -86,6 +87,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     int enableLumbrel = 0;
     std::string versionText;
     std::string storedPassword;
+    // Wrong passwords at the unlock prompt, held while user mode runs.
+    GuessThrottle guesses;
     std::uintptr_t timerId = 0;
     // The tabs' fields, one per page element.
     PolicySettings policies;

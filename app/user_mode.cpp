@@ -3,6 +3,7 @@
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/password_dlg.h"
+#include "app/res/resource.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "common/settings_store.h"
@@ -72,10 +73,21 @@ bool CCorvaneDlg::UnlockDialog() {
         system.windows.ShowWindow(Handle(), platform::sw::kShow);
         return false;
     }
-    CPasswordDlg password(app);
-    if (password.DoModal() != platform::id::kOk || password.enteredPassword != storedPassword) {
-        return false;  // the page stays hidden, without a word
+    if (guesses.WaitLeft(system.processes.TickCount()) > 0) {
+        MessageBox(IDS_PASSWORD_WAIT, platform::mb::kOk | platform::mb::kIconStop);
+        return false;
     }
+    CPasswordDlg password(app);
+    if (password.DoModal() != platform::id::kOk) {
+        return false;  // cancelled: no guess was made
+    }
+    if (password.enteredPassword != storedPassword) {
+        guesses.Failed(system.processes.TickCount());
+        EventLog(system).Warn("a wrong password was entered at the unlock prompt (" +
+                              std::to_string(guesses.Failures()) + " in a row)");
+        return false;  // the page stays hidden
+    }
+    guesses.Succeeded();
     showAllowed = 1;
     system.windows.ShowWindow(Handle(), platform::sw::kShow);
     return true;

@@ -112,6 +112,8 @@ class ProcessSystem {
     virtual LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) = 0;
 
     virtual LocalTime Now() const = 0;
+    // GetTickCount64: milliseconds since the system started, never going back.
+    virtual uint64_t TickCount() const = 0;
     // ExpandEnvironmentStringsW: %NAME% replaced by the variable's value; unknown names stay.
     virtual std::string ExpandEnvironment(std::string_view text) const = 0;
     // One entry of the system's Application event log under the source; false when the system

@@ -304,6 +304,7 @@ class SimProcessSystem final : public platform::ProcessSystem {
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<platform::ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     platform::LocalTime Now() const override;
+    uint64_t TickCount() const override { return state_.now; }
     std::string ExpandEnvironment(std::string_view text) const override;
     bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 

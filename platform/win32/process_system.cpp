@@ -216,6 +216,10 @@ LocalTime Win32ProcessSystem::Now() const {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+uint64_t Win32ProcessSystem::TickCount() const {
+    return GetTickCount64();
+}
+
 bool Win32ProcessSystem::ReportToEventLog(std::string_view source, uint16_t type,
                                           std::string_view text) {
     const HANDLE log = RegisterEventSourceW(nullptr, Wide(source).c_str());

@@ -20,6 +20,7 @@ class Win32ProcessSystem final : public ProcessSystem {
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     LocalTime Now() const override;
+    uint64_t TickCount() const override;
     std::string ExpandEnvironment(std::string_view text) const override;
     bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 };

@@ -121,6 +121,16 @@ TEST_F(WindowsContract, TimersAndTheQuitMessage) {
     EXPECT_FALSE(sys.windows.IsWindow(window));
 }
 
+// The tick count the unlock prompt's waits are measured by: it goes on while a program sleeps
+// and never goes back.
+TEST_F(WindowsContract, TheTickCountAdvancesWithTimeAndNeverGoesBack) {
+    const uint64_t before = sys.processes.TickCount();
+    sys.processes.Sleep(120);
+    const uint64_t after = sys.processes.TickCount();
+    EXPECT_GE(after, before + 100);
+    EXPECT_LT(after, before + 60000);
+}
+
 TEST_F(WindowsContract, ThreadMessagesCarryNoWindow) {
     const uint32_t thread = sys.windows.GetCurrentThreadId();
     Message peek;

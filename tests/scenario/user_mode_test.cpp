@@ -267,6 +267,61 @@ TEST_F(UserMode, ADoubleClickWithAPasswordAsksForIt) {
     EXPECT_TRUE(world.MessageBoxes().empty());
 }
 
+// Three wrong passwords cost nothing; after them the prompt comes back only 1, 2, 4 ... up to
+// 60 seconds after the last wrong one (it says so meanwhile), each wrong one is in the event
+// log, and the right one starts the count again.
+TEST_F(UserMode, WrongPasswordsAtTheUnlockPromptWaitLongerEachTime) {
+    ASSERT_EQ(WritePassword(sys.registry, "kiosk"), 0);
+    auto kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    // The prompt when it comes, answered with `typed`; false when a message came instead.
+    const auto tryPassword = [&](const char* typed) {
+        const size_t boxes = world.MessageBoxes().size();
+        sys.windows.PostMessage(window->handle, WM_TRAY_NOTIFY, TRAY_ICON_ID,
+                                platform::mouse::kLButtonDblClk);
+        world.RunFor(50);
+        if (world.MessageBoxes().size() > boxes) {
+            EXPECT_EQ(world.MessageBoxes().back().text,
+                      "Too many wrong passwords.\n\nWait a moment before you try again.");
+            return false;
+        }
+        sim::SimHtmlHost* ask = PageOf(*kiosk, "Password:");
+        EXPECT_NE(ask, nullptr) << typed;
+        if (ask == nullptr) {
+            return false;
+        }
+        ask->SetValue("password", typed);
+        ask->Click("ButtonOK");
+        world.RunFor(50);
+        return true;
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(tryPassword("guess")) << i;
+    }
+    for (const uint32_t waitMs : {1000u, 2000u, 4000u, 8000u, 16000u, 32000u, 60000u, 60000u}) {
+        EXPECT_FALSE(tryPassword("guess")) << waitMs;
+        world.RunFor(waitMs - 300);
+        EXPECT_FALSE(tryPassword("guess")) << waitMs;  // not yet
+        world.RunFor(300);
+        EXPECT_TRUE(tryPassword("guess")) << waitMs;
+    }
+    EXPECT_FALSE(WindowOf(*kiosk)->visible);
+    size_t logged = 0;
+    for (const std::string& line : ReadEventLines(sys, 100)) {
+        logged +=
+            line.find("a wrong password was entered at the unlock prompt") != std::string::npos;
+        EXPECT_EQ(line.find("guess"), std::string::npos);  // never the password
+    }
+    EXPECT_EQ(logged, 11u);
+
+    world.RunFor(60000);
+    EXPECT_TRUE(tryPassword("kiosk"));
+    EXPECT_TRUE(WindowOf(*kiosk)->visible);
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
 TEST_F(UserMode, AutoLogonOnWritesTheSixWinlogonValues) {
     SetNumber(kSettingsRoot, "EnableAutoLogon", 1);
     SetText(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultName", "kiosk");
