@@ -21,6 +21,28 @@ void LumbrelHelper::Attach(BrowserWindow& browser) {
     if (browser_ != nullptr) {
         Detach();
     }
+    // Kept first: whatever fails below, this window's navigations are still decided here.
+    browser_ = &browser;
+    counted_ = false;
+    refuseAll_ = false;
+    skipNextContentCheck_ = false;
+    try {
+        AttachTo(browser);
+    } catch (...) {
+        // A window that could not be set up cannot be trusted to filter: it refuses everything.
+        refuseAll_ = true;
+        try {
+            system_.windows.MessageBox(
+                platform::WindowHandle::Null,
+                "Lumbrel could not be set up in this window.\n\nIt refuses every address.",
+                "Lumbrel", platform::mb::kOk | platform::mb::kIconExclamation);
+        } catch (...) {
+            // Refusing does not depend on the message.
+        }
+    }
+}
+
+void LumbrelHelper::AttachTo(BrowserWindow& browser) {
     settings_ = HelperDefaults();
     ReadSettings(system_.registry, settings_);
     filter::FilterSwitches switches{settings_.filterURLs, settings_.filterURLFile,
@@ -33,8 +55,7 @@ void LumbrelHelper::Attach(BrowserWindow& browser) {
 
     // Counting this window before the policy page decides "first" in one step, so two windows
     // opening at once in two processes cannot both take the first window's turn.
-    browser_ = &browser;
-    skipNextContentCheck_ = false;
+    counted_ = true;
     if (attachedBrowserCount_.fetch_add(1) != 0) {
         return;
     }
@@ -53,6 +74,11 @@ void LumbrelHelper::Detach() {
         return;
     }
     browser_ = nullptr;
+    refuseAll_ = false;
+    if (!counted_) {
+        return;
+    }
+    counted_ = false;
     // A count already at 0 was reset by a process that unloaded the server; never go below it.
     int32_t count = attachedBrowserCount_.load();
     while (count > 0 && !attachedBrowserCount_.compare_exchange_weak(count, count - 1)) {
@@ -62,6 +88,9 @@ void LumbrelHelper::Detach() {
 bool LumbrelHelper::OnBeforeNavigate(std::string_view address) {
     if (browser_ == nullptr) {
         return false;
+    }
+    if (refuseAll_) {
+        return true;
     }
     if (filter::CheckNavigation(lists_, address, settings_.filterURLs != 0,
                                 settings_.filterOnlyHTTP != 0)) {
@@ -73,7 +102,7 @@ bool LumbrelHelper::OnBeforeNavigate(std::string_view address) {
 
 void LumbrelHelper::OnDocumentComplete(
     const std::function<std::optional<std::string>()>& bodyMarkup) {
-    if (browser_ == nullptr || settings_.filterContent == 0) {
+    if (browser_ == nullptr || refuseAll_ || settings_.filterContent == 0) {
         return;
     }
     if (skipNextContentCheck_) {

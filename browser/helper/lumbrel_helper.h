@@ -47,7 +47,8 @@ class LumbrelHelper {
     LumbrelHelper& operator=(const LumbrelHelper&) = delete;
 
     // Once the browser's events are connected: reads the settings and filter files and, for
-    // the only browser window open, shows the policy page and sets the bars.
+    // the only browser window open, shows the policy page and sets the bars. When any of it
+    // fails, the window refuses every navigation from then on, and a message says so.
     void Attach(BrowserWindow& browser);
     // Before the events are disconnected. Nothing happens when not attached.
     void Detach();
@@ -61,13 +62,19 @@ class LumbrelHelper {
     const corvane::LumbrelSettings& Settings() const { return settings_; }
     const filter::FilterLists& Lists() const { return lists_; }
 
+    // Whether a failed attach left the window refusing everything.
+    bool RefusesEverything() const { return refuseAll_; }
+
   private:
+    void AttachTo(BrowserWindow& browser);
     void ShowFilterMessage(const std::string& url);
 
     platform::System& system_;
     std::atomic<int32_t>& attachedBrowserCount_;
     MessageDialogs& dialogs_;
     BrowserWindow* browser_ = nullptr;
+    bool counted_ = false;    // in the shared count of attached windows
+    bool refuseAll_ = false;  // the attach failed: every navigation is refused
     bool skipNextContentCheck_ = false;
     corvane::LumbrelSettings settings_;
     filter::FilterLists lists_;

@@ -71,8 +71,16 @@ class BrowserEventSink final
             if (id == DISPID_BEFORENAVIGATE2 && params->cArgs == 7) {
                 VARIANT_BOOL* cancel =
                     args[0].vt == (VT_BOOL | VT_BYREF) ? args[0].pboolVal : nullptr;
-                owner_->OnBeforeNavigate2(DispatchArgument(args[6]),
-                                          platform::win32::VariantText(args[5]), cancel);
+                try {
+                    owner_->OnBeforeNavigate2(DispatchArgument(args[6]),
+                                              platform::win32::VariantText(args[5]), cancel);
+                } catch (...) {
+                    // Not decided is not allowed.
+                    if (cancel != nullptr) {
+                        *cancel = VARIANT_TRUE;
+                    }
+                    throw;
+                }
             } else if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs == 2) {
                 owner_->OnDocumentComplete(DispatchArgument(args[1]));
             }
@@ -197,19 +205,31 @@ STDMETHODIMP CLumbrelBHO::GetSite(REFIID iid, void** out) {
 void CLumbrelBHO::Attach(IUnknown* site) {
     ComPtr<IWebBrowser2> browser;
     if (FAILED(site->QueryInterface(IID_IWebBrowser2, browser.PutVoid())) || !browser) {
+        return;  // not a browser: nothing to filter
+    }
+    bool watched = false;
+    try {
+        auto window = std::make_unique<WebBrowserWindow>(browser.Get());
+        ComPtr<BrowserEventSink> sink;
+        *sink.Put() = new BrowserEventSink(server_.objects, *this);
+        if (FAILED(events_.Connect(browser.Get(), DIID_DWebBrowserEvents2,
+                                   static_cast<IDispatch*>(sink.Get())))) {
+            sink->Orphan();
+        } else {
+            browser_ = browser;
+            sink_ = sink;
+            window_ = std::move(window);
+            watched = true;
+        }
+    } catch (...) {
+        // Nothing is watched yet: closed below.
+    }
+    if (!watched) {
+        // A window whose navigations cannot be seen cannot be filtered: it is closed.
+        browser->Quit();
         return;
     }
-    ComPtr<BrowserEventSink> sink;
-    *sink.Put() = new BrowserEventSink(server_.objects, *this);
-    if (FAILED(events_.Connect(browser.Get(), DIID_DWebBrowserEvents2,
-                               static_cast<IDispatch*>(sink.Get())))) {
-        sink->Orphan();
-        return;
-    }
-    browser_ = browser;
-    sink_ = sink;
-    window_ = std::make_unique<WebBrowserWindow>(browser_.Get());
-    helper_.Attach(*window_);
+    helper_.Attach(*window_);  // a failure there leaves the window refusing everything
 }
 
 void CLumbrelBHO::Detach() {

@@ -355,7 +355,12 @@ std::optional<std::intptr_t> SimWindowSystem::Send(Window& window, uint32_t mess
     const WindowHandle handle = window.handle;
     std::optional<std::intptr_t> result;
     if (handler) {
-        result = handler->OnWindowMessage(handle, message, wParam, lParam);
+        // As the platform's window procedure: an exception gets the default handling.
+        try {
+            result = handler->OnWindowMessage(handle, message, wParam, lParam);
+        } catch (...) {
+            result.reset();
+        }
     }
     if (!result && state_.FindWindow(handle)) {
         result = DefaultHandling(handle, message, wParam, lParam);
@@ -769,11 +774,23 @@ std::intptr_t SimWindowSystem::RunChain(std::vector<Hook> chain, size_t from,
             continue;
         }
         state_.hookCalls.push_back({chain, position});
+        bool threw = false;
         const std::optional<std::intptr_t> result = state_.CallOnThread(
             *hook.thread,
-            [&] { return hook.procedure->OnHookEvent(platform::kHcAction, message, record); },
+            [&]() -> std::intptr_t {
+                // As the platform's trampoline: an exception passes the event on.
+                try {
+                    return hook.procedure->OnHookEvent(platform::kHcAction, message, record);
+                } catch (...) {
+                    threw = true;
+                    return 0;
+                }
+            },
             kLowLevelHooksTimeoutMs);
         state_.hookCalls.pop_back();
+        if (threw) {
+            continue;
+        }
         if (result) {
             return *result;
         }

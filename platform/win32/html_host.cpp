@@ -61,7 +61,11 @@ class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, EventDi
             msg->time,
             msg->pt.x,
             msg->pt.y};
-        return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
+        try {
+            return events_->OnTranslateAccelerator(message) ? S_OK : S_FALSE;
+        } catch (...) {
+            return S_FALSE;  // the control's own handling
+        }
     }
     // IDispatch: the browser's events.
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
@@ -69,21 +73,23 @@ class BrowserSite final : public ComObject<BrowserSite, BrowserSiteBase, EventDi
         if (events_ == nullptr) {
             return S_OK;
         }
-        if (id == DISPID_VALUE) {
-            OnClick();
+        return Guarded([&]() -> HRESULT {
+            if (id == DISPID_VALUE) {
+                OnClick();
+                return S_OK;
+            }
+            if (params == nullptr) {
+                return S_OK;
+            }
+            // Arguments come last first: the window's IDispatch, then the address.
+            if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs >= 2) {
+                const std::string address = VariantText(params->rgvarg[0]);
+                const VARIANT& which = params->rgvarg[1];
+                const bool topLevel = which.vt == VT_DISPATCH && which.pdispVal == browser_;
+                events_->OnDocumentComplete(address, topLevel);
+            }
             return S_OK;
-        }
-        if (params == nullptr) {
-            return S_OK;
-        }
-        // Arguments come last first: the window's IDispatch, then the address.
-        if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs >= 2) {
-            const std::string address = VariantText(params->rgvarg[0]);
-            const VARIANT& which = params->rgvarg[1];
-            const bool topLevel = which.vt == VT_DISPATCH && which.pdispVal == browser_;
-            events_->OnDocumentComplete(address, topLevel);
-        }
-        return S_OK;
+        });
     }
 
   private:

@@ -37,7 +37,11 @@ class Win32WorkerThread final : public WorkerThread {
 DWORD WINAPI RunBody(LPVOID parameter) {
     const std::unique_ptr<std::function<void()>> body(
         static_cast<std::function<void()>*>(parameter));
-    (*body)();
+    try {
+        (*body)();
+    } catch (...) {
+        return 1;  // an exception leaving a thread would end the whole program
+    }
     return 0;
 }
 

@@ -42,8 +42,13 @@ LRESULT CALLBACK ForwardingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     if (WindowHandler* handler = HandlerOf(hwnd, GWLP_USERDATA)) {
-        if (const auto result = handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam)) {
-            return *result;
+        // No exception may cross into the system: the message then gets its default handling.
+        try {
+            if (const auto result =
+                    handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam)) {
+                return *result;
+            }
+        } catch (...) {
         }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -57,7 +62,12 @@ INT_PTR CALLBACK ForwardingDialogProc(HWND hwnd, UINT message, WPARAM wParam, LP
     if (handler == nullptr) {
         return FALSE;
     }
-    const auto result = handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam);
+    std::optional<std::intptr_t> result;
+    try {
+        result = handler->OnWindowMessage(Handle(hwnd), message, wParam, lParam);
+    } catch (...) {
+        return FALSE;  // the dialog's default handling
+    }
     if (!result) {
         return FALSE;
     }
@@ -463,14 +473,23 @@ namespace {
 // for this process sits here, set when its hook is installed.
 HookProcedure* hookProcedures[2] = {nullptr, nullptr};
 
+// An exception must not cross into the system's input path: the event then goes on its way.
+LRESULT GuardedHookEvent(HookProcedure* procedure, int code, WPARAM wParam, LPARAM lParam) {
+    if (procedure != nullptr) {
+        try {
+            return procedure->OnHookEvent(code, wParam, lParam);
+        } catch (...) {
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 LRESULT CALLBACK KeyboardHookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
-    return hookProcedures[0] ? hookProcedures[0]->OnHookEvent(code, wParam, lParam)
-                             : CallNextHookEx(nullptr, code, wParam, lParam);
+    return GuardedHookEvent(hookProcedures[0], code, wParam, lParam);
 }
 
 LRESULT CALLBACK MouseHookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
-    return hookProcedures[1] ? hookProcedures[1]->OnHookEvent(code, wParam, lParam)
-                             : CallNextHookEx(nullptr, code, wParam, lParam);
+    return GuardedHookEvent(hookProcedures[1], code, wParam, lParam);
 }
 
 HookHandle ToHandle(HHOOK hook) {

@@ -1,6 +1,7 @@
 // Windows, messages, timers, the mutex and the broadcast behave the same on the sim and on
 // Windows where the main program relies on them.
 #include <atomic>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/text.h"
@@ -119,6 +120,27 @@ TEST_F(WindowsContract, TimersAndTheQuitMessage) {
     EXPECT_EQ(message.wParam, 7u);
     EXPECT_TRUE(sys.windows.DestroyWindow(window));
     EXPECT_FALSE(sys.windows.IsWindow(window));
+}
+
+// A handler that throws: the message gets the default handling, nothing crosses into the
+// system, and the window goes on working.
+TEST_F(WindowsContract, AHandlerThatThrowsGetsTheDefaultHandling) {
+    class Throwing final : public platform::WindowHandler {
+      public:
+        std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message, std::uintptr_t,
+                                                     std::intptr_t) override {
+            if (message == wm::kApp + 5) {
+                throw std::runtime_error("a fault in a handler");
+            }
+            return message == wm::kApp + 6 ? std::optional<std::intptr_t>(42) : std::nullopt;
+        }
+    } throwing;
+    const WindowHandle window =
+        sys.windows.CreateWindow({"CorvaneContractThrowing", "throwing", 0, {}}, &throwing);
+    ASSERT_NE(window, WindowHandle::Null);
+    EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 5, 0, 0, 5000), 0);
+    EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 6, 0, 0, 5000), 42);
+    EXPECT_TRUE(sys.windows.DestroyWindow(window));
 }
 
 // The tick count the unlock prompt's waits are measured by: it goes on while a program sleeps

@@ -436,6 +436,23 @@ TEST_F(LumbrelTest, ARefusedNavigationShowsTheFilterMessageWithOneButton) {
     helper->SetSite(nullptr);
 }
 
+// A window whose events cannot be connected (here the test browser takes one sink only)
+// cannot be filtered: the helper closes it rather than let it browse unwatched.
+TEST_F(LumbrelTest, ABrowserWhoseEventsCannotBeConnectedIsClosed) {
+    SetNumber("FilterShow", 0);
+    auto first = NewHelper();
+    auto second = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(first->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    const size_t before = browser->calls.size();
+    EXPECT_EQ(second->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    const std::vector<std::string> after(browser->calls.begin() + before, browser->calls.end());
+    EXPECT_EQ(after, (std::vector<std::string>{"Advise", "Quit"}));
+    second->SetSite(nullptr);
+    first->SetSite(nullptr);
+}
+
 // A program of the kiosk's user holds the rule file open without sharing: the window says so
 // and refuses even what the list allows, instead of browsing unfiltered.
 TEST_F(LumbrelTest, ARuleFileHeldOpenWithoutSharingRefusesEverything) {

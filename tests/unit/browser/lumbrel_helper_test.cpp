@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <deque>
+#include <stdexcept>
 
 #include "browser/filter/rule_store.h"
 #include "browser/helper/lumbrel_helper.h"
@@ -163,6 +164,45 @@ TEST_F(LumbrelHelperTest, AttachingTwiceCountsTheWindowOnceAndDetachNeverGoesBel
     helper->Detach();
     EXPECT_EQ(count.load(), 0);
     EXPECT_FALSE(helper->OnBeforeNavigate("ftp://x/"));  // detached: nothing is checked
+}
+
+// Whatever throws while a window is set up (the policy page, a bar, reading the settings or
+// the lists), that window refuses every address from then on and says so once; the count of
+// open windows stays right.
+TEST_F(LumbrelHelperTest, AnAttachThatThrowsLeavesTheWindowRefusingEverything) {
+    class ThrowingBrowser final : public BrowserWindow {
+      public:
+        void PutAddressBar(bool) override { throw std::runtime_error("no address bar"); }
+        void PutFullScreen(bool) override {}
+        void PutMenuBar(bool) override {}
+        void PutStatusBar(bool) override {}
+        void PutToolBar(bool) override {}
+        void Quit() override {}
+        void GoBack() override {}
+    } throwing;
+    auto helper = NewHelper();
+    helper->Attach(throwing);  // no filter was asked for: a sound window would allow anything
+    EXPECT_TRUE(helper->RefusesEverything());
+    EXPECT_TRUE(helper->OnBeforeNavigate("http://www.example.com/"));
+    bool asked = false;
+    helper->OnDocumentComplete([&asked] {
+        asked = true;
+        return std::optional<std::string>("<p>page</p>");
+    });
+    EXPECT_FALSE(asked);
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(world.MessageBoxes()[0].text,
+              "Lumbrel could not be set up in this window.\n\nIt refuses every address.");
+    EXPECT_EQ(count.load(), 1);
+    helper->Detach();
+    EXPECT_EQ(count.load(), 0);
+
+    // Attached again to a sound window, it filters as asked.
+    RecordingBrowser sound;
+    helper->Attach(sound);
+    EXPECT_FALSE(helper->RefusesEverything());
+    EXPECT_FALSE(helper->OnBeforeNavigate("http://www.example.com/"));
+    helper->Detach();
 }
 
 TEST_F(LumbrelHelperTest, ARefusedNavigationIsCancelledAndShowsTheFilterPage) {
