@@ -69,8 +69,7 @@ bool CCorvaneDlg::OnInitDialog() {
     }
     versionText = "Windows Version:    " + ReadWindowsVersion(system.registry) +
                   "\nInternet Explorer Version:    " + ReadBrowserVersion(system.registry);
-    storedPassword = ReadPassword(system.registry);
-    if (!storedPassword.empty()) {
+    if (HasPassword(system.registry)) {
         noPassword = 0;
     }
 
@@ -88,7 +87,7 @@ void CCorvaneDlg::CheckPasswordAtStart() {
     }
     CPasswordDlg password(app);
     password.DoModal();  // after Cancel the text entered is empty
-    if (password.enteredPassword != storedPassword) {
+    if (!CheckPassword(system, password.enteredPassword)) {
         MessageBox(IDS_PASSWORD_INCORRECT, mb::kOk | mb::kIconStop);
         EndDialog(platform::id::kCancel);
     }
@@ -177,8 +176,7 @@ void CCorvaneDlg::OnSetPassword() {
     settingsChanged = 1;
     CPasswordSetDlg setPassword(app);
     if (setPassword.DoModal() == platform::id::kOk) {
-        storedPassword = ReadPassword(system.registry);
-        noPassword = 0;
+        noPassword = HasPassword(system.registry) ? 0 : 1;
     }
     RenderToggleButtons();
 }

@@ -86,7 +86,6 @@ class CCorvaneDlg : public framework::HtmlDialog {
     int enableTimers = 0;
     int enableLumbrel = 0;
     std::string versionText;
-    std::string storedPassword;
     // Wrong passwords at the unlock prompt, held while user mode runs.
     GuessThrottle guesses;
     std::uintptr_t timerId = 0;

@@ -78,7 +78,7 @@ void CPasswordSetDlg::OnOK() {
         say(IDS_PASSWORD_MISMATCH, platform::mb::kOk);
         return;
     }
-    if (WritePassword(system.registry, newPassword) != 0) {
+    if (WritePassword(system, newPassword) != 0) {
         // Not stored: say why, and stay open.
         say(IDS_REGISTRY_OPEN_FAILED, platform::mb::kOk | platform::mb::kIconStop);
         return;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/password.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/text.h"
@@ -407,6 +408,20 @@ SettingsImport ImportSettingsExport(platform::Registry& registry, std::span<cons
     if (auto error = ReadExport(DecodeText(file), writes)) {
         result.error = std::move(*error);
         return result;
+    }
+    // An older kiosk's password comes in its scrambled form: it replaces this one's verifier,
+    // which would otherwise be checked first.
+    const auto isRootValue = [](const ValueWrite& write, std::string_view name) {
+        return platform::EqualsIgnoreAsciiCase(write.key, kSettingsRoot) &&
+               platform::EqualsIgnoreAsciiCase(write.name, name);
+    };
+    const auto setsValue = [&](std::string_view name) {
+        return std::any_of(writes.begin(), writes.end(), [&](const ValueWrite& write) {
+            return isRootValue(write, name) && !write.remove;
+        });
+    };
+    if (setsValue("Password") && !setsValue(kPasswordVerifierValue)) {
+        writes.push_back({kSettingsRoot, kPasswordVerifierValue, true, 0, {}});
     }
     ImportUndo undo(registry);
     for (const ValueWrite& write : writes) {

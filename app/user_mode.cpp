@@ -2,6 +2,7 @@
 #include "app/accessibility_keys.h"
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
+#include "app/password.h"
 #include "app/password_dlg.h"
 #include "app/res/resource.h"
 #include "common/command_ids.h"
@@ -81,7 +82,7 @@ bool CCorvaneDlg::UnlockDialog() {
     if (password.DoModal() != platform::id::kOk) {
         return false;  // cancelled: no guess was made
     }
-    if (password.enteredPassword != storedPassword) {
+    if (!CheckPassword(system, password.enteredPassword)) {
         guesses.Failed(system.processes.TickCount());
         EventLog(system).Warn("a wrong password was entered at the unlock prompt (" +
                               std::to_string(guesses.Failures()) + " in a row)");

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -114,6 +115,12 @@ class ProcessSystem {
     virtual LocalTime Now() const = 0;
     // GetTickCount64: milliseconds since the system started, never going back.
     virtual uint64_t TickCount() const = 0;
+    // BCryptGenRandom from the system's preferred generator; false when it failed.
+    virtual bool RandomBytes(std::span<uint8_t> out) = 0;
+    // BCryptDeriveKeyPBKDF2 with HMAC-SHA256: `out.size()` bytes from the password's UTF-8
+    // bytes and the salt; false when the system refused.
+    virtual bool DerivePbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                                    uint32_t iterations, std::span<uint8_t> out) = 0;
     // ExpandEnvironmentStringsW: %NAME% replaced by the variable's value; unknown names stay.
     virtual std::string ExpandEnvironment(std::string_view text) const = 0;
     // One entry of the system's Application event log under the source; false when the system

@@ -116,6 +116,7 @@ struct World::State {
     uint32_t running = 0;
 
     uint64_t now = 0;
+    uint64_t randomState = 0;  // of the sim's random bytes
     SimRegistry registry;
     SimFiles files;
     std::vector<std::unique_ptr<Process>> processes;
@@ -305,6 +306,9 @@ class SimProcessSystem final : public platform::ProcessSystem {
     std::optional<platform::ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     platform::LocalTime Now() const override;
     uint64_t TickCount() const override { return state_.now; }
+    bool RandomBytes(std::span<uint8_t> out) override;
+    bool DerivePbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                            uint32_t iterations, std::span<uint8_t> out) override;
     std::string ExpandEnvironment(std::string_view text) const override;
     bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 

@@ -4,6 +4,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 // after windows.h, which they need
+#include <bcrypt.h>
 #include <objidl.h>
 #include <shlobj.h>
 
@@ -222,6 +223,30 @@ LocalTime Win32ProcessSystem::Now() const {
 
 uint64_t Win32ProcessSystem::TickCount() const {
     return GetTickCount64();
+}
+
+bool Win32ProcessSystem::RandomBytes(std::span<uint8_t> out) {
+    return BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
+                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+}
+
+bool Win32ProcessSystem::DerivePbkdf2Sha256(std::string_view password,
+                                            std::span<const uint8_t> salt, uint32_t iterations,
+                                            std::span<uint8_t> out) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr,
+                                                    BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+        return false;
+    }
+    // The call takes non-const buffers it only reads.
+    std::vector<UCHAR> secret(password.begin(), password.end());
+    std::vector<UCHAR> saltCopy(salt.begin(), salt.end());
+    const NTSTATUS status = BCryptDeriveKeyPBKDF2(
+        algorithm, secret.empty() ? nullptr : secret.data(), static_cast<ULONG>(secret.size()),
+        saltCopy.empty() ? nullptr : saltCopy.data(), static_cast<ULONG>(saltCopy.size()),
+        iterations, out.data(), static_cast<ULONG>(out.size()), 0);
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+    return BCRYPT_SUCCESS(status);
 }
 
 bool Win32ProcessSystem::ReportToEventLog(std::string_view source, uint16_t type,

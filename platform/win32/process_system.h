@@ -21,6 +21,9 @@ class Win32ProcessSystem final : public ProcessSystem {
     std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     LocalTime Now() const override;
     uint64_t TickCount() const override;
+    bool RandomBytes(std::span<uint8_t> out) override;
+    bool DerivePbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                            uint32_t iterations, std::span<uint8_t> out) override;
     std::string ExpandEnvironment(std::string_view text) const override;
     bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 };

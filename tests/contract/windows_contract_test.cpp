@@ -1,5 +1,6 @@
 // Windows, messages, timers, the mutex and the broadcast behave the same on the sim and on
 // Windows where the main program relies on them.
+#include <array>
 #include <atomic>
 #include <stdexcept>
 #include <vector>
@@ -141,6 +142,38 @@ TEST_F(WindowsContract, AHandlerThatThrowsGetsTheDefaultHandling) {
     EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 5, 0, 0, 5000), 0);
     EXPECT_EQ(sys.windows.SendMessageTimeout(window, wm::kApp + 6, 0, 0, 5000), 42);
     EXPECT_TRUE(sys.windows.DestroyWindow(window));
+}
+
+// The password's verifier is made and checked by the system's key derivation: the standard
+// answers of PBKDF2 with HMAC-SHA256, so a verifier made on one checks on the other.
+TEST_F(WindowsContract, KeyDerivationGivesTheStandardAnswers) {
+    const auto derive = [this](std::string_view password, std::string_view salt, uint32_t rounds) {
+        std::array<uint8_t, 32> key{};
+        const std::vector<uint8_t> saltBytes(salt.begin(), salt.end());
+        EXPECT_TRUE(sys.processes.DerivePbkdf2Sha256(password, saltBytes, rounds, key));
+        std::string hex;
+        for (const uint8_t byte : key) {
+            hex += "0123456789abcdef"[byte >> 4];
+            hex += "0123456789abcdef"[byte & 15];
+        }
+        return hex;
+    };
+    EXPECT_EQ(derive("password", "salt", 1),
+              "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b");
+    EXPECT_EQ(derive("password", "salt", 4096),
+              "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a");
+    std::string salt;
+    for (char c = 0; c < 16; ++c) {
+        salt += c;
+    }
+    EXPECT_EQ(derive("kiosk \xC3\xA9", salt, 100000),
+              "f13da1843a7c450c30faa2d6ce484f6b329ba1896f72b35be3d8538e225e194d");
+
+    std::array<uint8_t, 16> a{};
+    std::array<uint8_t, 16> b{};
+    ASSERT_TRUE(sys.processes.RandomBytes(a));
+    ASSERT_TRUE(sys.processes.RandomBytes(b));
+    EXPECT_NE(a, b);
 }
 
 // The tick count the unlock prompt's waits are measured by: it goes on while a program sleeps

@@ -169,13 +169,13 @@ TEST_F(SetPasswordByEnter, StoresOrStaysOpen) {
     Open("one", "two");
     Press(platform::id::kOk);
     EXPECT_TRUE(StillOpen());
-    EXPECT_EQ(ReadPassword(sys.registry), "");
+    EXPECT_FALSE(HasPassword(sys.registry));
     EXPECT_EQ(LastBox()->text, "The password you have entered does not match the verify password.");
 
     set->SetValue("verify", "one");
     Press(platform::id::kOk);
     EXPECT_FALSE(StillOpen());
-    EXPECT_EQ(ReadPassword(sys.registry), "one");
+    EXPECT_TRUE(CheckPassword(sys, "one"));
 }
 
 TEST_F(SetPasswordByEnter, WithoutRightsNeverMarksAPasswordAsSet) {

@@ -109,7 +109,7 @@ TEST_F(ConfigurationPage, PasswordIsSetThenAskedAtTheNextStart) {
     EXPECT_EQ(page->OuterHtml("ButtonSetPassword"),
               "<button class=\"bt2\" style=\"width:200px\" id=\"ButtonSetPassword\">Set Corvane "
               "Password</button>");
-    EXPECT_EQ(ReadPassword(sys.registry), "s3cret");
+    EXPECT_TRUE(CheckPassword(sys, "s3cret"));
     world.ScriptMessageBoxAnswer(platform::id::kNo);  // setting a password counts as a change
     page->Click("ButtonCancel");
     EXPECT_EQ(admin->WaitForExit(5000), 0u);
@@ -206,7 +206,7 @@ TEST_F(ConfigurationPage, APageThatDoesNotLoadLeavesAWorkingDialog) {
 }
 
 TEST_F(ConfigurationPage, OverrideKeyAsksForThePasswordInUserMode) {
-    ASSERT_EQ(WritePassword(sys.registry, "pw"), 0);
+    ASSERT_EQ(WritePassword(sys, "pw"), 0);
     auto kiosk = Start("/user");
     const auto window = WindowOf(*kiosk);
     ASSERT_TRUE(window.has_value());

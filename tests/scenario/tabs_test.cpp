@@ -115,7 +115,7 @@ class Tabs : public CorvaneWorld {
         add("Software\\Vemtrix\\Corvane\\HideGUI", "DisableSleepKey");
         add("Software\\Vemtrix\\Corvane\\AutoRestart", "Folder");
         add(kSettingsRoot, "AppPath");
-        add(kSettingsRoot, "Password");
+        add(kSettingsRoot, kPasswordVerifierValue);
         return values;
     }
     uint32_t Number(const std::string& path, const std::string& name) {
@@ -151,7 +151,7 @@ TEST_F(Tabs, AFullyPopulatedTreeIsSavedBackByteForByte) {
     SetDWordValue(*Key("Software\\Vemtrix\\Corvane\\HideGUI"), "DisableSleepKey", 1);
     SetStringValue(*Key("Software\\Vemtrix\\Corvane\\AutoRestart"), "Folder", "D:\\Kiosk Apps\\");
     SetStringValue(*Key(kSettingsRoot), "AppPath", kCorvanePath);
-    ASSERT_EQ(WritePassword(sys.registry, "kiosk"), 0);
+    ASSERT_EQ(WritePassword(sys, "kiosk"), 0);
     const auto before = Snapshot();
 
     auto admin = Start("");

@@ -250,7 +250,7 @@ TEST_F(UserMode, TheIconIsAddedAndADoubleClickShowsThePageWithoutAPassword) {
 }
 
 TEST_F(UserMode, ADoubleClickWithAPasswordAsksForIt) {
-    ASSERT_EQ(WritePassword(sys.registry, "kiosk"), 0);
+    ASSERT_EQ(WritePassword(sys, "kiosk"), 0);
     auto kiosk = Start("/user");
     const auto window = WindowOf(*kiosk);
     ASSERT_TRUE(window.has_value());
@@ -271,7 +271,7 @@ TEST_F(UserMode, ADoubleClickWithAPasswordAsksForIt) {
 // 60 seconds after the last wrong one (it says so meanwhile), each wrong one is in the event
 // log, and the right one starts the count again.
 TEST_F(UserMode, WrongPasswordsAtTheUnlockPromptWaitLongerEachTime) {
-    ASSERT_EQ(WritePassword(sys.registry, "kiosk"), 0);
+    ASSERT_EQ(WritePassword(sys, "kiosk"), 0);
     auto kiosk = Start("/user");
     const auto window = WindowOf(*kiosk);
     ASSERT_TRUE(window.has_value());

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/password.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/sim/sim_registry.h"
@@ -150,6 +151,27 @@ TEST_F(SettingsImportTest, ABackslashEndsNoCommentOrKeyLine) {
         EXPECT_EQ(Text("", "Password"), "secret") << file;
         EXPECT_EQ(Number("", "EnablePolicies"), 0u) << file;
     }
+}
+
+// An older kiosk's export carries its password scrambled: imported, it is the password here,
+// not shadowed by this machine's verifier.
+TEST_F(SettingsImportTest, AnOlderKiosksPasswordReplacesTheVerifier) {
+    {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(registry, Hive::LocalMachine, kSettingsRoot, key), 0);
+        SetStringValue(*key, kPasswordVerifierValue, "pbkdf2-sha256$1$00$00");
+    }
+    std::u16string scrambled = u"older";
+    ScramblePassword(scrambled, u"");
+    std::string file =
+        "Windows Registry Editor Version 5.00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
+        "\"Password\"=\"" +
+        platform::Utf16ToUtf8(scrambled) + "\"\r\n";
+    const SettingsImport imported = ImportSettingsExport(registry, AsExported(file));
+    EXPECT_EQ(imported.error, "");
+    EXPECT_EQ(Text("", kPasswordVerifierValue), std::nullopt);
+    EXPECT_EQ(ReadPassword(registry), "older");
 }
 
 // A write that fails half-way: every value is back as it was, the keys the import made are
