@@ -31,6 +31,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     int ExchangePolicySettings(int save);
     int ExchangeHideGUISettings(int save);
     int ExchangeLumbrelSettings(int save);
+    void WarnOfMissingRuleFiles();
     int ExchangeAutoLogonSettings(int save);
     int ExchangeAutoRestartSettings(int save);
     int ExchangeTimerSettings(int save);

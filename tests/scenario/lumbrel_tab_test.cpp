@@ -217,6 +217,28 @@ TEST_F(LumbrelTab, WithoutThirtyTwoBitSubsystemTheSwitchSkipsTheI686BuildAndSays
     EXPECT_EQ(runs, 0);
 }
 
+// Saving a filter that is on but names a file that is not there says so, while the
+// administrator can still put it there; a file that is there, or a filter that is off, says
+// nothing.
+TEST_F(LumbrelTab, SavingAFilterWhoseFileIsNotThereWarns) {
+    world.Files().Put("C:\\Kiosk\\urls.txt", "+all\n");
+    ASSERT_TRUE(page->SetValue("FilterURLFile", "C:\\Kiosk\\urls.txt"));
+    ASSERT_TRUE(page->SetValue("ContentFile", "C:\\Kiosk\\gone.txt"));
+    ASSERT_TRUE(page->SetCheckState("FilterURLs", 1));
+    ASSERT_TRUE(page->SetCheckState("FilterContent", 0));
+    Click("ButtonApply");
+    EXPECT_TRUE(world.MessageBoxes().empty());
+
+    ASSERT_TRUE(page->SetCheckState("FilterContent", 1));
+    Click("ButtonApply");
+    ASSERT_EQ(world.MessageBoxes().size(), 1u);
+    EXPECT_EQ(world.MessageBoxes()[0].text,
+              "The content filter file is not there:\nC:\\Kiosk\\gone.txt\n\nUntil it is, the "
+              "browser does not use the content filter.");
+    EXPECT_EQ(ReadStringAt(sys.registry, Hive::LocalMachine, kLumbrelKey, "ContentFile"),
+              "C:\\Kiosk\\gone.txt");  // saved all the same
+}
+
 TEST_F(LumbrelTab, BrowseSetsTheFieldOnlyWhenConfirmedAndAlwaysRedrawsThePage) {
     ASSERT_TRUE(page->SetValue("FilterURLFile", "typed but not applied"));
     world.ScriptOpenFileAnswer(std::nullopt);
