@@ -21,19 +21,21 @@ int CCorvaneDlg::ExchangeLumbrelSettings(int save) {
 // A filter that is on but names no file that is there filters nothing in the browser: said
 // now, while the administrator can still put the file there.
 void CCorvaneDlg::WarnOfMissingRuleFiles() {
-    const std::pair<const char*, std::pair<int, const std::string*>> filters[] = {
-        {"URL filter", {lumbrel.filterURLs, &lumbrel.filterURLFile}},
-        {"content filter", {lumbrel.filterContent, &lumbrel.contentFile}},
+    struct Filter {
+        const char* what;
+        int on;
+        const std::string& path;
     };
-    for (const auto& [what, setting] : filters) {
-        const auto& [on, path] = setting;
-        if (on == 0 || path->empty() || system.files.FileSize(*path)) {
+    for (const Filter& filter :
+         {Filter{"URL filter", lumbrel.filterURLs, lumbrel.filterURLFile},
+          Filter{"content filter", lumbrel.filterContent, lumbrel.contentFile}}) {
+        if (filter.on == 0 || filter.path.empty() || system.files.FileSize(filter.path)) {
             continue;
         }
+        const std::string what = filter.what;
         system.windows.MessageBox(Handle(),
-                                  "The " + std::string(what) + " file is not there:\n" + *path +
-                                      "\n\nUntil it is, the browser does not use the " +
-                                      std::string(what) + ".",
+                                  "The " + what + " file is not there:\n" + filter.path +
+                                      "\n\nUntil it is, the browser does not use the " + what + ".",
                                   "Corvane", platform::mb::kOk | platform::mb::kIconExclamation);
     }
 }

@@ -301,10 +301,7 @@ Before ReadBefore(platform::Registry& registry, const std::string& path, const s
         return before;
     }
     platform::RawValue raw;
-    status = key->QueryValue(name, 0, raw);
-    if (status == platform::error::kMoreData) {
-        status = key->QueryValue(name, raw.size, raw);
-    }
+    status = QueryRawValue(*key, name, raw);
     before.known = status == platform::error::kSuccess || status == platform::error::kFileNotFound;
     if (status == platform::error::kSuccess) {
         before.value = std::move(raw);
@@ -366,9 +363,6 @@ class ImportUndo {
             if (!it->known) {
                 stuck.push_back(what + " (it could not be read before)");
                 continue;
-            }
-            if (!it->value && !KeyExists(registry_, it->key)) {
-                continue;  // its key was never made: nothing to take back
             }
             ValueWrite restore{it->key, it->name, !it->value, 0, {}};
             if (it->value) {

@@ -73,6 +73,15 @@ void ReadFlagOrNumber(const platform::RegistryKey& key, std::string_view name, u
     QueryDWordValue(key, name, field);
 }
 
+long QueryRawValue(const platform::RegistryKey& key, std::string_view name,
+                   platform::RawValue& value) {
+    long status = key.QueryValue(name, 0, value);
+    if (status == error::kMoreData) {
+        status = key.QueryValue(name, value.size, value);
+    }
+    return status;
+}
+
 void ReadFlagOrNumber(const platform::RegistryKey& key, std::string_view name, int& field) {
     uint32_t value = 0;
     if (QueryDWordValue(key, name, value) == error::kSuccess) {

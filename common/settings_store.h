@@ -30,6 +30,10 @@ long QueryDWordValue(const platform::RegistryKey& key, std::string_view name, ui
 long QueryStringValue(const platform::RegistryKey& key, std::string_view name, std::string& value,
                       uint32_t bufferChars, uint32_t& chars);
 
+// A value of any type and size, as stored: asks its size first, then reads it whole.
+long QueryRawValue(const platform::RegistryKey& key, std::string_view name,
+                   platform::RawValue& value);
+
 long SetDWordValue(platform::RegistryKey& key, std::string_view name, uint32_t value);
 // Stored as (units + 1) x 2 bytes, the terminator included.
 long SetStringValue(platform::RegistryKey& key, std::string_view name, std::string_view value);

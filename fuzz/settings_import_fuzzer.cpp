@@ -27,10 +27,7 @@ void Take(platform::Registry& registry, const std::string& path, Snapshot& out) 
     std::string name;
     for (uint32_t i = 0; key->EnumValue(i, name) == 0; ++i) {
         platform::RawValue raw;
-        long status = key->QueryValue(name, 0, raw);
-        if (status == platform::error::kMoreData) {
-            status = key->QueryValue(name, raw.size, raw);
-        }
+        corvane::QueryRawValue(*key, name, raw);
         out[path + "|" + name] =
             std::to_string(raw.type) + ":" + std::string(raw.data.begin(), raw.data.end());
     }

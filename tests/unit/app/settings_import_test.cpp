@@ -23,6 +23,12 @@ std::vector<uint8_t> AsExported(const std::string& text) {  // UTF-16LE with its
     return bytes;
 }
 
+// A file's first lines: the header, the root key and one value that the tests look at.
+const std::string kHead =
+    "Windows Registry Editor Version 5.00\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
+    "\"EnablePolicies\"=dword:00000001\r\n";
+
 std::vector<uint8_t> AsAnsi(const std::string& text) {
     return {text.begin(), text.end()};
 }
@@ -89,27 +95,23 @@ TEST_F(SettingsImportTest, AnExportOfTheTreeIsWrittenBesideWhatIsThere) {
 
 // Whatever stops the import, nothing of the file is written and the line is named.
 TEST_F(SettingsImportTest, AFileThatCannotBeFullyReadWritesNothing) {
-    const std::string head =
-        "Windows Registry Editor Version 5.00\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
-        "\"EnablePolicies\"=dword:00000001\r\n";
     const std::pair<std::string, std::string> cases[] = {
-        {head + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-                "\"Evil\"=\"C:\\\\evil.exe\"\r\n",
+        {kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+                 "\"Evil\"=\"C:\\\\evil.exe\"\r\n",
          "line 4: the key HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run "
          "is outside Corvane's settings"},
-        {head + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\CorvaneOther]\r\n",
+        {kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\CorvaneOther]\r\n",
          "line 4: the key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\CorvaneOther is outside "
          "Corvane's settings"},
-        {head + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane\\Timers]\r\n",
+        {kHead + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane\\Timers]\r\n",
          "line 4: it deletes a key; only values are imported"},
-        {head + "\"Time\"=dword:123456789\r\n", "line 4: the value's data cannot be read"},
-        {head + "\"Time\"=dword:xyz\r\n", "line 4: the value's data cannot be read"},
-        {head + "\"Blob\"=hex:01,,02\r\n", "line 4: the value's data cannot be read"},
-        {head + "\"Blob\"=hex:01,\r\n", "line 4: the value's data cannot be read"},
-        {head + "\"Open=dword:1\r\n", "line 4: the value's name does not end"},
-        {head + "\"Bad\"=\"a\\qb\"\r\n", "line 4: the value's data cannot be read"},
-        {head + "garbage\r\n", "line 4: neither a key nor a value"},
+        {kHead + "\"Time\"=dword:123456789\r\n", "line 4: the value's data cannot be read"},
+        {kHead + "\"Time\"=dword:xyz\r\n", "line 4: the value's data cannot be read"},
+        {kHead + "\"Blob\"=hex:01,,02\r\n", "line 4: the value's data cannot be read"},
+        {kHead + "\"Blob\"=hex:01,\r\n", "line 4: the value's data cannot be read"},
+        {kHead + "\"Open=dword:1\r\n", "line 4: the value's name does not end"},
+        {kHead + "\"Bad\"=\"a\\qb\"\r\n", "line 4: the value's data cannot be read"},
+        {kHead + "garbage\r\n", "line 4: neither a key nor a value"},
         {"Windows Registry Editor Version 5.00\r\n\"EnablePolicies\"=dword:1\r\n",
          "line 2: a value before any key"},
         {"EnablePolicies=1\r\n", "line 1: this is not a registry export"},
@@ -131,18 +133,14 @@ TEST_F(SettingsImportTest, ABackslashEndsNoCommentOrKeyLine) {
         ASSERT_EQ(OpenForWriting(registry, Hive::LocalMachine, kSettingsRoot, key), 0);
         SetStringValue(*key, "Password", "secret");
     }
-    const std::string head =
-        "Windows Registry Editor Version 5.00\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Corvane]\r\n"
-        "\"EnablePolicies\"=dword:00000001\r\n";
     const std::pair<std::string, std::string> cases[] = {
-        {head + "; exported from kiosk 7 \\\r\n"
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n\"Password\"=-\r\n",
+        {kHead + "; exported from kiosk 7 \\\r\n"
+                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n\"Password\"=-\r\n",
          "line 5: the key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other is outside Corvane's "
          "settings"},
-        {head + "\"Name\"=\"text\"\\\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n",
+        {kHead + "\"Name\"=\"text\"\\\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vemtrix\\Other]\r\n",
          "line 4: the value's data cannot be read"},
-        {head + "\"Word\"=dword:00000001\\\r\n\"Password\"=-\r\n",
+        {kHead + "\"Word\"=dword:00000001\\\r\n\"Password\"=-\r\n",
          "line 4: the value's data cannot be read"},
     };
     for (const auto& [file, error] : cases) {
