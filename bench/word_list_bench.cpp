@@ -188,9 +188,10 @@ struct StoredList {
             text += "\r\n";
         }
         std::ofstream(rulePath, std::ios::binary) << text;
-        filter::SourceHash hash;
+        filter::SourceHasher hash;
         hash.Update(text);
-        const filter::RuleList compiled(filter::RuleLines(rules), hash.Size(), hash.Value());
+        const filter::RuleList compiled(filter::RuleLines(rules),
+                                        hash.Finish().value_or(filter::SourceId{}));
         std::ofstream(imagePath, std::ios::binary) << compiled.Image();
         addresses = Addresses(1000, lines);
     }
@@ -206,15 +207,15 @@ void AttachList(benchmark::State& state) {
     const StoredList stored(static_cast<int>(state.range(0)));
     platform::host::HostFiles files;
     const auto attach = [&] {
-        filter::SourceHash hash;
-        if (filter::HashRuleFile(files, stored.rulePath, hash) != 0) {
+        const std::optional<filter::SourceId> source = filter::HashRuleFile(files, stored.rulePath);
+        if (!source) {
             return std::optional<filter::RuleList>();
         }
         auto mapping = std::make_shared<HostMapping>(stored.imagePath);
         filter::ImageProblem problem;
         std::optional<filter::RuleList> rules =
             filter::RuleList::Attach(mapping->Bytes(), mapping, problem);
-        if (rules && rules->SourceHash() != hash.Value()) {
+        if (rules && rules->Source() != *source) {
             rules.reset();
         }
         return rules;

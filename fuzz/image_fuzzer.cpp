@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,10 +22,11 @@ using namespace lumbrel::filter;
 
 namespace {
 
-// Where the reader finds the fields the rewrites change (the header's layout, version 1).
-constexpr size_t kSectionTable = 56;
+// Where the reader finds the fields the rewrites change (the header's layout, version 2).
+static_assert(kImageVersion == 2, "the harness rewrites the fields of version 2's header");
+constexpr size_t kSectionTable = 80;
 constexpr size_t kSections = 13;
-constexpr size_t kCountsAt = 40;
+constexpr size_t kCountsAt = 64;
 
 void Put32(char* image, size_t at, uint32_t value) {
     std::memcpy(image + at, &value, sizeof value);
@@ -52,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char* image = reinterpret_cast<char*>(words.data());
     std::memcpy(image, sound.data(), sound.size());
     const uint64_t length = sound.size();
+    uint32_t literalCount;
+    std::memcpy(&literalCount, image + kCountsAt + 8, sizeof literalCount);
+    ImageProblem soundProblem;
+    const std::optional<ImageContents> contents = ReadImage({image, length}, soundProblem);
+    if (!contents || literalCount != contents->scanner.count) {
+        std::abort();  // the layout above is not the reader's: the rewrites would miss
+    }
 
     const std::string_view edits =
         zero == std::string_view::npos ? std::string_view() : input.substr(zero + 1);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/custody.h"
+
 namespace platform {
 
 class InputFile {
@@ -57,6 +59,14 @@ class FileSystem {
     virtual long RemoveFile(std::string_view path) = 0;
     // CreateDirectoryW of one folder: 0, 183 when it was there already, or another error.
     virtual long CreateFolder(std::string_view path) = 0;
+    // The owner and access list of a file or folder (GetNamedSecurityInfoW).
+    virtual long ReadCustody(std::string_view path, Custody& out) = 0;
+    // Gives an existing file or folder what AdministratorsOnly() describes in place of what it
+    // had or inherited (SetNamedSecurityInfoW, the list protected). Only an administrator's
+    // program can make Administrators the owner: 1307 for anyone else.
+    virtual long RestrictToAdministrators(std::string_view path) = 0;
+    // The accounts in the local Administrators group, as SIDs; empty when it cannot be asked.
+    virtual std::vector<std::string> AdministratorAccounts() = 0;
     // The current user's own local application data folder (CSIDL_LOCAL_APPDATA), without a
     // last backslash; empty when the system gives none.
     virtual std::string UserDataFolder() = 0;

@@ -33,26 +33,33 @@ void LineSplitter::Finish(RuleLines& lines) {
 RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path) {
     RuleFile result;
     LineSplitter splitter;
+    SourceHasher hasher;
     const long error =
         platform::ReadFileInPieces(files, path, result.openError, [&](std::string_view bytes) {
-            result.hash.Update(bytes);
+            hasher.Update(bytes);
             splitter.Feed(bytes, result.lines);
         });
     if (result.openError != 0) {
         return result;
     }
     result.readError = error;
-    // A line cut by a read error is not a whole rule: leave it out.
+    // A line cut by a read error is not a whole rule: leave it out. Only a whole file has an
+    // identity an image may be named by.
     if (result.readError == 0) {
         splitter.Finish(result.lines);
+        result.source = hasher.Finish();
     }
     return result;
 }
 
-long HashRuleFile(platform::FileSystem& files, std::string_view path, SourceHash& hash) {
+std::optional<SourceId> HashRuleFile(platform::FileSystem& files, std::string_view path) {
     long openError = 0;
-    return platform::ReadFileInPieces(files, path, openError,
-                                      [&](std::string_view bytes) { hash.Update(bytes); });
+    SourceHasher hasher;
+    if (platform::ReadFileInPieces(files, path, openError,
+                                   [&](std::string_view bytes) { hasher.Update(bytes); }) != 0) {
+        return std::nullopt;
+    }
+    return hasher.Finish();
 }
 
 }  // namespace lumbrel::filter

@@ -26,12 +26,13 @@ struct RuleFile {
     RuleLines lines;
     long openError = 0;  // the file could not be opened: no lines
     long readError = 0;  // reading stopped here: the lines before it are kept
-    SourceHash hash;     // of the bytes read
+    // Of the bytes read; none when the system could not hash them.
+    std::optional<SourceId> source;
 };
 
 RuleFile ReadRuleFile(platform::FileSystem& files, std::string_view path);
 
-// Only the hash of the file's bytes: 0, or the error of opening or reading it.
-long HashRuleFile(platform::FileSystem& files, std::string_view path, SourceHash& hash);
+// Only what identifies the file's bytes; none when it cannot be read or hashed.
+std::optional<SourceId> HashRuleFile(platform::FileSystem& files, std::string_view path);
 
 }  // namespace lumbrel::filter

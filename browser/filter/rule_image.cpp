@@ -42,7 +42,7 @@ struct Header {
     uint32_t sectionCount;
     uint64_t imageSize;
     uint64_t sourceSize;
-    uint64_t sourceHash;
+    uint8_t sourceDigest[32];
     uint32_t lastAll;
     uint32_t lastAllAllows;
     uint32_t literalCount;
@@ -112,6 +112,8 @@ const char* DescribeImageProblem(ImageProblem problem) {
             return "damaged";
         case ImageProblem::OtherSource:
             return "compiled from another text";
+        case ImageProblem::OpenToOthers:
+            return "open to change by others than administrators";
     }
     return "damaged";
 }
@@ -151,8 +153,8 @@ std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& pro
     }
     const auto* sections = header.sections;
     ImageContents c;
-    c.sourceSize = header.sourceSize;
-    c.sourceHash = header.sourceHash;
+    c.source.size = header.sourceSize;
+    std::memcpy(c.source.digest.data(), header.sourceDigest, c.source.digest.size());
     c.lineText = bytes.substr(static_cast<size_t>(sections[kLineText].offset),
                               static_cast<size_t>(sections[kLineText].count));
     c.lineStarts = View<uint32_t>(bytes, sections[kLineStarts]);
@@ -198,8 +200,8 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.version = kImageVersion;
     header.sectionCount = kSectionCount;
-    header.sourceSize = c.sourceSize;
-    header.sourceHash = c.sourceHash;
+    header.sourceSize = c.source.size;
+    std::memcpy(header.sourceDigest, c.source.digest.data(), sizeof header.sourceDigest);
     header.lastAll = c.lastAll;
     header.lastAllAllows = c.lastAllAllows ? 1 : 0;
     header.literalCount = c.scanner.count;
@@ -221,41 +223,12 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
     return words;
 }
 
-void SourceHash::Mix(uint64_t word) {
-    state_ = std::rotl(state_ ^ (word * 0x9E3779B97F4A7C15ull), 29) * 0xBF58476D1CE4E5B9ull;
-}
-
-void SourceHash::Update(std::string_view bytes) {
-    size_ += bytes.size();
-    while (pendingCount_ != 0 && pendingCount_ < 8 && !bytes.empty()) {
-        pending_[pendingCount_++] = static_cast<uint8_t>(bytes.front());
-        bytes.remove_prefix(1);
+std::optional<SourceId> SourceHasher::Finish() {
+    std::optional<platform::Sha256Digest> digest = digest_.Finish();
+    if (!digest) {
+        return std::nullopt;
     }
-    if (pendingCount_ == 8) {
-        uint64_t word;
-        std::memcpy(&word, pending_, 8);
-        Mix(word);
-        pendingCount_ = 0;
-    }
-    for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data(), 8);
-        Mix(word);
-    }
-    for (const char c : bytes) {
-        pending_[pendingCount_++] = static_cast<uint8_t>(c);
-    }
-}
-
-uint64_t SourceHash::Value() const {
-    uint64_t tail = 0;
-    std::memcpy(&tail, pending_, pendingCount_);
-    uint64_t h = state_ ^ (tail * 0x94D049BB133111EBull) ^ size_;
-    h ^= h >> 31;
-    h *= 0x7FB5D329728EA185ull;
-    h ^= h >> 27;
-    h *= 0x81DADEF4BC2DD44Dull;
-    return h ^ (h >> 33);
+    return SourceId{size_, *digest};
 }
 
 }  // namespace lumbrel::filter

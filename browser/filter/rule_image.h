@@ -10,10 +10,19 @@
 #include <vector>
 
 #include "browser/filter/literals.h"
+#include "platform/sha256.h"
 
 namespace lumbrel::filter {
 
-inline constexpr uint32_t kImageVersion = 1;
+inline constexpr uint32_t kImageVersion = 2;
+
+// The rule file an image was compiled from: its size and SHA-256. Only an image of the file's
+// bytes as they are now is used.
+struct SourceId {
+    uint64_t size = 0;
+    platform::Sha256Digest digest{};
+    bool operator==(const SourceId&) const = default;
+};
 
 // A pattern or bad-pattern line of the list.
 struct ImageEntry {
@@ -27,8 +36,7 @@ inline constexpr uint32_t kNoLine = ~0u;
 
 // What an image holds, as views into its bytes (or, while writing one, into the compiler's).
 struct ImageContents {
-    uint64_t sourceSize = 0;  // the rule file it was compiled from
-    uint64_t sourceHash = 0;
+    SourceId source;                          // the rule file it was compiled from
     std::string_view lineText;                // the file's lines without their ends
     std::span<const uint32_t> lineStarts;     // line i: lineText[starts[i], starts[i + 1])
     std::span<const ImageEntry> entries;      // in file order
@@ -41,7 +49,15 @@ struct ImageContents {
     ScannerTables scanner;
 };
 
-enum class ImageProblem { None, Truncated, NotAnImage, ForeignVersion, Damaged, OtherSource };
+enum class ImageProblem {
+    None,
+    Truncated,
+    NotAnImage,
+    ForeignVersion,
+    Damaged,
+    OtherSource,
+    OpenToOthers,  // someone other than an administrator could have written it
+};
 const char* DescribeImageProblem(ImageProblem problem);
 
 // The image's contents when all of it is sound: every size agrees, every index is in range,
@@ -56,19 +72,19 @@ inline std::string_view ImageBytes(const std::vector<uint64_t>& words) {
     return {reinterpret_cast<const char*>(words.data()), words.size() * sizeof(uint64_t)};
 }
 
-// A hash of a rule file's bytes, fed as they are read; the same on every build.
-class SourceHash {
+// A rule file's SourceId, fed its bytes as they are read.
+class SourceHasher {
   public:
-    void Update(std::string_view bytes);
-    uint64_t Value() const;
-    uint64_t Size() const { return size_; }
+    void Update(std::string_view bytes) {
+        size_ += bytes.size();
+        digest_.Update(bytes);
+    }
+    // None when the system could not hash: the file then goes without an image.
+    std::optional<SourceId> Finish();
 
   private:
-    void Mix(uint64_t word);
-    uint64_t state_ = 0x243F6A8885A308D3ull;
+    platform::Sha256 digest_;
     uint64_t size_ = 0;
-    uint8_t pending_[8] = {};
-    size_t pendingCount_ = 0;
 };
 
 }  // namespace lumbrel::filter

@@ -52,7 +52,7 @@ RuleLine ReadRuleLine(std::string_view line, ParseResult* parsedOut) {
     return rule;
 }
 
-RuleList::RuleList(const RuleLines& lines, uint64_t sourceSize, uint64_t sourceHash) {
+RuleList::RuleList(const RuleLines& lines, const SourceId& source) {
     LiteralScannerBuilder literals;
     std::vector<ImageEntry> entries;
     std::vector<uint32_t> alwaysChecked;
@@ -98,8 +98,7 @@ RuleList::RuleList(const RuleLines& lines, uint64_t sourceSize, uint64_t sourceH
     needs = {};
 
     static constexpr uint32_t kNoLines[] = {0};
-    c.sourceSize = sourceSize;
-    c.sourceHash = sourceHash;
+    c.source = source;
     c.lineText = lines.Text();
     c.lineStarts = lines.empty() ? std::span<const uint32_t>(kNoLines) : lines.Starts();
     c.entries = entries;

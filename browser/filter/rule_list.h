@@ -68,8 +68,8 @@ class RuleList {
   public:
     RuleList() : RuleList(RuleLines()) {}
     explicit RuleList(const std::vector<std::string>& lines) : RuleList(RuleLines(lines)) {}
-    // `source` is the size and hash of the file the lines were read from, kept in the image.
-    explicit RuleList(const RuleLines& lines, uint64_t sourceSize = 0, uint64_t sourceHash = 0);
+    // `source` is the file the lines were read from, kept in the image.
+    explicit RuleList(const RuleLines& lines, const SourceId& source = {});
     RuleList(RuleList&&) noexcept;
     RuleList& operator=(RuleList&&) noexcept;
     ~RuleList();
@@ -83,8 +83,7 @@ class RuleList {
     // The compiled image: what Attach takes.
     std::string_view Image() const { return image_; }
     const RuleLines& Lines() const { return lines_; }
-    uint64_t SourceSize() const { return contents_.sourceSize; }
-    uint64_t SourceHash() const { return contents_.sourceHash; }
+    const SourceId& Source() const { return contents_.source; }
 
   private:
     RuleList(std::string_view image, std::shared_ptr<const void> keep, const ImageContents& c);

@@ -1,14 +1,15 @@
 // Compiled images of the administrator's rule files, so that a browser window maps a list
 // instead of compiling it again.
 //
-// The images live in the folder "Rules" beside the program (under Program Files once
-// installed), which only administrators and the system can write: an image decides what the
-// kiosk's browser refuses, so no one who may not change the rule files may change it. They are
-// written by an administrator's programs only (the settings page when its settings are saved,
-// the installer, the rule tester's --compile); the browser helper only maps them. An image is
-// named by the hash of the rule file's bytes and holds the file's size and hash, which must
-// match the file as it is now: an edited file is compiled in the window until an image of
-// the new text is written.
+// The images live in the folder "Rules" beside the program. An image decides what the kiosk's
+// browser refuses, so no one who may not change the rule files may change it: the folder and
+// each image get a list of their own (administrators and the system may change them, users
+// read), whatever the folder above hands down, and a window uses only an image owned by an
+// administrator and writable by no one else. They are written by an administrator's programs
+// only (the settings page when its settings are saved, the installer, the rule tester's
+// --compile); the browser helper only maps them. An image is named by the SHA-256 of the rule
+// file's bytes and holds the file's size and digest, which must match the file as it is now:
+// an edited file is compiled in the window until an image of the new text is written.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,7 @@ namespace lumbrel::filter {
 // The folder of the images for the program at `programPath`; empty when there is no path.
 std::string ImageFolderOf(std::string_view programPath);
 // The image in `folder` for a file with these bytes.
-std::string ImagePathFor(std::string_view folder, const SourceHash& source);
+std::string ImagePathFor(std::string_view folder, const SourceId& source);
 
 struct LoadedList {
     RuleList rules;

@@ -19,6 +19,9 @@ class HostFiles final : public FileSystem {
     long MapForReading(std::string_view, std::shared_ptr<const MappedFile>&) override { return 50; }
     long WriteWholeFile(std::string_view, std::string_view) override { return 50; }
     long RemoveFile(std::string_view) override { return 50; }
+    long ReadCustody(std::string_view, Custody&) override { return 50; }
+    long RestrictToAdministrators(std::string_view) override { return 50; }
+    std::vector<std::string> AdministratorAccounts() override { return {}; }
     std::string UserDataFolder() override { return {}; }
     std::string Wow64SystemFolder() override { return {}; }
 };

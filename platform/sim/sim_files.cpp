@@ -66,9 +66,50 @@ std::string SimFiles::Parent(std::string_view path) {
 }
 
 void SimFiles::MakeFolder(const std::string& path) {
+    std::vector<std::string> made;
     for (std::string folder = path; !folder.empty(); folder = Parent(folder)) {
-        folders_.insert(Key(folder));
+        if (folders_.insert(Key(folder)).second) {
+            made.push_back(folder);
+        }
     }
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        Made(*it);
+    }
+}
+
+void SimFiles::Made(std::string_view path) {
+    if (custody_.count(Key(path)) != 0) {
+        return;  // a file put again keeps its own
+    }
+    const auto parent = custody_.find(Key(Parent(path)));
+    // A drive's root and folders no test gave a list hand down what Program Files does.
+    platform::Custody custody =
+        parent != custody_.end() ? parent->second : platform::AdministratorsOnly();
+    custody.owner = creator_;
+    custody_[Key(path)] = std::move(custody);
+}
+
+long SimFiles::ReadCustody(std::string_view path, platform::Custody& out) {
+    const auto it = custody_.find(Key(path));
+    if (it == custody_.end()) {
+        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
+                                          : platform::error::kPathNotFound;
+    }
+    out = it->second;
+    return 0;
+}
+
+long SimFiles::RestrictToAdministrators(std::string_view path) {
+    const auto it = custody_.find(Key(path));
+    if (it == custody_.end()) {
+        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
+                                          : platform::error::kPathNotFound;
+    }
+    if (creator_ != platform::kAdministratorsSid && creator_ != platform::kSystemSid) {
+        return platform::error::kInvalidOwner;  // only they may make Administrators the owner
+    }
+    it->second = platform::AdministratorsOnly();
+    return 0;
 }
 
 // A drive's root and the current folder (a name without one) always exist.
@@ -178,9 +219,11 @@ long SimFiles::MoveReplacing(std::string_view from, std::string_view to) {
         return platform::error::kAccessDenied;
     }
     File moved = std::move(it->second);
+    platform::Custody custody = custody_[Key(from)];  // a move keeps the descriptor
     Remove(std::string(from));
     files_[Key(to)] = std::move(moved);
     names_[Key(to)] = std::string(to);
+    custody_[Key(to)] = std::move(custody);
     return 0;
 }
 
@@ -244,6 +287,7 @@ long SimFiles::CreateFolder(std::string_view path) {
         return platform::error::kPathNotFound;
     }
     folders_.insert(Key(path));
+    Made(path);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/custody.h"
 #include "platform/file_system.h"
 
 namespace sim {
@@ -31,6 +32,7 @@ class SimFiles final : public platform::FileSystem {
         MakeFolder(Parent(path));
         files_[Key(path)] = std::move(file);
         names_[Key(path)] = path;
+        Made(path);
     }
     // A folder and its parents.
     void MakeFolder(const std::string& path);
@@ -38,6 +40,13 @@ class SimFiles final : public platform::FileSystem {
     void Remove(const std::string& path) {
         files_.erase(Key(path));
         names_.erase(Key(path));
+        custody_.erase(Key(path));
+    }
+    // Who owns what is made from now on; an administrator's program by default.
+    void SetCreator(std::string sid) { creator_ = std::move(sid); }
+    // A file's or folder's owner and access list, as a test wants them.
+    void SetCustody(const std::string& path, platform::Custody custody) {
+        custody_[Key(path)] = std::move(custody);
     }
     int OpenCount() const { return *open_; }
     bool Exists(std::string_view path) const { return files_.count(Key(path)) != 0; }
@@ -53,6 +62,12 @@ class SimFiles final : public platform::FileSystem {
                        std::shared_ptr<const platform::MappedFile>& out) override;
     long WriteWholeFile(std::string_view path, std::string_view bytes) override;
     long RemoveFile(std::string_view path) override;
+    long ReadCustody(std::string_view path, platform::Custody& out) override;
+    long RestrictToAdministrators(std::string_view path) override;
+    std::vector<std::string> AdministratorAccounts() override { return administrators_; }
+    void SetAdministratorAccounts(std::vector<std::string> sids) {
+        administrators_ = std::move(sids);
+    }
     std::string UserDataFolder() override { return "C:\\Users\\kiosk\\AppData\\Local"; }
     std::string Wow64SystemFolder() override { return "C:\\Windows\\SysWOW64"; }
     // Text of a file, empty when it is not there.
@@ -68,9 +83,14 @@ class SimFiles final : public platform::FileSystem {
     bool IsMapped(std::string_view path) const;
     // Why a file cannot be made at the path (a folder is there, or its folder is not); 0 if it can.
     long NewFileError(std::string_view path) const;
+    // What is made inherits its folder's access list and is owned by its creator.
+    void Made(std::string_view path);
     std::map<std::string, File> files_;
     std::map<std::string, std::string> names_;  // each file's name as it was put
     std::set<std::string> folders_;
+    std::map<std::string, platform::Custody> custody_;  // of files and folders
+    std::string creator_ = std::string(platform::kAdministratorsSid);
+    std::vector<std::string> administrators_;
     std::shared_ptr<int> open_ = std::make_shared<int>(0);
 };
 

@@ -16,6 +16,9 @@ class Win32FileSystem final : public FileSystem {
     long WriteWholeFile(std::string_view path, std::string_view bytes) override;
     long RemoveFile(std::string_view path) override;
     long CreateFolder(std::string_view path) override;
+    long ReadCustody(std::string_view path, Custody& out) override;
+    long RestrictToAdministrators(std::string_view path) override;
+    std::vector<std::string> AdministratorAccounts() override;
     std::string UserDataFolder() override;
     std::string Wow64SystemFolder() override;
 };

@@ -46,6 +46,8 @@ class Env {
     virtual std::string ScratchFolder() = 0;
     virtual void PutFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
+    // Gives everyone the right to change the file, as a folder users may change hands down.
+    virtual void LetEveryoneWrite(const std::string& path) = 0;
     // Another program holding the file open for writing and sharing nothing, until the
     // returned object goes.
     virtual std::shared_ptr<void> HoldForWriting(const std::string& path) = 0;

@@ -75,6 +75,12 @@ class SimEnv final : public Env {
         world_.Files().Put(path, bytes);
     }
     void MakeFolder(const std::string& path) override { world_.Files().MakeFolder(path); }
+    void LetEveryoneWrite(const std::string& path) override {
+        platform::Custody custody;
+        ASSERT_EQ(world_.Files().ReadCustody(path, custody), 0);
+        custody.entries.push_back({platform::AccessEntry::kAllow, "S-1-1-0", 0x001F01FF, false});
+        world_.Files().SetCustody(path, custody);
+    }
     std::shared_ptr<void> HoldForWriting(const std::string& path) override {
         world_.Files().At(path).openError = platform::error::kSharingViolation;
         return std::shared_ptr<void>(

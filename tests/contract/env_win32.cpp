@@ -10,6 +10,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 #include "tests/contract/contract_env.h"
+#include "tests/wine/everyone_may_write.h"
 // after windows.h, which it needs
 #include <shlobj.h>
 
@@ -204,6 +205,10 @@ class Win32Env final : public Env {
         FreeSid(everyone);
         RegCloseKey(key);
         ASSERT_EQ(set, ERROR_SUCCESS);
+    }
+
+    void LetEveryoneWrite(const std::string& path) override {
+        ASSERT_EQ(corvane::testing::LetEveryoneWrite(path), 0u);
     }
 
     bool IsWine() const override {

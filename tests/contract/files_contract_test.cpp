@@ -1,5 +1,6 @@
 // Reading a rule file: what opening reports for each way it can fail, the bytes as stored,
 // and the system's description of an error.
+#include <algorithm>
 #include <vector>
 
 #include "tests/contract/fixture.h"
@@ -154,6 +155,52 @@ TEST_F(FilesContract, WritingMappingAndRemoving) {
     EXPECT_EQ(sys.files.FileSize(image), std::nullopt);
     EXPECT_EQ(sys.files.RemoveFile(image), platform::error::kFileNotFound);
     EXPECT_EQ(sys.files.RemoveFile(folder + "\\no folder\\x.lri"), platform::error::kPathNotFound);
+}
+
+// What decides whether a rule image can be trusted. An administrator's program gives a folder
+// and a file an owner of Administrators and a list of their own. Wine keeps no descriptors of
+// files: it reports one made from the file's Unix mode, owned by the user who, there, is an
+// administrator; a file everyone may write reads back so on both.
+TEST_F(FilesContract, AnAdministratorRestrictsAFolderAndAFileToAdministrators) {
+    const std::vector<std::string> administrators = sys.files.AdministratorAccounts();
+    const auto isAdministrator = [&](std::string_view sid) {
+        return std::find(administrators.begin(), administrators.end(), sid) != administrators.end();
+    };
+    const std::string folder = env->ScratchFolder() + "\\Rules";
+    ASSERT_EQ(sys.files.CreateFolder(folder), 0);
+    const std::string image = folder + "\\list.lri";
+    ASSERT_EQ(sys.files.WriteWholeFile(image, "image"), 0);
+    for (const std::string& path : {folder, image}) {
+        ASSERT_EQ(sys.files.RestrictToAdministrators(path), 0) << path;
+        platform::Custody custody;
+        ASSERT_EQ(sys.files.ReadCustody(path, custody), 0) << path;
+        ASSERT_TRUE(custody.hasList) << path;
+        EXPECT_TRUE(platform::OnlyAdministratorsMayChange(custody, isAdministrator)) << path;
+        if (env->IsWine()) {
+            EXPECT_TRUE(isAdministrator(custody.owner)) << custody.owner;
+            continue;
+        }
+        EXPECT_EQ(custody.owner, platform::kAdministratorsSid) << path;
+        std::vector<std::string> sids;
+        for (const platform::AccessEntry& entry : custody.entries) {
+            EXPECT_EQ(entry.kind, platform::AccessEntry::kAllow) << path;
+            sids.push_back(entry.sid);
+        }
+        EXPECT_EQ(sids, (std::vector<std::string>{std::string(platform::kAdministratorsSid),
+                                                  std::string(platform::kSystemSid),
+                                                  std::string(platform::kUsersSid)}))
+            << path;
+    }
+    env->LetEveryoneWrite(image);
+    platform::Custody opened;
+    ASSERT_EQ(sys.files.ReadCustody(image, opened), 0);
+    EXPECT_FALSE(platform::OnlyAdministratorsMayChange(opened, isAdministrator));
+
+    platform::Custody none;
+    EXPECT_EQ(sys.files.ReadCustody(folder + "\\missing.lri", none),
+              platform::error::kFileNotFound);
+    EXPECT_EQ(sys.files.RestrictToAdministrators(folder + "\\missing.lri"),
+              platform::error::kFileNotFound);
 }
 
 }  // namespace

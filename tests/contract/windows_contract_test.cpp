@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/sha256.h"
 #include "platform/text.h"
 #include "tests/contract/fixture.h"
 
@@ -174,6 +175,29 @@ TEST_F(WindowsContract, KeyDerivationGivesTheStandardAnswers) {
     ASSERT_TRUE(sys.processes.RandomBytes(a));
     ASSERT_TRUE(sys.processes.RandomBytes(b));
     EXPECT_NE(a, b);
+}
+
+// The digest rule images are named and checked by: the standard one on both builds, however
+// the bytes are fed, so an image written by one build is found by the other.
+TEST_F(WindowsContract, Sha256GivesTheStandardDigests) {
+    const auto hex = [](std::string_view bytes) {
+        const std::optional<platform::Sha256Digest> digest = platform::Sha256Of(bytes);
+        return digest ? platform::HexOf(*digest) : std::string("no digest");
+    };
+    EXPECT_EQ(hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    platform::Sha256 million;
+    const std::string thousand(1000, 'a');
+    for (int i = 0; i < 1000; ++i) {
+        million.Update(thousand);
+    }
+    const std::optional<platform::Sha256Digest> digest = million.Finish();
+    ASSERT_TRUE(digest);
+    EXPECT_EQ(platform::HexOf(*digest),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_FALSE(million.Finish()) << "a finished digest takes no more";
 }
 
 // The tick count the unlock prompt's waits are measured by: it goes on while a program sleeps

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/filter/rule_file.h"
 #include "browser/filter/rule_store.h"
 #include "common/event_log.h"
 #include "common/lumbrel_values.h"
@@ -19,6 +20,7 @@
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
+#include "tests/wine/everyone_may_write.h"
 
 namespace {
 
@@ -228,15 +230,32 @@ TEST_F(Installer, OptionsImportSettingsSwitchTheHelperOnAndStartAtLogonAndPurgeT
     if (runs32) {
         browsers.push_back(browser32);
     }
-    for (const std::string& browser : browsers) {
+    const auto browse = [&](const std::string& browser) {
         const std::string output = TempFile("corvane-browse.txt");
         EXPECT_EQ(
             Run("cmd /c \"\"" + browser + "\" http://refused.example/ > \"" + output + "\"\""), 0u);
         std::string said;
         platform::ReadWholeFile(sys.files, output, said);
-        EXPECT_NE(said.find("REFUSED"), std::string::npos) << browser << ": " << said;
         DeleteFileW(platform::win32::Wide(output).c_str());
+        return said;
+    };
+    for (const std::string& browser : browsers) {
+        const std::string said = browse(browser);
+        EXPECT_NE(said.find("REFUSED"), std::string::npos) << browser << ": " << said;
     }
+    // An image of "+all" planted under this list's name and identity where users may change
+    // it is not used: the browser still refuses.
+    const std::optional<lumbrel::filter::SourceId> source =
+        lumbrel::filter::HashRuleFile(sys.files, rules);
+    ASSERT_TRUE(source);
+    const std::string image = lumbrel::filter::ImagePathFor(Folder() + "\\Rules", *source);
+    const lumbrel::filter::RuleList everything(lumbrel::filter::RuleLines({"+all"}), *source);
+    ASSERT_EQ(sys.files.WriteWholeFile(image, everything.Image()), 0);
+    ASSERT_EQ(corvane::testing::LetEveryoneWrite(image), 0u);
+    EXPECT_EQ(lumbrel::filter::LoadRuleList(sys.files, rules, Folder() + "\\Rules").imageProblem,
+              lumbrel::filter::ImageProblem::OpenToOthers);
+    const std::string said = browse(browser64);
+    EXPECT_NE(said.find("REFUSED"), std::string::npos) << said;
 
     UninstallInPlace(" /PURGE");
     EXPECT_EQ(Inventory(), before);

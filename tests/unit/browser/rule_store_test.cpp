@@ -5,8 +5,10 @@
 #include <sstream>
 
 #include "browser/filter/filter_lists.h"
+#include "browser/filter/rule_file.h"
 #include "browser/filter/rule_store.h"
 #include "platform/constants.h"
+#include "platform/sha256.h"
 #include "platform/sim/world.h"
 #include "tools/ruletest/ruletest.h"
 
@@ -115,6 +117,105 @@ TEST_F(RuleStoreTest, ABadImageIsNeverUsedAndIsRebuilt) {
     // An empty image file cannot even be mapped: compiled, as with none.
     files.Put(stored.path, "");
     EXPECT_FALSE(LoadRuleList(files, kRules, kFolder).fromImage);
+}
+
+// Two texts of the same length that a fast unkeyed hash took for one: one refuses casino, the
+// other allows it. Each window must get its own text's rules, never the other's image.
+TEST_F(RuleStoreTest, AnImageOfAnotherTextIsNeverUsedHoweverAlikeTheTexts) {
+    const std::string refusing("-cASIno\n;jrscpso\n;end\n", 22);
+    const std::string allowing(
+        "+casino\n;\x19\x17\xb1\xaa\x14"
+        "Bd\n;end\n",
+        22);
+    files.Put(kRules, refusing);
+    const StoredImage stored = StoreRuleImage(files, kRules, kFolder);
+    ASSERT_EQ(stored.error, 0);
+    EXPECT_EQ(stored.path, std::string(kFolder) + "\\" +
+                               platform::HexOf(*platform::Sha256Of(refusing)) + ".lri");
+    EXPECT_FALSE(LoadRuleList(files, kRules, kFolder).rules.Evaluate("http://casino/").allowed);
+
+    files.Put(kRules, allowing);
+    const LoadedList loaded = LoadRuleList(files, kRules, kFolder);
+    EXPECT_FALSE(loaded.fromImage);
+    EXPECT_TRUE(loaded.rules.Evaluate("http://casino/").allowed);
+    // Even an image of the refusing text put under the allowing text's name is not used.
+    files.Put(std::string(kFolder) + "\\" + platform::HexOf(*platform::Sha256Of(allowing)) + ".lri",
+              files.Contents(stored.path));
+    const LoadedList renamed = LoadRuleList(files, kRules, kFolder);
+    EXPECT_FALSE(renamed.fromImage);
+    EXPECT_EQ(renamed.imageProblem, ImageProblem::OtherSource);
+    EXPECT_TRUE(renamed.rules.Evaluate("http://casino/").allowed);
+}
+
+// Installed where users may change things, the image folder still gets a list of its own, and
+// a window uses no image anyone but an administrator could have written.
+TEST_F(RuleStoreTest, OnlyImagesNoOneButAnAdministratorCouldWriteAreUsed) {
+    platform::Custody usersMayChange = platform::AdministratorsOnly();
+    usersMayChange.entries.push_back(
+        {platform::AccessEntry::kAllow, std::string(platform::kUsersSid), 0x001301BF, false});
+    const std::string root = "C:\\Corvane";
+    const std::string folder = root + "\\Rules";
+    files.MakeFolder(root);
+    files.SetCustody(root, usersMayChange);
+    const StoredImage stored = StoreRuleImage(files, kRules, folder);
+    ASSERT_EQ(stored.error, 0);
+    platform::Custody custody;
+    ASSERT_EQ(files.ReadCustody(folder, custody), 0);
+    EXPECT_TRUE(
+        platform::OnlyAdministratorsMayChange(custody, [](std::string_view) { return false; }));
+    EXPECT_TRUE(LoadRuleList(files, kRules, folder).fromImage);
+
+    // A kiosk user plants an image of "+all" for the rule file's text under its name.
+    const RuleList everything(RuleLines({"+all"}), *HashRuleFile(files, kRules));
+    const std::string planted(everything.Image());
+    const auto plant = [&](const platform::Custody& custody) {
+        files.Put(stored.path, planted);
+        files.SetCustody(stored.path, custody);
+        return LoadRuleList(files, kRules, folder);
+    };
+    platform::Custody userOwned = platform::AdministratorsOnly();
+    userOwned.owner = "S-1-5-21-1-2-3-1001";
+    platform::Custody usersMayWrite = platform::AdministratorsOnly();
+    usersMayWrite.entries.push_back(
+        {platform::AccessEntry::kAllow, std::string(platform::kUsersSid), 0x0002, false});
+    platform::Custody noList = platform::AdministratorsOnly();
+    noList.hasList = false;
+    platform::Custody unreadableEntry = platform::AdministratorsOnly();
+    unreadableEntry.entries.push_back({platform::AccessEntry::kOther, "", 0, false});
+    // An administrator's own account may own it, as where the system keeps no owners.
+    files.SetAdministratorAccounts({"S-1-5-21-1-2-3-500"});
+    platform::Custody adminOwned = platform::AdministratorsOnly();
+    adminOwned.owner = "S-1-5-21-1-2-3-500";
+    EXPECT_TRUE(plant(adminOwned).fromImage);
+    for (const platform::Custody& c : {userOwned, usersMayWrite, noList, unreadableEntry}) {
+        const LoadedList loaded = plant(c);
+        EXPECT_FALSE(loaded.fromImage) << c.owner;
+        EXPECT_EQ(loaded.imageProblem, ImageProblem::OpenToOthers) << c.owner;
+        EXPECT_EQ(Verdicts(loaded.rules), "-+-") << c.owner;
+    }
+    // Entries only for what is made inside, and denials, give no one the file.
+    platform::Custody inheritOnly = platform::AdministratorsOnly();
+    inheritOnly.entries.push_back({platform::AccessEntry::kAllow, "S-1-3-0", 0x001F01FF, true});
+    inheritOnly.entries.push_back(
+        {platform::AccessEntry::kDeny, std::string(platform::kUsersSid), 0x001F01FF, false});
+    EXPECT_TRUE(plant(inheritOnly).fromImage);
+
+    // The next save replaces a planted image with the administrator's own.
+    plant(userOwned);
+    const StoredImage again = StoreRuleImage(files, kRules, folder);
+    ASSERT_EQ(again.error, 0);
+    EXPECT_TRUE(again.written);
+    const LoadedList loaded = LoadRuleList(files, kRules, folder);
+    EXPECT_TRUE(loaded.fromImage);
+    EXPECT_EQ(Verdicts(loaded.rules), "-+-");
+
+    // A program of the kiosk user cannot write an image that would be used.
+    files.Put(kRules, "+all\r\n");
+    files.SetCreator("S-1-5-21-1-2-3-1001");
+    const StoredImage refused = StoreRuleImage(files, kRules, folder);
+    EXPECT_EQ(refused.error, platform::error::kInvalidOwner);
+    EXPECT_FALSE(refused.written);
+    EXPECT_FALSE(LoadRuleList(files, kRules, folder).fromImage);
 }
 
 TEST_F(RuleStoreTest, FailuresAreToldAndLoseNothing) {
