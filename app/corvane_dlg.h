@@ -95,6 +95,9 @@ class CCorvaneDlg : public framework::HtmlDialog {
     HideGuiSettings hideGui;
     LumbrelSettings lumbrel;
     AutoLogonSettings autoLogon;
+    // The auto logon password is a system secret the page could not read: an empty box then
+    // means "leave it", not "no password".
+    bool logonSecretUnread = false;
     AutoRestartSettings autoRestart;
     TimerSettings timers;
     // The countdowns of the session timers, and their window.

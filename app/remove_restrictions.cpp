@@ -101,6 +101,14 @@ std::vector<std::string> RemoveCorvaneRestrictions(platform::System& system, Eve
     said.push_back(logon == 0 ? "the automatic logon was removed"
                               : "the system's logon settings could not be opened (" +
                                     std::to_string(logon) + ")");
+    if (ReadDWordAt(system.registry, platform::Hive::LocalMachine, kAutoLogonKey,
+                    "KeepPasswordSecret")
+            .value_or(0) != 0) {
+        const long forgot = ForgetLogonPasswordSecret(system);
+        said.push_back(forgot == 0 ? "the auto logon password kept as a system secret was deleted"
+                                   : "the auto logon password kept as a system secret stays (" +
+                                         std::to_string(forgot) + ")");
+    }
     said.push_back(SetLogonStart(system.registry, "", 0) == 0
                        ? "user mode no longer starts at logon"
                        : "the start of user mode at logon was not there, or stays");

@@ -121,6 +121,12 @@ class ProcessSystem {
     // bytes and the salt; false when the system refused.
     virtual bool DerivePbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
                                     uint32_t iterations, std::span<uint8_t> out) = 0;
+    // The system's LSA secret of this name (LsaStorePrivateData), which only administrators
+    // may read or write: stores the text as UTF-16, or deletes the secret when there is none.
+    // A Windows error code; deleting a secret that is not there gives 2.
+    virtual long StoreSecret(std::string_view name, const std::optional<std::string>& text) = 0;
+    // LsaRetrievePrivateData: 0 and the text, or a Windows error code (2: no such secret).
+    virtual long ReadSecret(std::string_view name, std::string& text) = 0;
     // ExpandEnvironmentStringsW: %NAME% replaced by the variable's value; unknown names stay.
     virtual std::string ExpandEnvironment(std::string_view text) const = 0;
     // One entry of the system's Application event log under the source; false when the system

@@ -13,11 +13,13 @@ inline constexpr const char* kAutoLogonKey = "Software\\Vemtrix\\Corvane\\AutoLo
 inline constexpr const char* kAutoRestartKey = "Software\\Vemtrix\\Corvane\\AutoRestart";
 inline constexpr const char* kTimersKey = "Software\\Vemtrix\\Corvane\\Timers";
 
-// The account Windows logs on by itself; the password is kept in plain text.
+// The account Windows logs on by itself. The password is kept in plain text, or, with
+// `keepSecret`, only as the system's LSA secret the logon screen reads first.
 struct AutoLogonSettings {
     std::string name;
     std::string password;
     std::string domain;
+    int keepSecret = 0;
 };
 
 // The value name "DefaultDoamin" is spelt so in every stored tree.
@@ -25,7 +27,11 @@ inline constexpr SettingEntry<AutoLogonSettings> kAutoLogonValues[] = {
     TextSetting("DefaultName", "AutoLogonName", &AutoLogonSettings::name),
     TextSetting("DefaultPassword", "AutoLogonPassword", &AutoLogonSettings::password),
     TextSetting("DefaultDoamin", "AutoLogonDomain", &AutoLogonSettings::domain),
+    FlagSetting("KeepPasswordSecret", &AutoLogonSettings::keepSecret),
 };
+// The same without the password, for a tree whose password is a system secret.
+inline constexpr SettingEntry<AutoLogonSettings> kAutoLogonValuesButPassword[] = {
+    kAutoLogonValues[0], kAutoLogonValues[2], kAutoLogonValues[3]};
 
 struct AutoRestartSettings {
     std::string folder;  // kept with a trailing backslash when not empty

@@ -3,6 +3,7 @@
 // random bytes come from a fixed sequence, so a test gives the same result every time.
 #include <openssl/evp.h>
 
+#include "platform/constants.h"
 #include "platform/sim/state.h"
 
 namespace sim {
@@ -26,6 +27,31 @@ bool SimProcessSystem::DerivePbkdf2Sha256(std::string_view password, std::span<c
     return PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
                              static_cast<int>(salt.size()), static_cast<int>(iterations),
                              EVP_sha256(), static_cast<int>(out.size()), out.data()) == 1;
+}
+
+long SimProcessSystem::StoreSecret(std::string_view name, const std::optional<std::string>& text) {
+    SimSecrets& secrets = state_.secrets;
+    if (secrets.refusal != 0) {
+        return secrets.refusal;
+    }
+    if (!text) {
+        return secrets.values.erase(std::string(name)) != 0 ? 0 : platform::error::kFileNotFound;
+    }
+    secrets.values[std::string(name)] = *text;
+    return 0;
+}
+
+long SimProcessSystem::ReadSecret(std::string_view name, std::string& text) {
+    const SimSecrets& secrets = state_.secrets;
+    if (secrets.refusal != 0) {
+        return secrets.refusal;
+    }
+    const auto it = secrets.values.find(std::string(name));
+    if (it == secrets.values.end()) {
+        return platform::error::kFileNotFound;
+    }
+    text = it->second;
+    return 0;
 }
 
 }  // namespace sim

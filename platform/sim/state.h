@@ -117,6 +117,7 @@ struct World::State {
 
     uint64_t now = 0;
     uint64_t randomState = 0;  // of the sim's random bytes
+    SimSecrets secrets;
     SimRegistry registry;
     SimFiles files;
     std::vector<std::unique_ptr<Process>> processes;
@@ -309,6 +310,8 @@ class SimProcessSystem final : public platform::ProcessSystem {
     bool RandomBytes(std::span<uint8_t> out) override;
     bool DerivePbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
                             uint32_t iterations, std::span<uint8_t> out) override;
+    long StoreSecret(std::string_view name, const std::optional<std::string>& text) override;
+    long ReadSecret(std::string_view name, std::string& text) override;
     std::string ExpandEnvironment(std::string_view text) const override;
     bool ReportToEventLog(std::string_view source, uint16_t type, std::string_view text) override;
 

@@ -266,6 +266,10 @@ SimFiles& World::Files() {
     return state_->files;
 }
 
+SimSecrets& World::Secrets() {
+    return state_->secrets;
+}
+
 void World::RegisterProgram(const std::string& imagePath, ProgramMain main,
                             std::shared_ptr<const Resources> resources) {
     // A later registration of the same path replaces the earlier one.

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,12 @@ class SimHtmlHost;
 
 // Thrown inside a simulated process that is being terminated, to unwind its stack.
 struct ProcessKilled {};
+
+// The system's LSA secrets, which only administrators reach.
+struct SimSecrets {
+    std::map<std::string, std::string> values;
+    long refusal = 0;  // every call fails with this, as where the system keeps no secrets
+};
 
 using ProgramMain = std::function<int(platform::System&)>;
 
@@ -101,6 +108,7 @@ class World {
     platform::System& Driver();
     SimRegistry& Registry();
     SimFiles& Files();
+    SimSecrets& Secrets();
 
     // A program that StartProcess can run, found by its full path or by its file name.
     void RegisterProgram(const std::string& imagePath, ProgramMain main,

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/sha256.h"
 #include "platform/text.h"
 #include "tests/contract/fixture.h"
@@ -198,6 +199,26 @@ TEST_F(WindowsContract, Sha256GivesTheStandardDigests) {
     EXPECT_EQ(platform::HexOf(*digest),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_FALSE(million.Finish()) << "a finished digest takes no more";
+}
+
+// The LSA secrets the auto logon password can be kept in. Windows keeps one for an
+// administrator and gives it back; Wine keeps none: it refuses to store one, and the page says
+// so instead of falling back to plain text.
+TEST_F(WindowsContract, ASystemSecretIsKeptGivenBackAndDeleted) {
+    const std::string name = "CorvaneContractSecret";
+    const long stored = sys.processes.StoreSecret(name, std::string("s\xC3\xA9same"));
+    std::string text;
+    if (env->IsWine()) {
+        EXPECT_EQ(stored, platform::error::kFileNotFound);
+        EXPECT_NE(sys.processes.ReadSecret(name, text), 0);
+        return;
+    }
+    ASSERT_EQ(stored, 0);
+    ASSERT_EQ(sys.processes.ReadSecret(name, text), 0);
+    EXPECT_EQ(text, "s\xC3\xA9same");
+    EXPECT_EQ(sys.processes.StoreSecret(name, std::nullopt), 0);
+    EXPECT_EQ(sys.processes.ReadSecret(name, text), platform::error::kFileNotFound);
+    EXPECT_EQ(sys.processes.StoreSecret(name, std::nullopt), platform::error::kFileNotFound);
 }
 
 // The tick count the unlock prompt's waits are measured by: it goes on while a program sleeps

@@ -129,6 +129,24 @@ TEST_F(Installation, EveryRestrictionGoesAndTheSettingsStay) {
     EXPECT_EQ(again[2], "the start of user mode at logon was not there, or stays");
 }
 
+// The auto logon password Corvane kept as a system secret goes with the automatic logon; a
+// secret of the same name another tool stored, while Corvane keeps none, stays.
+TEST_F(Installation, TheCleanupDeletesTheLogonSecretCorvaneKept) {
+    const std::string tab = std::string(kSettingsRoot) + "\\AutoLogon";
+    platform::RegistryKeyPtr key;
+    OpenForWriting(sys.registry, Hive::LocalMachine, kWinlogonKey, key);
+    world.Secrets().values["DefaultPassword"] = "other tool";
+    EventLog log(sys);
+    RemoveCorvaneRestrictions(sys, log);
+    EXPECT_EQ(world.Secrets().values.count("DefaultPassword"), 1u);
+
+    SetNumber(Hive::LocalMachine, tab, "KeepPasswordSecret", 1);
+    world.Secrets().values["DefaultPassword"] = "open sesame";
+    const auto said = RemoveCorvaneRestrictions(sys, log);
+    EXPECT_EQ(world.Secrets().values.count("DefaultPassword"), 0u);
+    EXPECT_EQ(said[2], "the auto logon password kept as a system secret was deleted");
+}
+
 // The uninstaller runs as an administrator; the kiosk's account wrote its policies into its own
 // hive. Every profile is cleaned: a logged-on user's hive where it is, a logged-off user's
 // loaded from its file for the while.

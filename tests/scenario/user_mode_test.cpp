@@ -342,6 +342,62 @@ TEST_F(UserMode, AutoLogonOnWritesTheSixWinlogonValues) {
     EXPECT_EQ(Value(Hive::LocalMachine, kWinlogon, "AutoAdminLogon")->size, 4u);
 }
 
+// Kept as a system secret, the auto logon password is in no registry value anyone at the
+// kiosk can read: not the settings tree, not Winlogon, not an exported settings file.
+TEST_F(UserMode, TheAutoLogonPasswordKeptAsASystemSecretIsInNoRegistryValue) {
+    constexpr const char* kTab = "Software\\Vemtrix\\Corvane\\AutoLogon";
+    SetNumber(kSettingsRoot, "EnableAutoLogon", 1);
+    SetText(Hive::LocalMachine, kTab, "DefaultPassword", "open sesame");
+    SetText(Hive::LocalMachine, kWinlogon, "DefaultPassword", "open sesame");
+    const auto save = [&](int keepSecret, const std::string& password) {
+        auto admin = Start("");
+        sim::SimHtmlHost* page = PageOf(*admin);
+        EXPECT_NE(page, nullptr);
+        if (page == nullptr) {
+            return std::string();
+        }
+        const std::string shown = page->Value("AutoLogonPassword").value_or("<none>");
+        page->SetValue("AutoLogonName", "kiosk");
+        page->SetValue("AutoLogonPassword", password);
+        page->SetCheckState("KeepPasswordSecret", keepSecret);
+        page->Click("ButtonOK");
+        EXPECT_EQ(admin->WaitForExit(5000), 0u);
+        return shown;
+    };
+    std::map<std::string, std::string>& secrets = world.Secrets().values;
+
+    EXPECT_EQ(save(1, "open sesame"), "open sesame");
+    EXPECT_EQ(secrets["DefaultPassword"], "open sesame");
+    EXPECT_EQ(MachineText(kTab, "DefaultPassword"), std::nullopt);
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultPassword"), std::nullopt);
+    EXPECT_EQ(MachineText(kTab, "DefaultName"), "kiosk");
+    // The page shows the secret back; user mode writes the logon without a plain copy.
+    EXPECT_EQ(save(1, "new sesame"), "open sesame");
+    EXPECT_EQ(secrets["DefaultPassword"], "new sesame");
+    auto kiosk = Start("/user");
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultUserName"), "kiosk");
+    EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), "1");
+    EXPECT_EQ(MachineText(kWinlogon, "DefaultPassword"), std::nullopt);
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+
+    // Switched off: plain again, and the secret Corvane stored is gone.
+    EXPECT_EQ(save(0, "new sesame"), "new sesame");
+    EXPECT_EQ(MachineText(kTab, "DefaultPassword"), "new sesame");
+    EXPECT_EQ(secrets.count("DefaultPassword"), 0u);
+
+    // Where the system keeps no secrets (as under Wine), nothing falls back to plain text
+    // unasked and nothing is lost: the tab stays as it was and the page says why.
+    world.Secrets().refusal = platform::error::kFileNotFound;
+    EXPECT_EQ(save(1, "third sesame"), "new sesame");
+    EXPECT_EQ(MachineText(kTab, "DefaultPassword"), "new sesame");
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kTab, "KeepPasswordSecret"), 0u);
+    ASSERT_FALSE(world.MessageBoxes().empty());
+    EXPECT_NE(world.MessageBoxes().back().text.find(
+                  "The Auto Logon password could not be kept as a system secret"),
+              std::string::npos);
+}
+
 TEST_F(UserMode, AutoLogonOffRemovesWhatAnotherToolSet) {
     for (const char* name : {"DefaultUserName", "DefaultPassword", "DefaultDomain",
                              "AutoAdminLogon", "ForceAutoLogon", "DialogDelay"}) {
