@@ -92,8 +92,7 @@ void SimFiles::Made(std::string_view path) {
 long SimFiles::ReadCustody(std::string_view path, platform::Custody& out) {
     const auto it = custody_.find(Key(path));
     if (it == custody_.end()) {
-        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
-                                          : platform::error::kPathNotFound;
+        return MissingError(path);
     }
     out = it->second;
     return 0;
@@ -102,14 +101,18 @@ long SimFiles::ReadCustody(std::string_view path, platform::Custody& out) {
 long SimFiles::RestrictToAdministrators(std::string_view path) {
     const auto it = custody_.find(Key(path));
     if (it == custody_.end()) {
-        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
-                                          : platform::error::kPathNotFound;
+        return MissingError(path);
     }
     if (creator_ != platform::kAdministratorsSid && creator_ != platform::kSystemSid) {
         return platform::error::kInvalidOwner;  // only they may make Administrators the owner
     }
     it->second = platform::AdministratorsOnly();
     return 0;
+}
+
+long SimFiles::MissingError(std::string_view path) const {
+    return FolderExists(Parent(path)) ? platform::error::kFileNotFound
+                                      : platform::error::kPathNotFound;
 }
 
 // A drive's root and the current folder (a name without one) always exist.
@@ -163,8 +166,7 @@ long SimFiles::OpenForReading(std::string_view path, std::unique_ptr<platform::I
         if (FolderExists(path)) {
             return platform::error::kAccessDenied;
         }
-        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
-                                          : platform::error::kPathNotFound;
+        return MissingError(path);
     }
     if (it->second.openError != 0) {
         return it->second.openError;
@@ -209,8 +211,7 @@ std::optional<uint64_t> SimFiles::FileSize(std::string_view path) {
 long SimFiles::MoveReplacing(std::string_view from, std::string_view to) {
     const auto it = files_.find(Key(from));
     if (it == files_.end()) {
-        return FolderExists(Parent(from)) ? platform::error::kFileNotFound
-                                          : platform::error::kPathNotFound;
+        return MissingError(from);
     }
     if (!FolderExists(Parent(to))) {
         return platform::error::kPathNotFound;
@@ -267,8 +268,7 @@ long SimFiles::WriteWholeFile(std::string_view path, std::string_view bytes) {
 long SimFiles::RemoveFile(std::string_view path) {
     const auto it = files_.find(Key(path));
     if (it == files_.end()) {
-        return FolderExists(Parent(path)) ? platform::error::kFileNotFound
-                                          : platform::error::kPathNotFound;
+        return MissingError(path);
     }
     // DeleteFileW "fails if an application attempts to delete a file that has other handles
     // open for normal I/O or as a memory-mapped file"; Wine deletes it all the same.

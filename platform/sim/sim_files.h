@@ -80,6 +80,8 @@ class SimFiles final : public platform::FileSystem {
     static std::string Key(std::string_view path);
     static std::string Parent(std::string_view path);
     bool FolderExists(std::string_view path) const;
+    // The error of a file that is not there: 2, or 3 when its folder is not there either.
+    long MissingError(std::string_view path) const;
     bool IsMapped(std::string_view path) const;
     // Why a file cannot be made at the path (a folder is there, or its folder is not); 0 if it can.
     long NewFileError(std::string_view path) const;
