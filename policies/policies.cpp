@@ -29,6 +29,46 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
     return settings.*value.field != 0 ? 1u : 0u;
 }
 
+// Keeps what the value held before Corvane first writes it; a copy kept by an earlier start
+// (one that ended without taking its values away) is the original and stays.
+void RememberBefore(platform::Registry& registry, const platform::RegistryKey& policyKey,
+                    const char* name) {
+    platform::RegistryKeyPtr before;
+    if (registry.CreateKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
+        platform::error::kSuccess) {
+        return;
+    }
+    platform::RawValue kept;
+    if (QueryRawValue(*before, name, kept) == platform::error::kSuccess) {
+        return;
+    }
+    platform::RawValue old;
+    if (QueryRawValue(policyKey, name, old) != platform::error::kSuccess) {
+        old = {platform::reg::kNone, 0, {}};  // there was none
+    }
+    before->SetValue(name, old.type, old.data);
+}
+
+// Puts the value back as it was before Corvane wrote it; one Corvane never wrote stays.
+void RestoreBefore(platform::Registry& registry, platform::RegistryKey& policyKey,
+                   const char* name) {
+    platform::RegistryKeyPtr before;
+    if (registry.OpenKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
+        platform::error::kSuccess) {
+        return;
+    }
+    platform::RawValue old;
+    if (QueryRawValue(*before, name, old) != platform::error::kSuccess) {
+        return;
+    }
+    const long restored = old.type == platform::reg::kNone && old.data.empty()
+                              ? policyKey.DeleteValue(name)
+                              : policyKey.SetValue(name, old.type, old.data);
+    if (restored == platform::error::kSuccess || restored == platform::error::kFileNotFound) {
+        before->DeleteValue(name);
+    }
+}
+
 }  // namespace
 
 uint32_t PackDriveMask(const int (&drives)[kDriveCount]) {
@@ -88,9 +128,13 @@ bool WritePolicyValues(platform::Registry& registry, const PolicySettings& setti
             continue;
         }
         for (const PolicyValue& value : kPolicyValues) {
-            if (value.key == target) {
-                SetDWordValue(*key, value.name, WindowsValue(value, settings));
+            if (value.key != target || (value.onlyWhenTicked && settings.*value.field == 0)) {
+                continue;
             }
+            if (value.onlyWhenTicked) {
+                RememberBefore(registry, *key, value.name);
+            }
+            SetDWordValue(*key, value.name, WindowsValue(value, settings));
         }
         browserKeyWritten = browserKeyWritten || target == PolicyKey::Browser;
     }
@@ -105,11 +149,17 @@ void DeletePolicyValues(platform::Registry& registry) {
             continue;
         }
         for (const PolicyValue& value : kPolicyValues) {
-            if (value.key == target) {
+            if (value.key != target) {
+                continue;
+            }
+            if (value.onlyWhenTicked) {
+                RestoreBefore(registry, *key, value.name);
+            } else {
                 key->DeleteValue(value.name);
             }
         }
     }
+    DeleteEmptyKeys(registry, kUserHive, kPoliciesBeforeKey, "Software");
 }
 
 std::optional<int> RemoveBrowserExtensions(platform::Registry& registry) {

@@ -20,10 +20,16 @@ void UnpackDriveMask(uint32_t mask, int (&drives)[kDriveCount]);
 bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings);
 bool SavePolicySettings(platform::Registry& registry, const PolicySettings& settings);
 
+// What a value written only when ticked held before Corvane first wrote it, under the user's
+// own key: a copy of it, or an empty REG_NONE when there was none.
+inline constexpr const char* kPoliciesBeforeKey = "Software\\Vemtrix\\Corvane\\Policies Before";
+
 // Writes the values into the current user's Explorer, browser and system policy keys, creating
 // them; a key that cannot be created is skipped. True when the browser key was written.
 bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings);
-// Deletes the values from those keys, whoever set them; missing keys are passed over.
+// Deletes the values from those keys, whoever set them, but puts a value written only when
+// ticked back as it was before Corvane wrote it (and leaves it when Corvane never did);
+// missing keys are passed over.
 void DeletePolicyValues(platform::Registry& registry);
 
 // Removes every sub-key of the browser's extensions key with its whole tree and returns how

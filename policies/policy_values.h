@@ -97,6 +97,9 @@ struct PolicyValue {
     PolicyKey key;
     PolicyKind kind;
     int PolicySettings::*field;  // null for the drive mask
+    // Beyond the 46 the tab always had: written only when ticked, and taken away only where
+    // Corvane wrote it (another tool's value, such as Group Policy's, is left as it was).
+    bool onlyWhenTicked = false;
 };
 
 // The values in the order they are stored, read, applied and removed: the 46 the Policies tab
@@ -153,12 +156,12 @@ inline constexpr PolicyValue kPolicyValues[] = {
     {"NoTheaterMode", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::noTheaterMode},
     {"NoViewSource", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::noViewSource},
     {"RestGoMenu", PolicyKey::Browser, PolicyKind::Flag, &PolicySettings::restGoMenu},
-    {"DisableTaskMgr", PolicyKey::System, PolicyKind::Flag, &PolicySettings::disableTaskMgr},
+    {"DisableTaskMgr", PolicyKey::System, PolicyKind::Flag, &PolicySettings::disableTaskMgr, true},
     {"DisableLockWorkstation", PolicyKey::System, PolicyKind::Flag,
-     &PolicySettings::disableLockWorkstation},
+     &PolicySettings::disableLockWorkstation, true},
     {"DisableChangePassword", PolicyKey::System, PolicyKind::Flag,
-     &PolicySettings::disableChangePassword},
-    {"NoLogoff", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noLogoff},
+     &PolicySettings::disableChangePassword, true},
+    {"NoLogoff", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noLogoff, true},
 };
 static_assert(std::size(kPolicyValues) == 46 + 4);
 

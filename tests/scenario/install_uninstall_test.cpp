@@ -8,6 +8,7 @@
 #include "browser/helper/server_registration.h"
 #include "common/lumbrel_values.h"
 #include "common/settings_store.h"
+#include "policies/policies.h"
 #include "policies/policy_values.h"
 #include "session/auto_logon.h"
 #include "tests/scenario/corvane_world.h"
@@ -160,6 +161,9 @@ TEST_F(Installation, ThePoliciesOfEveryProfileGoLoggedOnOrNot) {
     const auto writeUserValues = [&](const std::string& sid) {
         const std::string root = sid + "\\";
         SetNumber(Hive::Users, root + kSystemPolicyKey, "DisableTaskMgr", 1);
+        platform::RegistryKeyPtr before;  // user mode wrote it where there was none
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::Users, root + kPoliciesBeforeKey, before), 0);
+        before->SetValue("DisableTaskMgr", platform::reg::kNone, {});
         SetNumber(Hive::Users, root + kExplorerPolicyKey, "NoRun", 1);
         SetNumber(Hive::Users, root + kExplorerPolicyKey, "NoDriveTypeAutoRun", 0x91);  // not ours
         SetNumber(Hive::Users, root + kSavedAccessibilityKey, "StickyKeys", 0x6);

@@ -6,6 +6,7 @@
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "common/settings_store.h"
+#include "policies/policies.h"
 #include "tests/scenario/corvane_world.h"
 
 namespace corvane::scenario {
@@ -116,20 +117,62 @@ class UserMode : public CorvaneWorld {
     }
 };
 
+// The 46 values the tab always had are written ticked or not; the Ctrl+Alt+Del ones only when
+// ticked, so what another tool set stays.
 TEST_F(UserMode, WritesEveryPolicyValueEvenWithNothingTicked) {
     auto kiosk = Start("/user");
     ASSERT_TRUE(WindowOf(*kiosk).has_value());
     for (const char* name : kExplorerValues) {
         const bool button = std::string(name).starts_with("Btn_");
-        EXPECT_EQ(UserNumber(kExplorerPolicies, name), button ? 2u : 0u) << name;
+        const bool added = std::string(name) == "NoLogoff";
+        EXPECT_EQ(UserNumber(kExplorerPolicies, name),
+                  added ? std::nullopt : std::optional<uint32_t>(button ? 2u : 0u))
+            << name;
     }
     for (const char* name : kBrowserValues) {
         EXPECT_EQ(UserNumber(kBrowserPolicies, name), 0u) << name;
     }
     for (const char* name : kSystemValues) {
-        EXPECT_EQ(UserNumber(kSystemPolicies, name), 0u) << name;
+        EXPECT_EQ(UserNumber(kSystemPolicies, name), std::nullopt) << name;
     }
     EXPECT_EQ(world.Registry().OpenKeyCount(), 0);
+}
+
+// Another tool's (Group Policy's) Ctrl+Alt+Del values survive user mode with the boxes unticked
+// and ticked: Corvane takes away only what it wrote and puts back what was there.
+TEST_F(UserMode, TheCtrlAltDelValuesOfAnotherToolSurviveUserMode) {
+    SetNumber(kSettingsRoot, "EnablePolicies", 1);
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, kSystemPolicies, key), 0);
+    SetDWordValue(*key, "DisableTaskMgr", 1);
+    SetDWordValue(*key, "DisableChangePassword", 0);
+    key.reset();
+    const auto runUserMode = [&] {
+        auto kiosk = Start("/user");
+        EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
+        const auto during = UserNumber(kSystemPolicies, "DisableChangePassword");
+        const auto lock = UserNumber(kSystemPolicies, "DisableLockWorkstation");
+        const auto window = WindowOf(*kiosk);
+        EXPECT_TRUE(window.has_value());
+        if (window) {
+            world.Page(window->handle)->Click("ButtonExitUserMode");
+            EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+        }
+        return std::make_pair(during, lock);
+    };
+    EXPECT_EQ(runUserMode(),
+              std::make_pair(std::optional<uint32_t>(0u), std::optional<uint32_t>()));
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableChangePassword"), 0u);
+
+    SetNumber("Software\\Vemtrix\\Corvane\\Policies", "DisableChangePassword", 1);
+    SetNumber("Software\\Vemtrix\\Corvane\\Policies", "DisableLockWorkstation", 1);
+    EXPECT_EQ(runUserMode(),
+              std::make_pair(std::optional<uint32_t>(1u), std::optional<uint32_t>(1u)));
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableChangePassword"), 0u);  // as it was
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableLockWorkstation"), std::nullopt);
+    EXPECT_FALSE(KeyExists(Hive::CurrentUser, kPoliciesBeforeKey));
 }
 
 TEST_F(UserMode, WritesTheTickedPoliciesAndTheDriveMask) {
@@ -142,7 +185,7 @@ TEST_F(UserMode, WritesTheTickedPoliciesAndTheDriveMask) {
     SetNumber(policies, "NoLogoff", 1);
     auto kiosk = Start("/user");
     EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
-    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableLockWorkstation"), 0u);
+    EXPECT_EQ(UserNumber(kSystemPolicies, "DisableLockWorkstation"), std::nullopt);  // unticked
     EXPECT_EQ(UserNumber(kExplorerPolicies, "NoLogoff"), 1u);
     EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Back"), 1u);
     EXPECT_EQ(UserNumber(kExplorerPolicies, "Btn_Forward"), 2u);
@@ -170,12 +213,12 @@ TEST_F(UserMode, APolicyKeyThatCannotBeOpenedIsSkipped) {
 
 TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
     auto kiosk = Start("/user");
-    EXPECT_EQ(PolicyValueCount(), 50);
+    EXPECT_EQ(PolicyValueCount(), 46);  // the Ctrl+Alt+Del ones only when ticked
     // A value of another tool in the same key stays.
     SetText(Hive::CurrentUser, kExplorerPolicies, "NoControlPanel", "mine");
     auto quit = Start("/q");
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
-    EXPECT_EQ(PolicyValueCount(), 50);
+    EXPECT_EQ(PolicyValueCount(), 46);
     EXPECT_TRUE(world.NotifyIcons().empty());
 
     kiosk = Start("/user");
@@ -210,7 +253,7 @@ TEST_F(UserMode, NoCommandPostedToTheHiddenWindowEndsUserMode) {
     }
     world.RunFor(200);
     EXPECT_EQ(kiosk->WaitForExit(0), std::nullopt);
-    EXPECT_EQ(PolicyValueCount(), 50);
+    EXPECT_EQ(PolicyValueCount(), 46);
     EXPECT_EQ(world.NotifyIcons().size(), 1u);
     auto quit = Start("/q");
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
@@ -419,7 +462,7 @@ TEST_F(UserMode, AWinlogonKeyThatCannotBeOpenedIsLeftAlone) {
     auto kiosk = Start("/user");
     ASSERT_TRUE(WindowOf(*kiosk).has_value());
     EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), std::nullopt);
-    EXPECT_EQ(PolicyValueCount(), 50);  // the rest of the start goes on
+    EXPECT_EQ(PolicyValueCount(), 46);  // the rest of the start goes on
 }
 
 class LogonEntry : public UserMode {
@@ -554,7 +597,7 @@ TEST_F(AccessibilityKeys, ASystemThatRefusesIsLoggedAndNothingElseChanges) {
     world.RefuseAccessibilityCalls(true);
     auto kiosk = Start("/user");
     ASSERT_TRUE(WindowOf(*kiosk).has_value());
-    EXPECT_EQ(PolicyValueCount(), 50);  // the rest of the start goes on
+    EXPECT_EQ(PolicyValueCount(), 46);  // the rest of the start goes on
     const auto said = ReadEventLines(sys, 100);
     const auto refused = std::count_if(said.begin(), said.end(), [](const std::string& line) {
         return line.find("warning  the system refused to tell the") != std::string::npos;

@@ -35,6 +35,12 @@ class UserModeUnderWine : public CorvaneProcesses {
         // Nothing of an earlier run: no policy values, no password, no recorded icon.
         DeletePolicyValues(sys.registry);
         platform::RegistryKeyPtr key;
+        for (const PolicyValue& value : kPolicyValues) {  // left as another tool's would be
+            if (value.onlyWhenTicked && OpenForWriting(sys.registry, Hive::CurrentUser,
+                                                       PolicyKeyPath(value.key), key) == 0) {
+                key->DeleteValue(value.name);
+            }
+        }
         ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
         key->DeleteValue("Password");
         key->DeleteSubKey("Policies");
@@ -133,9 +139,12 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
         const char* path = PolicyKeyPath(value.key);
         const auto stored = UserNumber(path, value.name);
         written += stored.has_value();
-        EXPECT_EQ(stored, value.kind == PolicyKind::Button ? 2u : 0u) << value.name;
+        EXPECT_EQ(stored, value.onlyWhenTicked
+                              ? std::nullopt
+                              : std::optional<uint32_t>(value.kind == PolicyKind::Button ? 2u : 0u))
+            << value.name;
     }
-    EXPECT_EQ(written, static_cast<int>(std::size(kPolicyValues)));
+    EXPECT_EQ(written, 46);  // the Ctrl+Alt+Del values only when ticked
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultUserName"), "kiosk");
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultPassword"), "open sesame");
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "DefaultDomain"), "LIBRARY");
@@ -155,6 +164,35 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
     }
     EXPECT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
     EXPECT_EQ(UserNumber(kBrowserPolicyKey, "RestGoMenu"), 0u);
+}
+
+// Group Policy took Task Manager away from the kiosk's account: user mode with the box unticked
+// neither turns it back on nor takes it away, at its start, its /q or the cleanup after it.
+TEST_F(UserModeUnderWine, AnotherToolsDisableTaskMgrSurvivesUserModeAndTheCleanup) {
+    SetRoot("EnablePolicies", 1);
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, kSystemPolicyKey, key), 0);
+    ASSERT_EQ(SetDWordValue(*key, "DisableTaskMgr", 1), 0);
+    key.reset();
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine,
+                             std::string(kSettingsRoot) + "\\Policies", key),
+              0);
+    ASSERT_EQ(SetDWordValue(*key, "DisableLockWorkstation", 1), 0);  // ticked, none there
+    key.reset();
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableTaskMgr"), 1u);
+    EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableLockWorkstation"), 1u);
+    Quit();
+    EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableTaskMgr"), 1u);
+    std::string tool = CorvaneExe();
+    tool.replace(tool.find_last_of('\\') + 1, std::string::npos, "corvane-cleanup.exe");
+    auto cleanup = sys.processes.StartProcess("\"" + tool + "\"");
+    ASSERT_NE(cleanup, nullptr);
+    EXPECT_EQ(cleanup->WaitForExit(20000), 0u);
+    EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableTaskMgr"), 1u);
+    EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableLockWorkstation"), std::nullopt);
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, kSystemPolicyKey, key), 0);
+    key->DeleteValue("DisableTaskMgr");
 }
 
 // What the uninstaller runs: the restrictions user mode left go, the settings stay.
