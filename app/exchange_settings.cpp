@@ -1,6 +1,7 @@
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
+#include "common/event_log.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -67,6 +68,13 @@ int CCorvaneDlg::ExchangeSettings(int save) {
     ExchangeAutoLogonSettings(save);
     ExchangeAutoRestartSettings(save);
     ExchangeTimerSettings(save);
+    // In a running kiosk what was saved is put in place at once: after Remove Restrictions,
+    // Apply and OK bring the policy values back, as the page promises.
+    if (save == 1 && theApp_.userMode != 0 && enablePolicies != 0) {
+        EventLog(system).Note(
+            ApplyPolicies() == 1 ? "settings saved: the policies were written again"
+                                 : "settings saved: the browser's policy key could not be written");
+    }
     return 1;
 }
 

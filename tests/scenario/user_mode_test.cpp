@@ -237,6 +237,31 @@ TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
     EXPECT_TRUE(world.MessageBoxes().empty());
 }
 
+// Remove Restrictions in an unlocked kiosk, then Apply: the values are back at once, as the
+// page's message promises, not only at the next start of user mode.
+TEST_F(UserMode, ApplyAfterRemoveRestrictionsPutsThePoliciesBackInTheRunningKiosk) {
+    auto kiosk = Start("/user");
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    sim::SimHtmlHost* page = world.Page(window->handle);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(PolicyValueCount(), 46);
+    const auto click = [&](const char* button) {
+        page->Click(button);
+        world.RunFor(50);
+    };
+    click("ButtonRemoveRestrictions");
+    EXPECT_EQ(PolicyValueCount(), 0);
+    click("ButtonApply");
+    EXPECT_EQ(PolicyValueCount(), 46);
+    click("ButtonRemoveRestrictions");
+    EXPECT_EQ(PolicyValueCount(), 0);
+    click("ButtonOK");  // asks whether to re-apply them; the first answer is Yes
+    EXPECT_EQ(PolicyValueCount(), 46);
+    auto quit = Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
 // Any program of the session can post commands to the hidden window: none of them ends user
 // mode or takes the policies away. Only the page (behind the password) and /q end it.
 TEST_F(UserMode, NoCommandPostedToTheHiddenWindowEndsUserMode) {
