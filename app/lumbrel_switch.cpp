@@ -148,7 +148,11 @@ void CCorvaneDlg::OnEnableLumbrel() {
     RenderToggleButtons();
 }
 
+// What was typed on any tab is read first, so pushing the fields back loses none of it.
 void CCorvaneDlg::BrowseForRuleFile(std::string& field) {
+    if (!UpdateData(true)) {
+        return;  // a number box holds text: it said so, and nothing is pushed over the typing
+    }
     platform::OpenFileRequest request;
     request.defaultExtension = "TXT";
     request.initialFile = field;

@@ -77,7 +77,12 @@ void CCorvaneDlg::BindAutoRestart(Exchange& exchange) {
 }
 
 // The chosen folder is kept without its trailing backslash until the next save or load adds it.
+// What was typed on any tab is read first, so pushing the fields back loses none of it; a number
+// box holding text stops here with its message.
 int CCorvaneDlg::OnBrowseAutoRestartFolder() {
+    if (!UpdateData(true)) {
+        return 1;
+    }
     constexpr uint32_t kReturnOnlyFileSystemFolders = 0x1;
     constexpr uint32_t kEditBox = 0x10;
     constexpr uint32_t kNewDialogStyle = 0x40;
@@ -115,6 +120,9 @@ void CCorvaneDlg::ApplyAutoLogon() {
 }
 
 void CCorvaneDlg::OnRemoveAutoLogon() {
+    if (!UpdateData(true)) {
+        return;  // what was typed stays; the number box said why
+    }
     autoLogon.password.clear();
     enableAutoLogon = 0;
     settingsChanged = 1;

@@ -116,6 +116,41 @@ TEST_F(AdminCommands, RemoveRestrictionsDeletesThePoliciesAndSaysSoEveryTime) {
     EXPECT_TRUE(world.ProcessRunning(admin->Id()));
 }
 
+// The buttons that redraw the page read it first: what was typed on any tab since the last
+// Apply stays. A number box holding text stops the button with its message.
+TEST_F(AdminCommands, ButtonsThatRedrawThePageKeepWhatWasTyped) {
+    const std::pair<const char*, const char*> typed[] = {
+        {"PolicyTitle", "typed title"},
+        {"AutoRestartTime", "42"},
+        {"TimerDialogURL", "http://typed.example/"},
+        {"AutoLogonName", "typed name"},
+    };
+    for (const auto& [id, text] : typed) {
+        ASSERT_TRUE(page->SetValue(id, text)) << id;
+    }
+    world.ScriptOpenFileAnswer(std::nullopt);
+    Click("ButtonFilterFileBrowse");
+    world.ScriptOpenFileAnswer("C:\\Kiosk\\content.txt");
+    Click("ButtonContentFileBrowse");
+    world.ScriptFolderAnswer("D:\\Kiosk Apps");
+    Click("ButtonAutoRestartFolder");
+    Click("ButtonRemoveAutoLogon");
+    for (const auto& [id, text] : typed) {
+        EXPECT_EQ(page->Value(id), text) << id;
+    }
+    EXPECT_EQ(page->Value("ContentFile"), "C:\\Kiosk\\content.txt");
+    EXPECT_EQ(page->Value("AutoRestartFolder"), "D:\\Kiosk Apps");
+
+    ASSERT_TRUE(page->SetValue("AutoLogonPassword", "open sesame"));
+    ASSERT_TRUE(page->SetValue("AutoRestartTime", "soon"));
+    const size_t boxes = world.MessageBoxes().size();
+    Click("ButtonRemoveAutoLogon");
+    ASSERT_EQ(world.MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(world.MessageBoxes().back().text, "Please enter a positive integer.");
+    EXPECT_EQ(page->Value("AutoLogonPassword"), "open sesame");
+    EXPECT_EQ(page->Value("AutoRestartTime"), "soon");
+}
+
 TEST_F(AdminCommands, RemoveAutoLogonForgetsOnlyThePassword) {
     page->SetValue("AutoLogonName", "kiosk");
     page->SetValue("AutoLogonPassword", "open sesame");
