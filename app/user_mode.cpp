@@ -103,12 +103,20 @@ void CCorvaneDlg::OnExitUserMode() {
     system.windows.PostQuitMessage(1);
 }
 
+// The Run entry changes at once, so the stored switch does too: a Cancel afterwards must not
+// leave the page showing, at its next start, the opposite of what is in place.
 void CCorvaneDlg::OnUserModeLogon() {
-    userModeLogon = userModeLogon == 0 ? 1 : 0;
+    const int wanted = userModeLogon == 0 ? 1 : 0;
     // Before the first save appPath is empty: the running program is the one to start.
     const std::string program = appPath.empty() ? system.processes.ModulePath() : appPath;
-    if (SetLogonStart(system.registry, LogonCommand(program), userModeLogon) != 0) {
-        userModeLogon = 0;
+    if (SetLogonStart(system.registry, LogonCommand(program), wanted) == 0) {
+        userModeLogon = wanted;
+    } else if (wanted == 1) {
+        userModeLogon = 0;  // not switched on
+    }  // an entry that could not be deleted is still in place: the switch stays on
+    platform::RegistryKeyPtr root;
+    if (OpenForWriting(system.registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {
+        SetDWordValue(*root, "UserModeLogon", userModeLogon != 0 ? 1u : 0u);
     }
     RenderToggleButtons();
 }

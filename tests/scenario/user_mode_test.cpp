@@ -517,6 +517,32 @@ TEST_F(LogonEntry, UsesTheRunningProgramQuotedBeforeTheFirstSave) {
     EXPECT_TRUE(world.MessageBoxes().empty());
 }
 
+// The stored switch follows the Run entry at once: after a Cancel the next start of the page
+// shows what is in place. An entry that cannot be taken away leaves the switch on.
+TEST_F(LogonEntry, TheStoredSwitchAgreesWithTheRunEntryWhateverClosesThePage) {
+    std::unique_ptr<platform::Process> admin;
+    sim::SimHtmlHost* page = AdminPage(admin);
+    ASSERT_NE(page, nullptr);
+    page->Click("ButtonUserModeLogon");
+    world.RunFor(50);
+    page->Click("ButtonCancel");
+    EXPECT_EQ(admin->WaitForExit(5000), 0u);
+    EXPECT_TRUE(MachineText(kRun, "Corvane").has_value());
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kSettingsRoot, "UserModeLogon"), 1u);
+
+    world.Registry().DenyAccess(Hive::LocalMachine, kRun, platform::reg::kSetValue);
+    page = AdminPage(admin);
+    ASSERT_NE(page, nullptr);
+    EXPECT_NE(page->OuterHtml("ButtonUserModeLogon")->find("Disable User Mode on Logon"),
+              std::string::npos);
+    page->Click("ButtonUserModeLogon");  // the entry cannot be deleted
+    world.RunFor(50);
+    EXPECT_TRUE(MachineText(kRun, "Corvane").has_value());
+    EXPECT_NE(page->OuterHtml("ButtonUserModeLogon")->find("Disable User Mode on Logon"),
+              std::string::npos);
+    EXPECT_EQ(ReadDWordAt(sys.registry, Hive::LocalMachine, kSettingsRoot, "UserModeLogon"), 1u);
+}
+
 TEST_F(LogonEntry, AStoredPathWithoutBlanksIsWrittenAsItIs) {
     SetText(Hive::LocalMachine, kSettingsRoot, "AppPath", "D:\\Kiosk\\Corvane.exe");
     std::unique_ptr<platform::Process> admin;
