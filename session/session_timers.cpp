@@ -32,8 +32,11 @@ void ActivityStep(const TimerSettings& s, SessionCounters& c, SessionWindows& wi
     if (display) {
         windows.ShowActivity(c.activityLeft);
     }
-    windows.ShowMessagePage(s.activityDialogURL);
+    const int answer = windows.ShowMessagePage(s.activityDialogURL);
     c.activityLeft = Seconds(s.activityTime);
+    if (answer == kPageEndedByQuit) {
+        return;
+    }
     windows.CloseApplicationWindows();
     if (s.startActivityOnOpen == 0) {
         c.activityRunning = 0;
@@ -53,8 +56,8 @@ void InactivityStep(const TimerSettings& s, SessionCounters& c, SessionWindows& 
     }
     const int answer = windows.ShowMessagePage(s.inactivityDialogURL);
     c.inactivityLeft = Seconds(s.inactivityTime);
-    if (answer == platform::id::kOk) {
-        return;  // still there
+    if (answer == platform::id::kOk || answer == kPageEndedByQuit) {
+        return;  // still there, or the program is leaving
     }
     windows.CloseApplicationWindows();
     if (s.startInactivityOnOpen == 0) {

@@ -5,10 +5,15 @@
 
 #include <string>
 
+#include "platform/constants.h"
 #include "platform/window_system.h"
 #include "session/session_values.h"
 
 namespace corvane {
+
+// A page whose loop ended because the program is quitting (/q, logoff): no one answered it,
+// and no one left either, so it ends nothing. The modal loop's code for that end.
+inline constexpr int kPageEndedByQuit = platform::id::kAbort;
 
 // The run-time state of the two session timers (fields of the main window).
 struct SessionCounters {
@@ -25,7 +30,7 @@ class SessionWindows {
     // The timer window's two fields; called only while that window exists and is wanted.
     virtual void ShowActivity(int seconds) = 0;
     virtual void ShowInactivity(int seconds) = 0;
-    // A modal message page; its end code (IDOK 1, IDCANCEL 2, ...).
+    // A modal message page; its end code (IDOK 1, IDCANCEL 2, ...), or kPageEndedByQuit.
     virtual int ShowMessagePage(const std::string& url) = 0;
     // Ends the session: every titled application window is asked to close.
     virtual void CloseApplicationWindows() = 0;

@@ -112,6 +112,26 @@ TEST_F(SessionTimers, TheSessionCountsDownInTheCornerAndItsEndClosesTheApplicati
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
 }
 
+// /q while the inactivity page waits for an answer: the kiosk leaves, and no one's programs
+// are closed on the way out.
+TEST_F(SessionTimers, QuittingWhileTheInactivityPageIsOpenClosesNothing) {
+    const std::string timers = std::string(kSettingsRoot) + "\\Timers";
+    SetNumber(timers, "StartActivityOnOpen", 0);
+    SetNumber(timers, "StartInactivityOnOpen", 1);
+    SetNumber(timers, "InactivityTime", 2);
+    SetText(timers, "InactivityDialogURL", "C:\\Kiosk\\end.htm");
+    CloseRecorder recorder;
+    sys.windows.CreateWindow(
+        {"KioskApp", "Kiosk browser", platform::ws::kVisible, WindowHandle::Null}, &recorder);
+    auto kiosk = Start("/user");
+    world.RunFor(2000);
+    ASSERT_NE(PageOf(*kiosk, "Time is up"), nullptr);
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    Pump();
+    EXPECT_TRUE(recorder.closed.empty());
+}
+
 TEST_F(SessionTimers, BothSwitchesOffSetNoTickAndNoTimerWindow) {
     SetNumber(kSettingsRoot, "EnableTimers", 0);
     auto kiosk = Start("/user");

@@ -69,6 +69,9 @@ TEST_F(SessionTimersTest, ASessionCountsDownEndsWithItsPageAndStartsOver) {
     EXPECT_EQ(Ticks(4), (Calls{"page end.htm", "close"}));
     settings.showTimerDialog = 1;
     EXPECT_EQ(Ticks(5, false), (Calls{"page end.htm", "close"}));
+    // A quit while the end page is up ends nothing.
+    windows.answers = {kPageEndedByQuit};
+    EXPECT_EQ(Ticks(5, false), (Calls{"page end.htm"}));
 }
 
 TEST_F(SessionTimersTest, WarningsOpenOnTheTickThatShowsTheirThreshold) {
@@ -149,9 +152,13 @@ TEST_F(SessionTimersTest, TheInactivityPageConfirmedKeepsTheSessionAnythingElseE
 
     settings.startInactivityOnOpen = 1;
     OnActivity(settings, counters);
-    windows.answers = {platform::id::kAbort};  // any other end code, as the close box's
-    Ticks(2);
+    windows.answers = {-1};  // any other end code: the page could not even be made
+    EXPECT_EQ(Ticks(2), (Calls{"page still-there.htm", "close"}));
     EXPECT_EQ(counters.inactivityRunning, 1);
+
+    // A quit while the page is up (/q, logoff) ends its loop: that ends nothing.
+    windows.answers = {kPageEndedByQuit};
+    EXPECT_EQ(Ticks(2), (Calls{"page still-there.htm"}));
 }
 
 TEST(CloseApplicationWindows, OnlyVisibleUnownedTitledWindowsOfOthersAreAskedToClose) {
@@ -211,7 +218,8 @@ TEST(TimerWindowLayout, TheWindowGoesToTheBottomRightUnlessPlaced) {
     const platform::Rect workArea{0, 0, 1024, 738};
     EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {}), (platform::Rect{904, 673, 1024, 738}));
     // A given left edge stays; the top still comes from the work area.
-    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {10, 0, 0, 0}), (platform::Rect{10, 673, 130, 738}));
+    EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {10, 0, 0, 0}),
+              (platform::Rect{10, 673, 130, 738}));
     // A given size is used for the corner as well.
     EXPECT_EQ(PlaceTimerWindow(workArea, 120, 65, {0, 0, 200, 100}),
               (platform::Rect{824, 638, 1024, 738}));
