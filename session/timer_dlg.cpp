@@ -33,8 +33,8 @@ bool CTimerDlg::OnInitDialog() {
 
 bool CTimerDlg::DoDataExchange(bool save) {
     return Exchange(*this, save)
-        .Text("Activity", activityText)
-        .Text("Inactivity", inactivityText)
+        .Text("activity", activityText)
+        .Text("inactivity", inactivityText)
         .Ok();
 }
 

@@ -113,12 +113,14 @@ std::optional<std::string> DomNode::Attribute(const std::string& name) const {
     return std::nullopt;
 }
 
-HtmlDom::HtmlDom(const std::string& html) : root_(Parse(html)) {}
+HtmlDom::HtmlDom(const std::string& html, bool idsIgnoreCase)
+    : root_(Parse(html)), idsIgnoreCase_(idsIgnoreCase) {}
 
 DomNode* HtmlDom::FindById(const std::string& id) const {
     return const_cast<DomNode*>(Find(*root_, [&](const DomNode& node) {
         const auto value = node.Attribute("id");
-        return value && platform::EqualsIgnoreAsciiCase(*value, id);
+        return value &&
+               (idsIgnoreCase_ ? platform::EqualsIgnoreAsciiCase(*value, id) : *value == id);
     }));
 }
 

@@ -27,9 +27,11 @@ struct DomNode {
 
 class HtmlDom {
   public:
-    explicit HtmlDom(const std::string& html);
+    // `idsIgnoreCase`: getElementById as the hosted browser's older document modes do it,
+    // which pages written for them rely on; otherwise the id exactly, as in standards mode.
+    HtmlDom(const std::string& html, bool idsIgnoreCase);
 
-    DomNode* FindById(const std::string& id) const;  // ignores case
+    DomNode* FindById(const std::string& id) const;
     std::string Title() const;
     static std::string InnerText(const DomNode& node);
     static std::string OuterHtml(const DomNode& node);
@@ -40,6 +42,7 @@ class HtmlDom {
 
   private:
     std::unique_ptr<DomNode> root_;
+    bool idsIgnoreCase_;
 };
 
 }  // namespace sim

@@ -24,8 +24,8 @@ SimHtmlHost::~SimHtmlHost() {
     state_.pages.erase(dialog_);
 }
 
-bool SimHtmlHost::Load(const std::string& html, const std::string& url) {
-    dom_ = std::make_unique<HtmlDom>(html);
+bool SimHtmlHost::Load(const std::string& html, const std::string& url, bool idsIgnoreCase) {
+    dom_ = std::make_unique<HtmlDom>(html, idsIgnoreCase);
     // The browser reports the finished document later, through the message loop.
     auto alive = alive_;
     thread_.callbacks.push_back([this, alive, url] {
@@ -48,7 +48,8 @@ bool SimHtmlHost::LoadResource(uint32_t htmlId) {
     }
     std::ostringstream html;
     html << in.rdbuf();
-    return Load(html.str(), "res://" + std::to_string(htmlId));
+    // The program's own pages must work in every document mode: their ids match exactly.
+    return Load(html.str(), "res://" + std::to_string(htmlId), false);
 }
 
 bool SimHtmlHost::Navigate(const std::string& url) {
@@ -57,7 +58,9 @@ bool SimHtmlHost::Navigate(const std::string& url) {
         dom_.reset();  // a navigation error: no document, no completion
         return true;
     }
-    return Load(html, url);
+    // An administrator's page may have been written for the older modes, as the hosted
+    // browser shows it by default.
+    return Load(html, url, true);
 }
 
 bool SimHtmlHost::Has(const std::string& id) const {

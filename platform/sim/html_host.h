@@ -45,7 +45,7 @@ class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocume
     std::optional<std::string> OuterHtml(const std::string& id) const;
 
   private:
-    bool Load(const std::string& html, const std::string& url);
+    bool Load(const std::string& html, const std::string& url, bool idsIgnoreCase);
 
     World::State& state_;
     Thread& thread_;

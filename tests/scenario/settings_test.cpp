@@ -241,7 +241,7 @@ TEST_F(HideGuiSettingsTest, FirstSaveWritesAll37AndHandSetValuesSurvive) {
               platform::error::kFileNotFound);
     PumpMessages();  // the page completes through the message loop
     ASSERT_NE(dialog.Document(), nullptr);
-    dialog.Document()->SetCheckState("disablewindowskey", 1);  // ids ignore case
+    dialog.Document()->SetCheckState("DisableWindowsKey", 1);
     dialog.OnApply();
     EXPECT_EQ(dialog.hideGui.disableWindowsKey, 1);
     ASSERT_EQ(OpenForReading(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
