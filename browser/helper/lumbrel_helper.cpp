@@ -23,6 +23,7 @@ void LumbrelHelper::Attach(BrowserWindow& browser) {
     }
     // Kept first: whatever fails below, this window's navigations are still decided here.
     browser_ = &browser;
+    ++attachments_;
     counted_ = false;
     refuseAll_ = false;
     skipNextContentCheck_ = false;
@@ -59,8 +60,17 @@ void LumbrelHelper::AttachTo(BrowserWindow& browser) {
     if (attachedBrowserCount_.fetch_add(1) != 0) {
         return;
     }
-    if (settings_.policyShow != 0 && dialogs_.Show(PolicyRequest(settings_)) == kMessageDeclined) {
-        browser.Quit();
+    if (settings_.policyShow != 0) {
+        const uint64_t attachment = attachments_;
+        const int answer = dialogs_.Show(PolicyRequest(settings_));
+        // The page's loop lets the browser call in: one that let go of this helper meanwhile
+        // (its window is closing) is not touched again.
+        if (attachments_ != attachment) {
+            return;
+        }
+        if (answer == kMessageDeclined) {
+            browser.Quit();
+        }
     }
     browser.PutAddressBar(settings_.guiAddressBar != 0);
     browser.PutFullScreen(settings_.guiFullScreen != 0);
@@ -74,6 +84,7 @@ void LumbrelHelper::Detach() {
         return;
     }
     browser_ = nullptr;
+    ++attachments_;
     refuseAll_ = false;
     if (!counted_) {
         return;

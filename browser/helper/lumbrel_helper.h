@@ -48,7 +48,9 @@ class LumbrelHelper {
 
     // Once the browser's events are connected: reads the settings and filter files and, for
     // the only browser window open, shows the policy page and sets the bars. When any of it
-    // fails, the window refuses every navigation from then on, and a message says so.
+    // fails, the window refuses every navigation from then on, and a message says so. The
+    // caller keeps `browser` alive until this returns, even if the browser detaches the helper
+    // while the page is up (then the window is not touched after the page).
     void Attach(BrowserWindow& browser);
     // Before the events are disconnected. Nothing happens when not attached.
     void Detach();
@@ -73,8 +75,9 @@ class LumbrelHelper {
     std::atomic<int32_t>& attachedBrowserCount_;
     MessageDialogs& dialogs_;
     BrowserWindow* browser_ = nullptr;
-    bool counted_ = false;    // in the shared count of attached windows
-    bool refuseAll_ = false;  // the attach failed: every navigation is refused
+    uint64_t attachments_ = 0;  // each attach and detach: tells a page's caller it was left
+    bool counted_ = false;      // in the shared count of attached windows
+    bool refuseAll_ = false;    // the attach failed: every navigation is refused
     bool skipNextContentCheck_ = false;
     corvane::LumbrelSettings settings_;
     filter::FilterLists lists_;

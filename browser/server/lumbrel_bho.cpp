@@ -179,6 +179,9 @@ STDMETHODIMP CLumbrelBHO::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
 // IObjectWithSite
 
 STDMETHODIMP CLumbrelBHO::SetSite(IUnknown* site) {
+    // The policy page's loop lets the browser call in and release this helper: it stays alive
+    // until this call is over.
+    const ComPtr<CLumbrelBHO> self = ComPtr<CLumbrelBHO>::Borrow(this);
     Guarded([&] {
         Detach();
         if (site != nullptr) {
@@ -209,7 +212,7 @@ void CLumbrelBHO::Attach(IUnknown* site) {
     }
     bool watched = false;
     try {
-        auto window = std::make_unique<WebBrowserWindow>(browser.Get());
+        auto window = std::make_shared<WebBrowserWindow>(browser);
         ComPtr<BrowserEventSink> sink;
         *sink.Put() = new BrowserEventSink(server_.objects, *this);
         if (FAILED(events_.Connect(browser.Get(), DIID_DWebBrowserEvents2,
@@ -229,7 +232,9 @@ void CLumbrelBHO::Attach(IUnknown* site) {
         browser->Quit();
         return;
     }
-    helper_.Attach(*window_);  // a failure there leaves the window refusing everything
+    // Held here too: a detach while the policy page is up resets window_.
+    const std::shared_ptr<WebBrowserWindow> window = window_;
+    helper_.Attach(*window);  // a failure there leaves the window refusing everything
 }
 
 void CLumbrelBHO::Detach() {

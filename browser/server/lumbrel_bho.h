@@ -94,7 +94,7 @@ class CLumbrelBHO final
     platform::win32::ComPtr<IDocHostUIHandler> defaultUIHandler_;
     platform::win32::ComPtr<IOleCommandTarget> defaultCommandTarget_;
     platform::win32::ComPtr<ITypeInfo> typeInfo_;
-    std::unique_ptr<WebBrowserWindow> window_;
+    std::shared_ptr<WebBrowserWindow> window_;
     LumbrelMessageDialogs dialogs_;
     LumbrelHelper helper_;
 };

@@ -7,12 +7,14 @@
 // clang-format on
 
 #include "browser/helper/lumbrel_helper.h"
+#include "platform/win32/com_ptr.h"
 
 namespace lumbrel::server {
 
 class WebBrowserWindow final : public BrowserWindow {
   public:
-    explicit WebBrowserWindow(IWebBrowser2* browser) : browser_(browser) {}
+    explicit WebBrowserWindow(platform::win32::ComPtr<IWebBrowser2> browser)
+        : browser_(std::move(browser)) {}
 
     void PutAddressBar(bool shown) override { browser_->put_AddressBar(Bool(shown)); }
     void PutFullScreen(bool on) override { browser_->put_FullScreen(Bool(on)); }
@@ -25,7 +27,7 @@ class WebBrowserWindow final : public BrowserWindow {
   private:
     static VARIANT_BOOL Bool(bool on) { return on ? VARIANT_TRUE : VARIANT_FALSE; }
 
-    IWebBrowser2* browser_;  // the helper holds the reference
+    platform::win32::ComPtr<IWebBrowser2> browser_;  // alive as long as this view
 };
 
 }  // namespace lumbrel::server

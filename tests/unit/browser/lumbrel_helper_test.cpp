@@ -91,6 +91,27 @@ TEST_F(LumbrelHelperTest, WithoutTheKeyTheBrowserKeepsItsBarsAndNothingIsFiltere
     EXPECT_EQ(count.load(), 0);
 }
 
+// The browser may let go of the helper while the policy page's loop runs (Corvane's session
+// end closes the browser): after the page nothing is done to that window.
+TEST_F(LumbrelHelperTest, ABrowserThatDetachesWhileThePolicyPageIsUpIsNotTouchedAfterIt) {
+    SetFlag("PolicyShow", 1);
+    class DetachingDialogs final : public MessageDialogs {
+      public:
+        LumbrelHelper* helper = nullptr;
+        int Show(const MessageRequest&) override {
+            helper->Detach();
+            return kMessageDeclined;
+        }
+    } detaching;
+    LumbrelHelper helper(world.Driver(), count, detaching);
+    detaching.helper = &helper;
+    RecordingBrowser browser;
+    helper.Attach(browser);
+    EXPECT_TRUE(browser.calls.empty());
+    EXPECT_EQ(count.load(), 0);
+    EXPECT_FALSE(helper.OnBeforeNavigate("http://anywhere/"));  // not attached: nothing to do
+}
+
 TEST_F(LumbrelHelperTest, OnlyTheFirstOpenWindowGetsThePolicyPageAndTheBars) {
     SetFlag("PolicyShow", 1);
     SetFlag("GUIFullScreen", 2);  // a hand-made 2 is on
