@@ -387,6 +387,13 @@ TEST_F(Installer, TheUninstallReachesTheKioskAccountsHiveLoggedOnOrOff) {
         RegSetValueExW(policy, L"DisableTaskMgr", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
                        sizeof one);
         RegCloseKey(policy);
+        // As user mode leaves it: the value was not there before it wrote it.
+        HKEY before = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(seed, L"Software\\Vemtrix\\Corvane\\Policies Before", 0, nullptr,
+                                  0, KEY_ALL_ACCESS, nullptr, &before, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(before, L"DisableTaskMgr", 0, REG_NONE, nullptr, 0);
+        RegCloseKey(before);
         ASSERT_EQ(RegSaveKeyW(seed, platform::win32::Wide(hive).c_str(), nullptr), ERROR_SUCCESS);
         RegCloseKey(seed);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneHiveSeed");
