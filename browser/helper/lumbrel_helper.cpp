@@ -54,13 +54,19 @@ void LumbrelHelper::AttachTo(BrowserWindow& browser) {
     settings_.filterURLs = switches.filterURLs;
     settings_.filterContent = switches.filterContent;
 
-    // Counting this window before the policy page decides "first" in one step, so two windows
-    // opening at once in two processes cannot both take the first window's turn.
+    // Counting this window reads, in the same step, whether it is the first and whether the
+    // page was accepted already: two windows opening at once in two processes (of either
+    // build) cannot both skip the page. A window that opens while the page is still unanswered
+    // shows its own, and gets the bars with it.
     counted_ = true;
-    if (attachedBrowserCount_.fetch_add(1) != 0) {
+    const int32_t before = attachedBrowserCount_.fetch_add(1);
+    const bool first = (before & kWindowCountMask) == 0;
+    const bool accepted = (before & kPolicyAcceptedBit) != 0;
+    const bool showPage = settings_.policyShow != 0 && (first || !accepted);
+    if (!first && !showPage) {
         return;
     }
-    if (settings_.policyShow != 0) {
+    if (showPage) {
         const uint64_t attachment = attachments_;
         const int answer = dialogs_.Show(PolicyRequest(settings_));
         // The page's loop lets the browser call in: one that let go of this helper meanwhile
@@ -70,6 +76,8 @@ void LumbrelHelper::AttachTo(BrowserWindow& browser) {
         }
         if (answer == kMessageDeclined) {
             browser.Quit();
+        } else if (answer == kMessageAccepted) {
+            attachedBrowserCount_.fetch_or(kPolicyAcceptedBit);
         }
     }
     browser.PutAddressBar(settings_.guiAddressBar != 0);
@@ -91,8 +99,14 @@ void LumbrelHelper::Detach() {
     }
     counted_ = false;
     // A count already at 0 was reset by a process that unloaded the server; never go below it.
-    int32_t count = attachedBrowserCount_.load();
-    while (count > 0 && !attachedBrowserCount_.compare_exchange_weak(count, count - 1)) {
+    // The last window to go takes the acceptance with it: the next first window asks again.
+    int32_t word = attachedBrowserCount_.load();
+    while ((word & kWindowCountMask) > 0) {
+        const int32_t count = (word & kWindowCountMask) - 1;
+        const int32_t next = count == 0 ? 0 : (count | (word & kPolicyAcceptedBit));
+        if (attachedBrowserCount_.compare_exchange_weak(word, next)) {
+            break;
+        }
     }
 }
 

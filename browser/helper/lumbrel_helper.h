@@ -37,6 +37,12 @@ class MessageDialogs {
     virtual int Show(const MessageRequest& request) = 0;
 };
 
+// The one 32-bit word every helper of every browser process shares: the count of attached
+// windows, and whether the policy page was accepted since the count was last 0. A window that
+// opens while the first window's page waits for its answer shows its own page.
+inline constexpr int32_t kPolicyAcceptedBit = 0x40000000;
+inline constexpr int32_t kWindowCountMask = kPolicyAcceptedBit - 1;
+
 class LumbrelHelper {
   public:
     // `attachedBrowserCount` is shared by every helper in every browser process.

@@ -28,6 +28,39 @@ std::atomic<int32_t> attachedBrowserCount CORVANE_SHARED(".LUMBREL"){0};
 CORVANE_SHARED_SECTION_END(".LUMBREL")
 static_assert(sizeof(attachedBrowserCount) == 4 && std::atomic<int32_t>::is_always_lock_free);
 
+// The server's 64-bit and 32-bit builds are two files, each with its own section: the word they
+// both use is a small named mapping of the session, so a 32-bit and a 64-bit window cannot both
+// be first. The section is the fallback when the mapping cannot be had.
+class SharedWindowWord {
+  public:
+    SharedWindowWord() {
+        mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(int32_t), L"Local\\CorvaneLumbrelBrowserWindows");
+        if (mapping_ != nullptr) {
+            view_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(int32_t));
+        }
+    }
+    ~SharedWindowWord() {
+        if (view_ != nullptr) {
+            UnmapViewOfFile(view_);
+        }
+        if (mapping_ != nullptr) {
+            CloseHandle(mapping_);
+        }
+    }
+    SharedWindowWord(const SharedWindowWord&) = delete;
+    SharedWindowWord& operator=(const SharedWindowWord&) = delete;
+
+    // A new mapping starts zeroed, as the section does.
+    std::atomic<int32_t>& Word() {
+        return view_ != nullptr ? *static_cast<std::atomic<int32_t>*>(view_) : attachedBrowserCount;
+    }
+
+  private:
+    HANDLE mapping_ = nullptr;
+    void* view_ = nullptr;
+};
+
 HINSTANCE moduleHandle = nullptr;
 platform::win32::ModuleCount objects;
 
@@ -102,7 +135,8 @@ namespace lumbrel::server {
 // Built on first use, not in DllMain: nothing heavy under the loader lock.
 ServerContext& Server() {
     static platform::win32::Win32System system;
-    static ServerContext context{system.Get(), attachedBrowserCount, moduleHandle, objects};
+    static SharedWindowWord windows;
+    static ServerContext context{system.Get(), windows.Word(), moduleHandle, objects};
     return context;
 }
 

@@ -11,12 +11,15 @@
 #include <ocidl.h>
 // clang-format on
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "app/corvane_dlg.h"
+#include "browser/helper/lumbrel_helper.h"
 #include "common/lumbrel_values.h"
 #include "common/registry_tree.h"
 #include "common/settings_store.h"
@@ -504,6 +507,61 @@ TEST_F(LumbrelTest, OnlyTheFirstBrowserAcrossProcessesGetsTheBars) {
     EXPECT_EQ(child(), 0);
     helper->SetSite(nullptr);
     EXPECT_EQ(child(), 5);
+}
+
+// The other build's copy of a path of this build's tree ("...\\win64\\..." and "...\\win32\\...").
+std::string OtherBuild(std::string path) {
+    const std::string mine = sizeof(void*) == 8 ? "\\win64\\" : "\\win32\\";
+    const std::string other = sizeof(void*) == 8 ? "\\win32\\" : "\\win64\\";
+    const size_t at = path.rfind(mine);
+    return at == std::string::npos ? std::string() : path.replace(at, mine.size(), other);
+}
+
+// The count of open windows is one word of the session, which both builds' servers map by
+// name: a 64-bit and a 32-bit window cannot both be the first.
+TEST_F(LumbrelTest, TheWindowCountIsOneWordOfTheSessionForBothBuilds) {
+    const auto word = [] {
+        HANDLE mapping =
+            OpenFileMappingW(FILE_MAP_READ, FALSE, L"Local\\CorvaneLumbrelBrowserWindows");
+        if (mapping == nullptr) {
+            return -1;
+        }
+        const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(LONG));
+        const int value = view == nullptr ? -2 : *static_cast<const volatile LONG*>(view);
+        if (view != nullptr) {
+            UnmapViewOfFile(view);
+        }
+        CloseHandle(mapping);
+        return value & lumbrel::kWindowCountMask;
+    };
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    EXPECT_EQ(browser->calls.size(), 6u);  // the first window: its bars
+    EXPECT_EQ(word(), 1);
+
+    // The other build's server, in a process of the other width, sees this window.
+    const std::string otherProgram = OtherBuild(TestProgram());
+    const std::string otherServer = OtherBuild(LumbrelDll());
+    wchar_t said[256] = {};
+    const DWORD length = GetEnvironmentVariableW(L"CORVANE_WINE_32BIT", said, 256);
+    const bool runs32 = length == 0 || length >= 256 || std::wstring_view(said, 3) != L"no:";
+    if ((sizeof(void*) == 4 || runs32) && !otherProgram.empty() &&
+        GetFileAttributesW(platform::win32::Wide(otherProgram).c_str()) !=
+            INVALID_FILE_ATTRIBUTES) {
+        auto process = sys.processes.StartProcess("\"" + otherProgram + "\" --attach-child \"" +
+                                                  otherServer + "\"");
+        ASSERT_NE(process, nullptr);
+        EXPECT_EQ(process->WaitForExit(60000), 0u)
+            << "the other build's window took the first turn";
+    } else {
+        std::printf(
+            "The other build's test program cannot run here: only this build's word is "
+            "checked.\n");
+    }
+    helper->SetSite(nullptr);
+    EXPECT_EQ(word(), 0);
 }
 
 // The helper's site is Wine's web browser control in a window of this test; a second sink,

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "browser/filter/rule_store.h"
 #include "browser/helper/lumbrel_helper.h"
@@ -70,6 +72,7 @@ class LumbrelHelperTest : public testing::Test {
                   0);
         corvane::SetStringValue(*key, name, value);
     }
+    int32_t Windows() const { return count.load() & kWindowCountMask; }
     std::unique_ptr<LumbrelHelper> NewHelper() {
         return std::make_unique<LumbrelHelper>(world.Driver(), count, dialogs);
     }
@@ -86,9 +89,9 @@ TEST_F(LumbrelHelperTest, WithoutTheKeyTheBrowserKeepsItsBarsAndNothingIsFiltere
     EXPECT_EQ(browser.calls, kDefaultBars);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(helper->OnBeforeNavigate("ftp://anything/"));
-    EXPECT_EQ(count.load(), 1);
+    EXPECT_EQ(Windows(), 1);
     helper->Detach();
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
 }
 
 // The browser may let go of the helper while the policy page's loop runs (Corvane's session
@@ -108,7 +111,7 @@ TEST_F(LumbrelHelperTest, ABrowserThatDetachesWhileThePolicyPageIsUpIsNotTouched
     RecordingBrowser browser;
     helper.Attach(browser);
     EXPECT_TRUE(browser.calls.empty());
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
     EXPECT_FALSE(helper.OnBeforeNavigate("http://anywhere/"));  // not attached: nothing to do
 }
 
@@ -140,13 +143,13 @@ TEST_F(LumbrelHelperTest, OnlyTheFirstOpenWindowGetsThePolicyPageAndTheBars) {
     EXPECT_TRUE(second->OnBeforeNavigate("file://c:/windows/"));
     ASSERT_EQ(dialogs.shown.size(), 2u);  // the filter message
     EXPECT_EQ(dialogs.shown[1].showAccept, 0);
-    EXPECT_EQ(count.load(), 2);
+    EXPECT_EQ(Windows(), 2);
 
     // Once every window has closed, the next one takes the first window's turn again; the
     // decline button (or the close box) makes it quit, and its bars are still set.
     first->Detach();
     second.reset();  // detaches on destruction
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
     dialogs.answers = {kMessageDeclined};
     auto third = NewHelper();
     RecordingBrowser thirdBrowser;
@@ -164,6 +167,53 @@ TEST_F(LumbrelHelperTest, OnlyTheFirstOpenWindowGetsThePolicyPageAndTheBars) {
     EXPECT_EQ(fourthBrowser.calls[0], "AddressBar 1");
 }
 
+// A window that opens while the first window's policy page is still unanswered shows its own
+// page and gets the bars: no window skips the terms. After an answer of yes, later windows
+// skip it until every window has closed.
+TEST_F(LumbrelHelperTest, AWindowOpeningWhileThePolicyPageWaitsShowsItsOwn) {
+    SetFlag("PolicyShow", 1);
+    auto second = NewHelper();
+    RecordingBrowser secondBrowser;
+    class NestedDialogs final : public MessageDialogs {
+      public:
+        std::function<void()> meanwhile;
+        std::deque<int> answers;
+        int shown = 0;
+        int Show(const MessageRequest&) override {
+            ++shown;
+            if (auto during = std::exchange(meanwhile, nullptr)) {
+                during();  // the second window opens while this page waits
+            }
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+    } nested;
+    nested.answers = {kMessageAccepted, kMessageDeclined};  // the second's, then the first's
+    LumbrelHelper first(world.Driver(), count, nested);
+    LumbrelHelper other(world.Driver(), count, nested);
+    nested.meanwhile = [&] { other.Attach(secondBrowser); };
+    RecordingBrowser firstBrowser;
+    first.Attach(firstBrowser);
+    EXPECT_EQ(nested.shown, 2);
+    EXPECT_EQ(secondBrowser.calls, kDefaultBars);  // its own page, accepted, and the bars
+    ASSERT_FALSE(firstBrowser.calls.empty());
+    EXPECT_EQ(firstBrowser.calls[0], "Quit");  // the first window's user declined
+    EXPECT_EQ(Windows(), 2);
+
+    // Accepted once: a window opening now skips the page, as the described second window does.
+    RecordingBrowser thirdBrowser;
+    LumbrelHelper third(world.Driver(), count, nested);
+    third.Attach(thirdBrowser);
+    EXPECT_EQ(nested.shown, 2);
+    EXPECT_TRUE(thirdBrowser.calls.empty());
+    // Every window closed: the acceptance goes with them.
+    first.Detach();
+    other.Detach();
+    third.Detach();
+    EXPECT_EQ(count.load(), 0);
+}
+
 TEST_F(LumbrelHelperTest, AttachingTwiceCountsTheWindowOnceAndDetachNeverGoesBelowZero) {
     SetFlag("FilterOnlyHTTP", 1);
     SetFlag("FilterShow", 0);
@@ -173,17 +223,17 @@ TEST_F(LumbrelHelperTest, AttachingTwiceCountsTheWindowOnceAndDetachNeverGoesBel
     helper->Attach(a);
     EXPECT_TRUE(helper->OnBeforeNavigate("ftp://x/"));
     helper->Attach(b);
-    EXPECT_EQ(count.load(), 1);
+    EXPECT_EQ(Windows(), 1);
     EXPECT_EQ(b.calls, kDefaultBars);  // it was again the only window
     helper->Detach();
     helper->Detach();
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
 
     count = 0;  // another process's server reset the section meanwhile
     helper->Attach(a);
     count = 0;
     helper->Detach();
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
     EXPECT_FALSE(helper->OnBeforeNavigate("ftp://x/"));  // detached: nothing is checked
 }
 
@@ -214,9 +264,9 @@ TEST_F(LumbrelHelperTest, AnAttachThatThrowsLeavesTheWindowRefusingEverything) {
     ASSERT_EQ(world.MessageBoxes().size(), 1u);
     EXPECT_EQ(world.MessageBoxes()[0].text,
               "Lumbrel could not be set up in this window.\n\nIt refuses every address.");
-    EXPECT_EQ(count.load(), 1);
+    EXPECT_EQ(Windows(), 1);
     helper->Detach();
-    EXPECT_EQ(count.load(), 0);
+    EXPECT_EQ(Windows(), 0);
 
     // Attached again to a sound window, it filters as asked.
     RecordingBrowser sound;
