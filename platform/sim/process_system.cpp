@@ -48,8 +48,13 @@ class SimProcess final : public platform::Process {
         }
         return true;
     }
-    // A sim program is ready for input as soon as it runs.
-    bool WaitForInputIdle(uint32_t) override { return !process_.exited; }
+    // Ready once its main thread first waits for messages; a program that never does keeps
+    // the caller waiting the whole time-out, in virtual time.
+    bool WaitForInputIdle(uint32_t timeoutMs) override {
+        state_.Block([this] { return process_.waitedForInput || process_.exited; },
+                     state_.now + timeoutMs);
+        return process_.waitedForInput && !process_.exited;
+    }
 
   private:
     World::State& state_;

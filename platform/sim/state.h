@@ -96,6 +96,8 @@ struct Process {
     ProgramMain main;
     std::shared_ptr<const platform::Resources> resources;
     bool exited = false;
+    // Its main thread has waited for messages: what WaitForInputIdle waits for.
+    bool waitedForInput = false;
     uint32_t exitCode = 259;  // STILL_ACTIVE
     Thread* mainThread = nullptr;
     std::unique_ptr<SimWindowSystem> windows;

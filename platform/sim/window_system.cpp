@@ -448,6 +448,9 @@ bool SimWindowSystem::TakeMessage(platform::Message& message, bool remove) {
 
 int SimWindowSystem::GetMessage(platform::Message& message) {
     Thread& self = state_.Current();
+    if (&self == process_.mainThread) {
+        process_.waitedForInput = true;
+    }
     while (true) {
         const bool ready = state_.Block(
             [&] {

@@ -183,6 +183,29 @@ class AutoRestart : public SessionTimers {
     }
 };
 
+// A program of the folder that never waits for input holds the next one back five seconds at
+// most, not for as long as it stays busy.
+TEST_F(AutoRestart, AProgramThatNeverWaitsForInputHoldsTheNextFiveSecondsAtMost) {
+    world.RegisterProgram("C:\\Apps\\busy.exe", [](platform::System& system) {
+        for (;;) {
+            system.processes.Sleep(1000);  // working, never asking for messages
+        }
+        return 0;
+    });
+    world.PutShortcut("C:\\Kiosk\\a-busy.lnk", "C:\\Apps\\busy.exe", "");  // found first
+    const uint64_t before = world.Now();
+    auto kiosk = Start("/user");
+    for (int i = 0; i < 200 && !BrowserProcess(); ++i) {
+        world.RunFor(100);
+    }
+    ASSERT_TRUE(BrowserProcess().has_value());
+    const uint64_t waited = world.Now() - before;
+    EXPECT_GE(waited, 5000u);
+    EXPECT_LT(waited, 6000u);
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
 TEST_F(AutoRestart, TheFoldersProgramStartsWithUserModeAndComesBackWhenEnded) {
     auto kiosk = Start("/user");
     const auto first = BrowserProcess();
