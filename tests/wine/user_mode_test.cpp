@@ -379,6 +379,46 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     }
 }
 
+// Someone at the keyboard: each key, through the library's hook and the main window, starts the
+// inactivity count again, so the page stays away for as long as keys come, longer than the
+// count itself, and comes once they stop.
+TEST_F(UserModeUnderWine, KeysAtTheKioskKeepTheInactivityPageAway) {
+    SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
+    const auto pump = [&] {
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+        sys.processes.Sleep(20);
+    };
+    const auto pageOpen = [&] {
+        platform::WindowHandle window = platform::WindowHandle::Null;
+        while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
+                                                  std::string("Dialog"))) !=
+               platform::WindowHandle::Null) {
+            if (sys.windows.GetWindowProcessId(window) == first->Id()) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    constexpr uint16_t kF24 = 0x87;                           // a key no program acts on
+    const uint64_t until = sys.processes.TickCount() + 5000;  // two and a half counts
+    while (sys.processes.TickCount() < until) {
+        sys.windows.SendKey(kF24, false, false);
+        sys.windows.SendKey(kF24, true, false);
+        for (int i = 0; i < 15; ++i) {
+            pump();
+        }
+        ASSERT_FALSE(pageOpen()) << "the page came while keys were pressed";
+    }
+    const platform::WindowHandle page =
+        wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
+    EXPECT_NE(page, platform::WindowHandle::Null);
+    Quit();
+}
+
 // Nobody at the kiosk: the inactivity page asks; OK keeps the session, the close box ends it.
 TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise) {
     SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
