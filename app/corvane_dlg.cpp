@@ -5,6 +5,7 @@
 #include "app/password.h"
 #include "app/password_dlg.h"
 #include "app/res/resource.h"
+#include "framework/page_accelerators.h"
 #include "platform/constants.h"
 
 namespace corvane {
@@ -111,7 +112,7 @@ void CCorvaneDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
 }
 
 bool CCorvaneDlg::OnTranslateAccelerator(const platform::Message& message) {
-    return IsSwallowedAccelerator(system, message, true);
+    return framework::IsSwallowedAccelerator(system, message, true);
 }
 
 std::string ToggleButtonHtml(const std::string& id, const std::string& label, const char* cssClass,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/guess_throttle.h"
+#include "app/timer_dlg.h"
 #include "common/hide_gui_values.h"
 #include "common/lumbrel_values.h"
 #include "framework/html_dialog.h"
@@ -13,7 +14,6 @@
 #include "session/auto_restart.h"
 #include "session/session_timers.h"
 #include "session/session_values.h"
-#include "session/timer_dlg.h"
 
 namespace corvane {
 

@@ -1,23 +1,11 @@
 #include "app/password_dlg.h"
+#include "framework/page_accelerators.h"
 
 #include "app/password.h"
 #include "app/res/resource.h"
 #include "platform/constants.h"
 
 namespace corvane {
-
-bool IsSwallowedAccelerator(platform::System& system, const platform::Message& message,
-                            bool alsoF5) {
-    if (message.message != platform::wm::kKeyDown) {
-        return false;
-    }
-    const bool ctrl = system.windows.GetAsyncKeyState(platform::vk::kControl) & 0x8000;
-    const auto key = message.wParam;
-    if (ctrl && (key == 'N' || key == 'O' || key == 'P')) {
-        return true;
-    }
-    return alsoF5 && key == static_cast<std::uintptr_t>(platform::vk::kF5);
-}
 
 CPasswordDlg::CPasswordDlg(framework::Application& app)
     : HtmlDialog(app, IDD_PASSWORD, IDR_HTML_PASSWORD) {
@@ -45,7 +33,7 @@ bool CPasswordDlg::DoDataExchange(bool save) {
 }
 
 bool CPasswordDlg::OnTranslateAccelerator(const platform::Message& message) {
-    return IsSwallowedAccelerator(system, message, false);
+    return framework::IsSwallowedAccelerator(system, message, false);
 }
 
 CPasswordSetDlg::CPasswordSetDlg(framework::Application& app)
@@ -66,7 +54,7 @@ bool CPasswordSetDlg::DoDataExchange(bool save) {
 }
 
 bool CPasswordSetDlg::OnTranslateAccelerator(const platform::Message& message) {
-    return IsSwallowedAccelerator(system, message, false);
+    return framework::IsSwallowedAccelerator(system, message, false);
 }
 
 void CPasswordSetDlg::OnOK() {

@@ -34,8 +34,4 @@ class CPasswordSetDlg final : public framework::HtmlDialog {
     void OnOK() override;
 };
 
-// Ctrl+N, Ctrl+O and Ctrl+P (and F5 when asked) are kept from the browser control.
-bool IsSwallowedAccelerator(platform::System& system, const platform::Message& message,
-                            bool alsoF5);
-
 }  // namespace corvane

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/password_dlg.h"
 #include "framework/html_dialog.h"
+#include "framework/page_accelerators.h"
 #include "platform/constants.h"
 #include "platform/win32/ole_scope.h"
 #include "platform/win32/system.h"
@@ -24,7 +24,7 @@ class FilteredPage final : public framework::HtmlDialog {
 
   protected:
     bool OnTranslateAccelerator(const platform::Message& message) override {
-        return IsSwallowedAccelerator(system, message, true);
+        return framework::IsSwallowedAccelerator(system, message, true);
     }
     std::optional<std::intptr_t> OnMessage(uint32_t message, std::uintptr_t wParam,
                                            std::intptr_t lParam) override {

@@ -1,7 +1,7 @@
-#include "session/timer_dlg.h"
+#include "app/timer_dlg.h"
 
-#include "app/password_dlg.h"
 #include "app/res/resource.h"
+#include "framework/page_accelerators.h"
 #include "platform/constants.h"
 #include "session/timer_window_layout.h"
 
@@ -39,7 +39,7 @@ bool CTimerDlg::DoDataExchange(bool save) {
 }
 
 bool CTimerDlg::OnTranslateAccelerator(const platform::Message& message) {
-    return IsSwallowedAccelerator(system, message, false);
+    return framework::IsSwallowedAccelerator(system, message, false);
 }
 
 void CTimerDlg::ShowActivity(int seconds) {
@@ -93,7 +93,7 @@ void CMessageDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
 }
 
 bool CMessageDlg::OnTranslateAccelerator(const platform::Message& message) {
-    return IsSwallowedAccelerator(system, message, false);
+    return framework::IsSwallowedAccelerator(system, message, false);
 }
 
 }  // namespace corvane

@@ -1,11 +1,11 @@
 // User mode's one-second tick: the programs kept running, the session timers on the main
 // window, their pages and the timer window.
 #include "app/corvane_dlg.h"
+#include "app/timer_dlg.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "session/auto_restart.h"
 #include "session/session_timers.h"
-#include "session/timer_dlg.h"
 
 namespace corvane {
 
