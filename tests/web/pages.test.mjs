@@ -1,6 +1,7 @@
 // The pages of Corvane.exe in headless Chromium: the element contract of the configuration
 // page, its seven tabs, the toggle buttons' markup, and the password pages. Screenshots of each
-// tab go to $CORVANE_SCREENSHOTS (default: build/screenshots).
+// tab go to $CORVANE_SCREENSHOTS (default: build/screenshots); the Hide GUI tab's is also the
+// README's picture, docs/configuration-page.png, so it shows the page as it is.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import http from 'node:http';
@@ -195,6 +196,10 @@ test('the seven tabs show one page at a time', async () => {
     assert.deepEqual(shown, [id], `after clicking ${title}`);
     assert.equal(await page.$eval(`#tab_${id}`, (t) => t.className), 'tab selected');
     await page.screenshot({ path: path.join(shots, `tab-${i + 1}-${title.toLowerCase().replace(/ /g, '-')}.png`) });
+    if (title === 'Hide GUI') {
+      // The README's picture of the page is this one, taken afresh at every run.
+      await page.screenshot({ path: path.join(root, 'docs/configuration-page.png') });
+    }
   }
   await page.close();
 });
