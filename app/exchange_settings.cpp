@@ -2,6 +2,7 @@
 #include "app/corvane_dlg.h"
 #include "app/res/resource.h"
 #include "common/event_log.h"
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -27,12 +28,10 @@ int CCorvaneDlg::ExchangeSettings(int save) {
     probe.reset();
 
     // The root values in this order, in both directions.
-    const std::pair<const char*, int*> flags[] = {
-        {"EnablePolicies", &enablePolicies},   {"EnableHideGUI", &enableHideGUI},
-        {"EnableAutoLogon", &enableAutoLogon}, {"EnableAutoRestart", &enableAutoRestart},
-        {"EnableTimers", &enableTimers},       {"EnableLumbrel", &enableLumbrel},
-        {"UserModeLogon", &userModeLogon},
-    };
+    // The root's switches, in its table's order, and the fields that hold them.
+    int* const fields[] = {&enablePolicies, &enableHideGUI, &enableAutoLogon, &enableAutoRestart,
+                           &enableTimers,   &enableLumbrel, &userModeLogon};
+    static_assert(std::size(fields) == std::size(root_value::kSwitches));
 
     if (save == 1) {
         Exchange pull(*this, true);
@@ -41,20 +40,20 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         platform::RegistryKeyPtr key;
         if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) ==
             platform::error::kSuccess) {
-            for (const auto& [name, field] : flags) {
-                SetDWordValue(*key, name, *field != 0 ? 1u : 0u);
+            for (size_t i = 0; i < std::size(fields); ++i) {
+                SetDWordValue(*key, root_value::kSwitches[i], *fields[i] != 0 ? 1u : 0u);
             }
-            SetStringValue(*key, "AppPath", appPath);
+            SetStringValue(*key, root_value::kAppPath, appPath);
         }
     } else {
         platform::RegistryKeyPtr key;
         if (OpenForReading(system.registry, kHive, kSettingsRoot, key) ==
             platform::error::kSuccess) {
-            for (const auto& [name, field] : flags) {
-                ReadFlagOrNumber(*key, name, *field);
+            for (size_t i = 0; i < std::size(fields); ++i) {
+                ReadFlagOrNumber(*key, root_value::kSwitches[i], *fields[i]);
             }
-            ReadText(*key, "CorvaneGUI", guiPage, kRootTextChars);
-            ReadText(*key, "AppPath", appPath, kRootTextChars);
+            ReadText(*key, root_value::kCorvaneGui, guiPage, kRootTextChars);
+            ReadText(*key, root_value::kAppPath, appPath, kRootTextChars);
             key.reset();
             Exchange push(*this, false);
             BindRoot(push);

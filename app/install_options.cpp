@@ -2,6 +2,7 @@
 
 #include "app/corvane_dlg.h"
 #include "app/rule_images.h"
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -28,33 +29,33 @@ InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
     InstallReport report;
     platform::Registry& registry = system.registry;
     if (options.lumbrelOn) {
-        StoreFlag(registry, "EnableLumbrel", 1);
+        StoreFlag(registry, root_value::kEnableLumbrel, 1);
     }
     if (options.startAtLogon) {
-        StoreFlag(registry, "UserModeLogon", 1);
+        StoreFlag(registry, root_value::kUserModeLogon, 1);
     }
     platform::RegistryKeyPtr root;
     if (OpenForWriting(registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {
-        SetStringValue(*root, "AppPath", options.programPath);
+        SetStringValue(*root, root_value::kAppPath, options.programPath);
     }
     root.reset();
 
-    if (StoredOn(registry, "EnableLumbrel")) {
+    if (StoredOn(registry, root_value::kEnableLumbrel)) {
         const HelperSwitch helper = RegisterBrowserHelper(system, 1);
         if (!helper.skipped32.empty()) {
             report.lines.push_back(helper.skipped32);
         }
         if (helper.status == 1) {
-            StoreFlag(registry, "EnableLumbrel", 0);
+            StoreFlag(registry, root_value::kEnableLumbrel, 0);
             report.ok = false;
             report.lines.push_back("the browser helper could not be registered: Lumbrel is off");
         } else {
             report.lines.push_back("the browser helper is registered and listed for the browser");
         }
     }
-    if (StoredOn(registry, "UserModeLogon")) {
+    if (StoredOn(registry, root_value::kUserModeLogon)) {
         if (SetLogonStart(registry, LogonCommand(options.programPath), 1) != 0) {
-            StoreFlag(registry, "UserModeLogon", 0);
+            StoreFlag(registry, root_value::kUserModeLogon, 0);
             report.ok = false;
             report.lines.push_back("the start of user mode at logon could not be written");
         } else {

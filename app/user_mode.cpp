@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -116,7 +117,7 @@ void CCorvaneDlg::OnUserModeLogon() {
     }  // an entry that could not be deleted is still in place: the switch stays on
     platform::RegistryKeyPtr root;
     if (OpenForWriting(system.registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {
-        SetDWordValue(*root, "UserModeLogon", userModeLogon != 0 ? 1u : 0u);
+        SetDWordValue(*root, root_value::kUserModeLogon, userModeLogon != 0 ? 1u : 0u);
     }
     RenderToggleButtons();
 }

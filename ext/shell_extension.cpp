@@ -1,6 +1,7 @@
 #include "ext/shell_extension.h"
 
 #include "common/command_ids.h"
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -20,8 +21,8 @@ int ShellExtension::InitExtension() {
     if (OpenForReading(system_.registry, kHive, kSettingsRoot, root) != 0) {
         return 0;
     }
-    ReadFlagOrNumber(*root, "EnableHideGUI", settings_.enableHideGUI);
-    ReadFlagOrNumber(*root, "EnableTimers", settings_.enableTimers);
+    ReadFlagOrNumber(*root, root_value::kEnableHideGUI, settings_.enableHideGUI);
+    ReadFlagOrNumber(*root, root_value::kEnableTimers, settings_.enableTimers);
     root.reset();
     if (settings_.enableHideGUI != 0) {
         platform::RegistryKeyPtr hideGui;

@@ -1,5 +1,6 @@
 #include "browser/helper/helper_settings.h"
 
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 
@@ -29,7 +30,7 @@ std::string ReadProgramPath(platform::Registry& registry) {
     if (registry.OpenKey(platform::Hive::LocalMachine, corvane::kSettingsRoot,
                          platform::reg::kRead | platform::reg::kWow64_64Key,
                          key) == platform::error::kSuccess) {
-        corvane::ReadText(*key, "AppPath", path);
+        corvane::ReadText(*key, corvane::root_value::kAppPath, path);
     }
     return path;
 }

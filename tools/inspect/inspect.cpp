@@ -8,6 +8,7 @@
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "common/lumbrel_values.h"
+#include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "policies/policy_values.h"
@@ -66,9 +67,7 @@ void DescribeSettings(platform::System& sys, std::ostream& out) {
             << ")\n";
         return;
     }
-    for (const char* name :
-         {"EnablePolicies", "EnableHideGUI", "EnableAutoLogon", "EnableAutoRestart", "EnableTimers",
-          "EnableLumbrel", "UserModeLogon"}) {
+    for (const char* name : root_value::kSwitches) {
         uint32_t value = 0;
         const long read = QueryDWordValue(*root, name, value);
         out << "  " << name << " = ";
@@ -79,7 +78,7 @@ void DescribeSettings(platform::System& sys, std::ostream& out) {
         }
         out << "\n";
     }
-    for (const char* name : {"AppPath", "CorvaneGUI"}) {
+    for (const char* name : {root_value::kAppPath, root_value::kCorvaneGui}) {
         std::string text;
         uint32_t chars = 0;
         const long read = QueryStringValue(*root, name, text, 260, chars);
