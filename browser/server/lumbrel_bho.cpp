@@ -291,6 +291,9 @@ void CLumbrelBHO::OnDocumentComplete(IDispatch* which) {
 }
 
 void CLumbrelBHO::TakePageHandlers(IDispatch* document) {
+    // This page's own, or none: never the handlers of the page before it.
+    defaultUIHandler_.Reset();
+    defaultCommandTarget_.Reset();
     ComPtr<IOleObject> object;
     ComPtr<IOleClientSite> clientSite;
     if (SUCCEEDED(document->QueryInterface(IID_IOleObject, object.PutVoid())) && object &&

@@ -352,6 +352,64 @@ TEST_F(LumbrelTest, ARefusedPageSendsTheBrowserBackAndThePageBeforeIsNotChecked)
     helper->SetSite(nullptr);
 }
 
+// The helper stands in for a page's own handlers: it passes each call on to the browser's (the
+// document's client site), answers script errors itself, and where the browser gave it none,
+// answers so that the browser keeps its own ways: no drop target of nobody's, no commands.
+TEST_F(LumbrelTest, ThePagesHandlersArePassedOnAndScriptErrorsAnsweredHere) {
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    const auto load = [&](bool withSite) {
+        ComPtr<TestPage> page;
+        *page.Put() = new TestPage(L"<body>news</body>");
+        if (withSite) {
+            *page->site.Put() = new TestPageSite();
+        }
+        browser->document = ComPtr<IDispatch>::Borrow(static_cast<HtmlDocument2Stubs*>(page.Get()));
+        browser->FireDocumentComplete(L"http://page/");
+        return page;
+    };
+    auto page = load(true);
+    ASSERT_TRUE(page->handler);
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_EQ(page->handler->GetHostInfo(&info), S_FALSE);
+    POINT at{};
+    EXPECT_EQ(page->handler->ShowContextMenu(0, &at, nullptr, nullptr), S_FALSE);
+    MSG key{};
+    EXPECT_EQ(page->handler->TranslateAccelerator(&key, nullptr, 0), S_FALSE);
+    IDropTarget* drop = nullptr;
+    EXPECT_EQ(page->handler->GetDropTarget(nullptr, &drop), S_FALSE);
+    ComPtr<IOleCommandTarget> commands = page->handler.As<IOleCommandTarget>(IID_IOleCommandTarget);
+    ASSERT_TRUE(commands);
+    OLECMD print{OLECMDID_PRINT, 0};
+    EXPECT_EQ(commands->QueryStatus(nullptr, 1, &print, nullptr), S_FALSE);
+    VARIANT goOn;
+    VariantInit(&goOn);
+    // The document host's command group, as the browser sends a script error.
+    constexpr GUID kDocHostCommands = {
+        0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
+    EXPECT_EQ(commands->Exec(&kDocHostCommands, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &goOn), S_OK);
+    EXPECT_EQ(goOn.vt, VT_BOOL);
+    EXPECT_EQ(goOn.boolVal, VARIANT_TRUE);
+    EXPECT_EQ(commands->Exec(nullptr, OLECMDID_PRINT, 0, nullptr, nullptr), S_FALSE);
+    EXPECT_EQ(page->site->calls,
+              (std::vector<std::string>{"GetHostInfo", "ShowContextMenu", "TranslateAccelerator",
+                                        "GetDropTarget", "QueryStatus", "Exec 6"}));
+
+    auto bare = load(false);
+    ASSERT_TRUE(bare->handler);
+    IDropTarget* none = reinterpret_cast<IDropTarget*>(&none);  // anything but null
+    EXPECT_EQ(bare->handler->GetDropTarget(nullptr, &none), E_NOTIMPL);
+    EXPECT_EQ(none, nullptr);
+    ComPtr<IOleCommandTarget> bareCommands =
+        bare->handler.As<IOleCommandTarget>(IID_IOleCommandTarget);
+    ASSERT_TRUE(bareCommands);
+    EXPECT_EQ(bareCommands->QueryStatus(nullptr, 1, &print, nullptr), E_NOTIMPL);
+    helper->SetSite(nullptr);
+}
+
 // The policy page as the first window's user sees it; the close box declines.
 TEST_F(LumbrelTest, DecliningThePolicyPageMakesTheBrowserQuit) {
     SetNumber("PolicyShow", 1);

@@ -12,6 +12,7 @@
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "tests/wine/html_stubs.h"
+#include "tests/wine/test_page_site.h"
 
 namespace corvane::wine {
 
@@ -37,7 +38,9 @@ class TestBody final : public platform::win32::ComObject<TestBody, HtmlElementSt
     std::wstring markup_;
 };
 
-class TestPage final : public platform::win32::ComObject<TestPage, HtmlDocument2Stubs, ICustomDoc> {
+// With a site, the document's client site is it (the browser's own handlers).
+class TestPage final
+    : public platform::win32::ComObject<TestPage, HtmlDocument2Stubs, ICustomDoc, OleObjectStubs> {
   public:
     explicit TestPage(std::wstring markup) : ComObject(nullptr), markup_(std::move(markup)) {}
     static std::span<const platform::win32::InterfaceEntry<TestPage>> InterfaceTable() {
@@ -46,12 +49,23 @@ class TestPage final : public platform::win32::ComObject<TestPage, HtmlDocument2
             Entry<TestPage, HtmlDocument2Stubs>(IID_IHTMLDocument2),
             Entry<TestPage, HtmlDocument2Stubs>(IID_IHTMLDocument),
             Entry<TestPage, HtmlDocument2Stubs>(IID_IDispatch),
-            Entry<TestPage, ICustomDoc>(kIidCustomDoc)};
+            Entry<TestPage, ICustomDoc>(kIidCustomDoc),
+            Entry<TestPage, OleObjectStubs>(IID_IOleObject)};
         return table;
     }
 
     int bodyReads = 0;
     platform::win32::ComPtr<IDocHostUIHandler> handler;
+    platform::win32::ComPtr<TestPageSite> site;
+
+    STDMETHODIMP GetClientSite(IOleClientSite** out) override {
+        *out = site ? static_cast<IOleClientSite*>(site.Get()) : nullptr;
+        if (*out == nullptr) {
+            return E_FAIL;
+        }
+        (*out)->AddRef();
+        return S_OK;
+    }
 
     STDMETHODIMP get_body(IHTMLElement** body) override {
         ++bodyReads;
