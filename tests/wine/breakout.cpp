@@ -309,11 +309,13 @@ class Breakout {
         auto hung = sys_.processes.StartProcess("\"" + Beside("corvane-kioskapp.exe") +
                                                 "\" --title \"Hung app\"");
         TieToThisProgram(hung);
+        // Found once it is shown: a window found as soon as it is made is shown (and takes the
+        // focus) only after, and would take it from the sink in the middle of the route.
         WindowHandle window = WindowHandle::Null;
         PumpUntil([&] {
             window =
                 sys_.windows.FindWindow(std::string("CorvaneKioskApp"), std::string("Hung app"));
-            return window != WindowHandle::Null;
+            return window != WindowHandle::Null && sys_.windows.IsWindowVisible(window);
         });
         sys_.windows.PostMessage(window, platform::wm::kApp + 1, 0, 0);  // stops answering
         // It took the focus when it showed its window: the keys are to go to the sink again.
