@@ -496,20 +496,22 @@ class LogonEntry : public UserMode {
         admin = Start("");
         return PageOf(*admin);
     }
+    void ClickLogonSwitch(sim::SimHtmlHost& page) {
+        page.Click("ButtonUserModeLogon");
+        world.RunFor(50);
+    }
 };
 
 TEST_F(LogonEntry, UsesTheRunningProgramQuotedBeforeTheFirstSave) {
     std::unique_ptr<platform::Process> admin;
     sim::SimHtmlHost* page = AdminPage(admin);
     ASSERT_NE(page, nullptr);
-    page->Click("ButtonUserModeLogon");
-    world.RunFor(50);
+    ClickLogonSwitch(*page);
     EXPECT_EQ(MachineText(kRun, "Corvane"), "\"C:\\Program Files\\Corvane\\Corvane.exe\" /user");
     EXPECT_EQ(page->OuterHtml("ButtonUserModeLogon"),
               "<button class=\"bt2\" style=\"width:200px\" id=\"ButtonUserModeLogon\">Disable "
               "User Mode on Logon</button>");
-    page->Click("ButtonUserModeLogon");
-    world.RunFor(50);
+    ClickLogonSwitch(*page);
     EXPECT_EQ(MachineText(kRun, "Corvane"), std::nullopt);
     // Switching it is not a change of the settings: Cancel closes without asking.
     page->Click("ButtonCancel");
@@ -523,8 +525,7 @@ TEST_F(LogonEntry, TheStoredSwitchAgreesWithTheRunEntryWhateverClosesThePage) {
     std::unique_ptr<platform::Process> admin;
     sim::SimHtmlHost* page = AdminPage(admin);
     ASSERT_NE(page, nullptr);
-    page->Click("ButtonUserModeLogon");
-    world.RunFor(50);
+    ClickLogonSwitch(*page);
     page->Click("ButtonCancel");
     EXPECT_EQ(admin->WaitForExit(5000), 0u);
     EXPECT_TRUE(MachineText(kRun, "Corvane").has_value());
@@ -535,8 +536,7 @@ TEST_F(LogonEntry, TheStoredSwitchAgreesWithTheRunEntryWhateverClosesThePage) {
     ASSERT_NE(page, nullptr);
     EXPECT_NE(page->OuterHtml("ButtonUserModeLogon")->find("Disable User Mode on Logon"),
               std::string::npos);
-    page->Click("ButtonUserModeLogon");  // the entry cannot be deleted
-    world.RunFor(50);
+    ClickLogonSwitch(*page);  // the entry cannot be deleted
     EXPECT_TRUE(MachineText(kRun, "Corvane").has_value());
     EXPECT_NE(page->OuterHtml("ButtonUserModeLogon")->find("Disable User Mode on Logon"),
               std::string::npos);
@@ -548,8 +548,7 @@ TEST_F(LogonEntry, AStoredPathWithoutBlanksIsWrittenAsItIs) {
     std::unique_ptr<platform::Process> admin;
     sim::SimHtmlHost* page = AdminPage(admin);
     ASSERT_NE(page, nullptr);
-    page->Click("ButtonUserModeLogon");
-    world.RunFor(50);
+    ClickLogonSwitch(*page);
     EXPECT_EQ(MachineText(kRun, "Corvane"), "D:\\Kiosk\\Corvane.exe /user");
 }
 
@@ -558,8 +557,7 @@ TEST_F(LogonEntry, ARunKeyThatCannotBeOpenedTurnsTheButtonBackOff) {
     std::unique_ptr<platform::Process> admin;
     sim::SimHtmlHost* page = AdminPage(admin);
     ASSERT_NE(page, nullptr);
-    page->Click("ButtonUserModeLogon");
-    world.RunFor(50);
+    ClickLogonSwitch(*page);
     EXPECT_EQ(page->OuterHtml("ButtonUserModeLogon"),
               "<button style=\"width:200px\" id=\"ButtonUserModeLogon\">Enable User Mode on "
               "Logon</button>");

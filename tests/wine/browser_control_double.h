@@ -13,11 +13,12 @@
 // clang-format on
 
 #include "platform/win32/com_ptr.h"
+#include "tests/wine/ole_object_stubs.h"
 #include "tests/wine/web_browser_stubs.h"
 
 namespace corvane::wine {
 
-class BrowserControlDouble final : public IOleObject,
+class BrowserControlDouble final : public OleObjectStubs,
                                    public IOleInPlaceActiveObject,
                                    public WebBrowser2Stubs {
   public:
@@ -45,23 +46,6 @@ class BrowserControlDouble final : public IOleObject,
     STDMETHODIMP get_Document(IDispatch** document) override;
 
     // The rest is not used by the host.
-    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP InitFromData(IDataObject*, WINBOOL, DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
-    STDMETHODIMP Update() override { return E_NOTIMPL; }
-    STDMETHODIMP IsUpToDate() override { return E_NOTIMPL; }
-    STDMETHODIMP GetUserClassID(CLSID*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
-    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMiscStatus(DWORD, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
     STDMETHODIMP GetWindow(HWND*) override { return E_NOTIMPL; }
     STDMETHODIMP ContextSensitiveHelp(WINBOOL) override { return E_NOTIMPL; }
     STDMETHODIMP OnFrameWindowActivate(WINBOOL) override { return E_NOTIMPL; }

@@ -114,6 +114,23 @@ class UserModeUnderWine : public CorvaneProcesses {
         EXPECT_TRUE(WaitForTrayRecord(true).has_value()) << "no icon reached the taskbar";
         return window;
     }
+    // This thread's messages handled, then a short wait: between looks for another process's
+    // windows.
+    void Pump() {
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+        sys.processes.Sleep(20);
+    }
+    // corvane-cleanup.exe beside the program, as the uninstaller runs it.
+    void RunCleanup() {
+        std::string tool = CorvaneExe();
+        tool.replace(tool.find_last_of('\\') + 1, std::string::npos, "corvane-cleanup.exe");
+        auto cleanup = sys.processes.StartProcess("\"" + tool + "\"");
+        ASSERT_NE(cleanup, nullptr);
+        EXPECT_EQ(cleanup->WaitForExit(20000), 0u);
+    }
     void Quit() {
         auto quit = Start("/q");
         ASSERT_NE(quit, nullptr);
@@ -184,11 +201,7 @@ TEST_F(UserModeUnderWine, AnotherToolsDisableTaskMgrSurvivesUserModeAndTheCleanu
     EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableLockWorkstation"), 1u);
     Quit();
     EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableTaskMgr"), 1u);
-    std::string tool = CorvaneExe();
-    tool.replace(tool.find_last_of('\\') + 1, std::string::npos, "corvane-cleanup.exe");
-    auto cleanup = sys.processes.StartProcess("\"" + tool + "\"");
-    ASSERT_NE(cleanup, nullptr);
-    EXPECT_EQ(cleanup->WaitForExit(20000), 0u);
+    RunCleanup();
     EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableTaskMgr"), 1u);
     EXPECT_EQ(UserNumber(kSystemPolicyKey, "DisableLockWorkstation"), std::nullopt);
     ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, kSystemPolicyKey, key), 0);
@@ -203,11 +216,7 @@ TEST_F(UserModeUnderWine, TheCleanupToolTakesAwayWhatUserModeLeft) {
     ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
     Quit();  // the policies and the automatic logon stay after /q
     ASSERT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
-    std::string tool = CorvaneExe();
-    tool.replace(tool.find_last_of('\\') + 1, std::string::npos, "corvane-cleanup.exe");
-    auto cleanup = sys.processes.StartProcess("\"" + tool + "\"");
-    ASSERT_NE(cleanup, nullptr);
-    EXPECT_EQ(cleanup->WaitForExit(20000), 0u);
+    RunCleanup();
     for (const PolicyValue& value : kPolicyValues) {
         EXPECT_EQ(UserNumber(PolicyKeyPath(value.key), value.name), std::nullopt) << value.name;
     }
@@ -336,13 +345,7 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
     const std::vector<platform::WindowHandle> made = {
         make("", visible, {}), make("Hidden helper", 0, {}),
         make("Owned palette", visible, browser), browser};
-    const auto pump = [&] {
-        platform::Message message;
-        while (sys.windows.PeekMessage(message, true)) {
-            sys.windows.DispatchMessage(message);
-        }
-        sys.processes.Sleep(20);
-    };
+    const auto pump = [this] { Pump(); };
 
     const platform::WindowHandle main = StartUserMode();
     ASSERT_NE(main, platform::WindowHandle::Null);
@@ -384,13 +387,7 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
 // count itself, and comes once they stop.
 TEST_F(UserModeUnderWine, KeysAtTheKioskKeepTheInactivityPageAway) {
     SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
-    const auto pump = [&] {
-        platform::Message message;
-        while (sys.windows.PeekMessage(message, true)) {
-            sys.windows.DispatchMessage(message);
-        }
-        sys.processes.Sleep(20);
-    };
+    const auto pump = [this] { Pump(); };
     const auto pageOpen = [&] {
         platform::WindowHandle window = platform::WindowHandle::Null;
         while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
@@ -425,13 +422,7 @@ TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise
     CloseRecorder recorder;
     const platform::WindowHandle browser = sys.windows.CreateWindow(
         {"CorvaneTestApp", "Kiosk browser", platform::ws::kVisible, {}}, &recorder);
-    const auto pump = [&] {
-        platform::Message message;
-        while (sys.windows.PeekMessage(message, true)) {
-            sys.windows.DispatchMessage(message);
-        }
-        sys.processes.Sleep(20);
-    };
+    const auto pump = [this] { Pump(); };
     const auto waitForPage = [&] {
         return wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
     };
