@@ -1,6 +1,6 @@
 // The values of the settings root itself (HKLM\Software\Vemtrix\Corvane), named once for every
 // reader: the page, user mode, the extension library, the browser helper, the installer's
-// options and the inspector. The sub-keys' values are in their own tables.
+// options and the diagnostics tool. The sub-keys' values are in their own tables.
 #pragma once
 
 #include <iterator>
