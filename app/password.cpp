@@ -68,16 +68,6 @@ constexpr size_t kSaltBytes = 16;
 constexpr size_t kKeyBytes = 32;
 constexpr uint32_t kMostRounds = 10000000;  // more is no verifier this program wrote
 
-std::string Hex(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const uint8_t byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    return text;
-}
-
 std::optional<std::vector<uint8_t>> FromHex(std::string_view text) {
     if (text.size() % 2 != 0) {
         return std::nullopt;
@@ -186,7 +176,8 @@ int WritePassword(platform::System& system, const std::string& password) {
         return 1;
     }
     const std::string verifier = std::string(kVerifierScheme) + "$" +
-                                 std::to_string(kPasswordRounds) + "$" + Hex(salt) + "$" + Hex(key);
+                                 std::to_string(kPasswordRounds) + "$" + platform::HexOf(salt) +
+                                 "$" + platform::HexOf(key);
     if (SetStringValue(*root, kPasswordVerifierValue, verifier) != 0) {
         return 1;
     }

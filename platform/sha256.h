@@ -33,7 +33,5 @@ class Sha256 {
 };
 
 std::optional<Sha256Digest> Sha256Of(std::string_view bytes);
-// Lower-case hexadecimal, 64 characters.
-std::string HexOf(const Sha256Digest& digest);
 
 }  // namespace platform

@@ -22,5 +22,7 @@ std::vector<uint8_t> Utf16ToRegSzBytes(std::u16string_view text);
 std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+// Lower-case hexadecimal, two digits a byte.
+std::string HexOf(std::span<const uint8_t> bytes);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include "browser/filter/rule_file.h"
 #include "platform/constants.h"
+#include "platform/text.h"
 
 namespace lumbrel::filter {
 

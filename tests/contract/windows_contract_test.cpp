@@ -153,12 +153,7 @@ TEST_F(WindowsContract, KeyDerivationGivesTheStandardAnswers) {
         std::array<uint8_t, 32> key{};
         const std::vector<uint8_t> saltBytes(salt.begin(), salt.end());
         EXPECT_TRUE(sys.processes.DerivePbkdf2Sha256(password, saltBytes, rounds, key));
-        std::string hex;
-        for (const uint8_t byte : key) {
-            hex += "0123456789abcdef"[byte >> 4];
-            hex += "0123456789abcdef"[byte & 15];
-        }
-        return hex;
+        return platform::HexOf(key);
     };
     EXPECT_EQ(derive("password", "salt", 1),
               "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b");

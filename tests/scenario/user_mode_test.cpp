@@ -95,6 +95,11 @@ class UserMode : public CorvaneWorld {
     std::optional<uint32_t> UserNumber(const char* path, const char* name) {
         return ReadDWordAt(sys.registry, Hive::CurrentUser, path, name);
     }
+    // The hand-over's quit, which keeps the policies, and the kiosk's end with it.
+    void QuitUserMode(platform::Process& kiosk) {
+        auto quit = Start("/q");
+        EXPECT_EQ(kiosk.WaitForExit(5000), 1u);
+    }
     std::optional<std::string> MachineText(const char* path, const char* name) {
         return ReadStringAt(sys.registry, Hive::LocalMachine, path, name);
     }
@@ -216,8 +221,7 @@ TEST_F(UserMode, QLeavesThePoliciesAndTheExitButtonRemovesThem) {
     EXPECT_EQ(PolicyValueCount(), 46);  // the Ctrl+Alt+Del ones only when ticked
     // A value of another tool in the same key stays.
     SetText(Hive::CurrentUser, kExplorerPolicies, "NoControlPanel", "mine");
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
     EXPECT_EQ(PolicyValueCount(), 46);
     EXPECT_TRUE(world.NotifyIcons().empty());
 
@@ -258,8 +262,7 @@ TEST_F(UserMode, ApplyAfterRemoveRestrictionsPutsThePoliciesBackInTheRunningKios
     EXPECT_EQ(PolicyValueCount(), 0);
     click("ButtonOK");  // asks whether to re-apply them; the first answer is Yes
     EXPECT_EQ(PolicyValueCount(), 46);
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
 }
 
 // Any program of the session can post commands to the hidden window: none of them ends user
@@ -280,8 +283,7 @@ TEST_F(UserMode, NoCommandPostedToTheHiddenWindowEndsUserMode) {
     EXPECT_EQ(kiosk->WaitForExit(0), std::nullopt);
     EXPECT_EQ(PolicyValueCount(), 46);
     EXPECT_EQ(world.NotifyIcons().size(), 1u);
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
 }
 
 TEST_F(UserMode, TheIconIsAddedAndADoubleClickShowsThePageWithoutAPassword) {
@@ -308,8 +310,7 @@ TEST_F(UserMode, TheIconIsAddedAndADoubleClickShowsThePageWithoutAPassword) {
     world.RunFor(50);
     EXPECT_TRUE(WindowOf(*kiosk)->visible);
 
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
     EXPECT_TRUE(world.NotifyIcons().empty());
     const auto& calls = world.NotifyIconCalls();
     EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const sim::NotifyIconRecord& call) {
@@ -386,8 +387,7 @@ TEST_F(UserMode, WrongPasswordsAtTheUnlockPromptWaitLongerEachTime) {
     world.RunFor(60000);
     EXPECT_TRUE(tryPassword("kiosk"));
     EXPECT_TRUE(WindowOf(*kiosk)->visible);
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
 }
 
 TEST_F(UserMode, AutoLogonOnWritesTheSixWinlogonValues) {
@@ -446,8 +446,7 @@ TEST_F(UserMode, TheAutoLogonPasswordKeptAsASystemSecretIsInNoRegistryValue) {
     EXPECT_EQ(MachineText(kWinlogon, "DefaultUserName"), "kiosk");
     EXPECT_EQ(MachineText(kWinlogon, "AutoAdminLogon"), "1");
     EXPECT_EQ(MachineText(kWinlogon, "DefaultPassword"), std::nullopt);
-    auto quit = Start("/q");
-    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    QuitUserMode(*kiosk);
 
     // Switched off: plain again, and the secret Corvane stored is gone.
     EXPECT_EQ(save(0, "new sesame"), "new sesame");

@@ -10,6 +10,7 @@
 #include "platform/constants.h"
 #include "platform/sha256.h"
 #include "platform/sim/world.h"
+#include "platform/text.h"
 #include "tools/ruletest/ruletest.h"
 
 namespace lumbrel::filter {
