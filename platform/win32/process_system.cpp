@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/shortcut.h"
 
 namespace platform::win32 {
 
@@ -182,19 +183,26 @@ std::optional<ShortcutTarget> Win32ProcessSystem::ResolveShortcut(std::string_vi
         !link) {
         return std::nullopt;
     }
-    ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    return ResolveShellLink(*link.Get(), shortcutPath);
+}
+
+std::optional<ShortcutTarget> ResolveShellLink(IShellLinkW& link, std::string_view shortcutPath) {
+    ComPtr<IPersistFile> file;
+    if (FAILED(link.QueryInterface(IID_IPersistFile, file.PutVoid())) || !file) {
+        return std::nullopt;
+    }
     wchar_t path[MAX_PATH] = {};
     const std::wstring wide = Wide(shortcutPath);
     wcsncpy(path, wide.c_str(), MAX_PATH - 1);  // a longer path is cut to fit
-    // No window to ask in: a kiosk must never show the search for a moved target.
-    if (!file || FAILED(file->Load(path, STGM_READ)) ||
-        FAILED(link->Resolve(nullptr, SLR_UPDATE | SLR_NO_UI))) {
+    // SLR_NO_UI's high word is the time-out for the search; zero asks for the shell's default.
+    if (FAILED(file->Load(path, STGM_READ)) ||
+        FAILED(link.Resolve(nullptr, SLR_UPDATE | SLR_NO_UI))) {
         return std::nullopt;
     }
     wchar_t target[MAX_PATH] = {};
     wchar_t arguments[MAX_PATH] = {};
-    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) ||
-        FAILED(link->GetArguments(arguments, MAX_PATH))) {
+    if (FAILED(link.GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) ||
+        FAILED(link.GetArguments(arguments, MAX_PATH))) {
         return std::nullopt;
     }
     return ShortcutTarget{Narrow(target), Narrow(arguments)};

@@ -46,6 +46,9 @@ class Env {
     virtual std::string ScratchFolder() = 0;
     virtual void PutFile(const std::string& path, const std::string& bytes) = 0;
     virtual void MakeFolder(const std::string& path) = 0;
+    // A shell shortcut (.lnk) to `target` with these arguments, as the shell saves one.
+    virtual void PutShortcut(const std::string& path, const std::string& target,
+                             const std::string& arguments) = 0;
     // Gives everyone the right to change the file, as a folder users may change hands down.
     virtual void LetEveryoneWrite(const std::string& path) = 0;
     // Another program holding the file open for writing and sharing nothing, until the

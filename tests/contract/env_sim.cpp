@@ -75,6 +75,10 @@ class SimEnv final : public Env {
         world_.Files().Put(path, bytes);
     }
     void MakeFolder(const std::string& path) override { world_.Files().MakeFolder(path); }
+    void PutShortcut(const std::string& path, const std::string& target,
+                     const std::string& arguments) override {
+        world_.PutShortcut(path, target, arguments);
+    }
     void LetEveryoneWrite(const std::string& path) override {
         platform::Custody custody;
         ASSERT_EQ(world_.Files().ReadCustody(path, custody), 0);

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/ole_scope.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
@@ -241,6 +243,19 @@ class Win32Env final : public Env {
         ASSERT_TRUE(CreateDirectoryW(platform::win32::Wide(path).c_str(), nullptr));
         madeFolders_.push_back(platform::win32::Wide(path));
     }
+    void PutShortcut(const std::string& path, const std::string& target,
+                     const std::string& arguments) override {
+        using platform::win32::ComPtr;
+        using platform::win32::Wide;
+        ComPtr<IShellLinkW> link;
+        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                  IID_IShellLinkW, link.PutVoid()));
+        ASSERT_HRESULT_SUCCEEDED(link->SetPath(Wide(target).c_str()));
+        ASSERT_HRESULT_SUCCEEDED(link->SetArguments(Wide(arguments).c_str()));
+        ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+        ASSERT_TRUE(file);
+        ASSERT_HRESULT_SUCCEEDED(file->Save(Wide(path).c_str(), TRUE));
+    }
     std::shared_ptr<void> HoldForWriting(const std::string& path) override {
         HANDLE file = CreateFileW(platform::win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -260,6 +275,7 @@ class Win32Env final : public Env {
     }
 
   private:
+    platform::win32::OleScope ole_;  // the shell's link object is a COM object
     platform::win32::Win32System system_;
     std::vector<std::wstring> madeFolders_;
 };

@@ -1,5 +1,6 @@
 // What the shell answers when asked to open a file: the administrator's shortcuts and the rule
 // files' edit buttons report a failure by these numbers.
+#include "platform/text.h"
 #include "tests/contract/fixture.h"
 
 namespace contract {
@@ -20,6 +21,20 @@ TEST_F(ShellContract, OpeningAFileAnswersByWhetherItIsThereAndOfAKnownKind) {
     EXPECT_GT(sys.processes.ShellExecute("", env->PeerProgram(), "--peer none x", "",
                                          platform::sw::kShowNormal),
               32);
+}
+
+TEST_F(ShellContract, AShortcutReadsAsItsTargetAndArgumentsAndAnythingElseAsNothing) {
+    const std::string folder = env->ScratchFolder();
+    const std::string program = env->PeerProgram();
+    env->PutShortcut(folder + "\\Kiosk.lnk", program, "--peer none \"a b\"");
+    const auto target = sys.processes.ResolveShortcut(folder + "\\Kiosk.lnk");
+    ASSERT_TRUE(target.has_value());
+    EXPECT_TRUE(platform::EqualsIgnoreAsciiCase(target->path, program)) << target->path;
+    EXPECT_EQ(target->arguments, "--peer none \"a b\"");
+
+    EXPECT_FALSE(sys.processes.ResolveShortcut(folder + "\\missing.lnk").has_value());
+    env->PutFile(folder + "\\garbage.lnk", std::string(300, '\x7f'));
+    EXPECT_FALSE(sys.processes.ResolveShortcut(folder + "\\garbage.lnk").has_value());
 }
 
 }  // namespace
