@@ -6,13 +6,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/com_ptr.h"
 #include "platform/win32/ole_scope.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
 #include "tests/contract/contract_env.h"
 #include "tests/wine/everyone_may_write.h"
+#include "tests/wine/make_shortcut.h"
 // after windows.h, which it needs
 #include <shlobj.h>
 
@@ -245,16 +245,8 @@ class Win32Env final : public Env {
     }
     void PutShortcut(const std::string& path, const std::string& target,
                      const std::string& arguments) override {
-        using platform::win32::ComPtr;
         using platform::win32::Wide;
-        ComPtr<IShellLinkW> link;
-        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                                  IID_IShellLinkW, link.PutVoid()));
-        ASSERT_HRESULT_SUCCEEDED(link->SetPath(Wide(target).c_str()));
-        ASSERT_HRESULT_SUCCEEDED(link->SetArguments(Wide(arguments).c_str()));
-        ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
-        ASSERT_TRUE(file);
-        ASSERT_HRESULT_SUCCEEDED(file->Save(Wide(path).c_str(), TRUE));
+        ASSERT_TRUE(corvane::testing::MakeShortcut(Wide(path), Wide(target), Wide(arguments)));
     }
     std::shared_ptr<void> HoldForWriting(const std::string& path) override {
         HANDLE file = CreateFileW(platform::win32::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,

@@ -21,6 +21,7 @@
 #include "policies/policies.h"
 #include "session/auto_logon.h"
 #include "tests/wine/corvane_process.h"
+#include "tests/wine/make_shortcut.h"
 #include "tools/fakeshell/fake_shell.h"
 
 namespace corvane::wine {
@@ -416,6 +417,58 @@ TEST_F(UserModeUnderWine, KeysAtTheKioskKeepTheInactivityPageAway) {
     Quit();
 }
 
+// Keys pressed while a warning page of the session is up are someone at the kiosk too: they go
+// through the page's own message loop to the main window. The first warning comes with one
+// second of the inactivity count left; the key resets it, so after OK the inactivity page waits
+// the full count instead of coming at once.
+TEST_F(UserModeUnderWine, KeysWhileAWarningPageIsUpStartTheInactivityCountAgain) {
+    SetTimers({{"StartActivityOnOpen", 1},
+               {"ActivityTime", 12},
+               {"ActivityTimeWarn1", 7},
+               {"ActivityTimeWarn2", 0},
+               {"StartInactivityOnOpen", 1},
+               {"InactivityTime", 6},
+               {"ShowTimerDialog", 0}});
+    const auto pump = [this] { Pump(); };
+    const auto corvanePage = [&] {
+        platform::WindowHandle window = platform::WindowHandle::Null;
+        while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
+                                                  std::string("Dialog"))) !=
+               platform::WindowHandle::Null) {
+            if (sys.windows.GetWindowProcessId(window) == first->Id()) {
+                return window;
+            }
+        }
+        return platform::WindowHandle::Null;
+    };
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    const platform::WindowHandle warning =
+        wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
+    ASSERT_NE(warning, platform::WindowHandle::Null);
+
+    // SendInput returns once the low-level hook has run, and the hook posts the activity before
+    // the OK below: the page's loop sees them in that order.
+    constexpr uint16_t kF24 = 0x87;  // a key no program acts on
+    ASSERT_TRUE(sys.windows.SendKey(kF24, false, false));
+    ASSERT_TRUE(sys.windows.SendKey(kF24, true, false));
+    sys.windows.PostMessage(warning, platform::wm::kCommand, platform::id::kOk, 0);
+    for (int i = 0; i < 500 && sys.windows.IsWindow(warning); ++i) {
+        pump();
+    }
+    ASSERT_FALSE(sys.windows.IsWindow(warning));
+
+    const uint64_t until = sys.processes.TickCount() + 3000;  // half the full count
+    while (sys.processes.TickCount() < until) {
+        pump();
+        ASSERT_EQ(corvanePage(), platform::WindowHandle::Null)
+            << "the inactivity page came as if no key had been pressed";
+    }
+    // The count runs on: its page comes once the keys have stopped for the full count.
+    EXPECT_NE(wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump),
+              platform::WindowHandle::Null);
+    Quit();
+}
+
 // Nobody at the kiosk: the inactivity page asks; OK keeps the session, the close box ends it.
 TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise) {
     SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
@@ -453,20 +506,6 @@ TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise
     sys.windows.DestroyWindow(browser);
 }
 
-// A shortcut made with the shell's link object, as an administrator makes one.
-bool MakeShortcut(const std::wstring& path, const std::wstring& target,
-                  const std::wstring& arguments) {
-    platform::win32::ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.PutVoid()))) {
-        return false;
-    }
-    link->SetPath(target.c_str());
-    link->SetArguments(arguments.c_str());
-    auto file = link.As<IPersistFile>(IID_IPersistFile);
-    return file && SUCCEEDED(file->Save(path.c_str(), TRUE));
-}
-
 TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
     platform::win32::OleScope ole;
     wchar_t temp[MAX_PATH];
@@ -481,8 +520,8 @@ TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
     // The second program's path has a blank.
     const std::wstring spaced = folder + L"\\Kiosk Apps\\kiosk app.exe";
     ASSERT_TRUE(CopyFileW(app.c_str(), spaced.c_str(), FALSE));
-    ASSERT_TRUE(MakeShortcut(folder + L"\\one.lnk", app, L"--title \"Kiosk one\""));
-    ASSERT_TRUE(MakeShortcut(folder + L"\\two.lnk", spaced, L"--title \"Kiosk two\""));
+    ASSERT_TRUE(testing::MakeShortcut(folder + L"\\one.lnk", app, L"--title \"Kiosk one\""));
+    ASSERT_TRUE(testing::MakeShortcut(folder + L"\\two.lnk", spaced, L"--title \"Kiosk two\""));
 
     SetRoot("EnableAutoRestart", 1);
     {
