@@ -21,7 +21,8 @@ constexpr const char* kProfileListKey =
 // they made when nothing else is in them.
 void RemovePolicyValues(platform::Registry& registry) {
     DeletePolicyValues(registry);
-    for (const char* path : {kExplorerPolicyKey, kSystemPolicyKey, kBrowserPolicyKey}) {
+    for (const char* path :
+         {kExplorerPolicyKey, kSystemPolicyKey, kBrowserPolicyKey, kDevToolsPolicyKey}) {
         const std::string_view key = path;
         DeleteEmptyKeys(registry, platform::Hive::CurrentUser, path,
                         key.substr(0, key.find("\\Policies")));

@@ -58,6 +58,7 @@ struct HideGuiSettings {
     int disableMiddleClick = 0;        // opens links in new windows
     int disableCtrlClick = 0;          // the same with the left button
     int disableAccessibilityKeys = 0;  // the accessibility features' hot keys
+    int disableDevToolsKey = 0;        // F12 and Ctrl+Shift+I: the browser's developer tools
 };
 
 // Each a checkbox of the same name, stored as 0 or 1.
@@ -110,7 +111,8 @@ inline constexpr HideGuiValue kHideGuiValues[] = {
     FlagSetting("DisableMiddleClick", &H::disableMiddleClick),
     FlagSetting("DisableCtrlClick", &H::disableCtrlClick),
     FlagSetting("DisableAccessibilityKeys", &H::disableAccessibilityKeys),
+    FlagSetting("DisableDevToolsKey", &H::disableDevToolsKey),
 };
-static_assert(std::size(kHideGuiValues) == 37 + 8);
+static_assert(std::size(kHideGuiValues) == 37 + 9);
 
 }  // namespace corvane

@@ -76,6 +76,11 @@ bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSe
     if (key == vk::kF10 && ((s.disableMenuKeys && !m.shift) || (s.disableShiftF10 && m.shift))) {
         return true;
     }
+    // Shift+F12 stays the administrator's: it asks for the page and opens no developer tools.
+    if (s.disableDevToolsKey &&
+        ((key == vk::kF12 && !m.shift) || (key == 'I' && m.ctrl && m.shift && !m.alt))) {
+        return true;
+    }
     return ExtendedOnly(flags) && SpecialKeySwallowed(key, s);
 }
 

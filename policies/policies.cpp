@@ -15,7 +15,8 @@ constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
 constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
 constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
 
-constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::System};
+constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::DevTools,
+                                     PolicyKey::System};
 
 uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) {
     switch (value.kind) {
@@ -29,10 +30,12 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
     return settings.*value.field != 0 ? 1u : 0u;
 }
 
-// Keeps what the value held before Corvane first writes it; a copy kept by an earlier start
-// (one that ended without taking its values away) is the original and stays.
+// Keeps what the value held before Corvane first writes it, by the value's stored name; a copy
+// kept by an earlier start (one that ended without taking its values away) is the original and
+// stays.
 void RememberBefore(platform::Registry& registry, const platform::RegistryKey& policyKey,
-                    const char* name) {
+                    const PolicyValue& value) {
+    const char* name = value.name;
     platform::RegistryKeyPtr before;
     if (registry.CreateKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
         platform::error::kSuccess) {
@@ -43,7 +46,7 @@ void RememberBefore(platform::Registry& registry, const platform::RegistryKey& p
         return;
     }
     platform::RawValue old;
-    if (QueryRawValue(policyKey, name, old) != platform::error::kSuccess) {
+    if (QueryRawValue(policyKey, WindowsValueName(value), old) != platform::error::kSuccess) {
         old = {platform::reg::kNone, 0, {}};  // there was none
     }
     before->SetValue(name, old.type, old.data);
@@ -51,7 +54,8 @@ void RememberBefore(platform::Registry& registry, const platform::RegistryKey& p
 
 // Puts the value back as it was before Corvane wrote it; one Corvane never wrote stays.
 void RestoreBefore(platform::Registry& registry, platform::RegistryKey& policyKey,
-                   const char* name) {
+                   const PolicyValue& value) {
+    const char* name = value.name;
     platform::RegistryKeyPtr before;
     if (registry.OpenKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
         platform::error::kSuccess) {
@@ -62,11 +66,25 @@ void RestoreBefore(platform::Registry& registry, platform::RegistryKey& policyKe
         return;
     }
     const long restored = old.type == platform::reg::kNone && old.data.empty()
-                              ? policyKey.DeleteValue(name)
-                              : policyKey.SetValue(name, old.type, old.data);
+                              ? policyKey.DeleteValue(WindowsValueName(value))
+                              : policyKey.SetValue(WindowsValueName(value), old.type, old.data);
     if (restored == platform::error::kSuccess || restored == platform::error::kFileNotFound) {
         before->DeleteValue(name);
     }
+}
+
+bool Written(const PolicyValue& value, const PolicySettings& settings) {
+    return !value.onlyWhenTicked || settings.*value.field != 0;
+}
+
+// A key none of whose values is written is not made, so nothing is left to clean up.
+bool AnyWritten(PolicyKey target, const PolicySettings& settings) {
+    for (const PolicyValue& value : kPolicyValues) {
+        if (value.key == target && Written(value, settings)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -123,18 +141,19 @@ bool WritePolicyValues(platform::Registry& registry, const PolicySettings& setti
     bool browserKeyWritten = false;
     for (const PolicyKey target : kPolicyKeys) {
         platform::RegistryKeyPtr key;
-        if (registry.CreateKey(kUserHive, PolicyKeyPath(target), platform::reg::kReadWrite, key) !=
-            platform::error::kSuccess) {
+        if (!AnyWritten(target, settings) ||
+            registry.CreateKey(kUserHive, PolicyKeyPath(target), platform::reg::kReadWrite, key) !=
+                platform::error::kSuccess) {
             continue;
         }
         for (const PolicyValue& value : kPolicyValues) {
-            if (value.key != target || (value.onlyWhenTicked && settings.*value.field == 0)) {
+            if (value.key != target || !Written(value, settings)) {
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RememberBefore(registry, *key, value.name);
+                RememberBefore(registry, *key, value);
             }
-            SetDWordValue(*key, value.name, WindowsValue(value, settings));
+            SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings));
         }
         browserKeyWritten = browserKeyWritten || target == PolicyKey::Browser;
     }
@@ -153,9 +172,9 @@ void DeletePolicyValues(platform::Registry& registry) {
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RestoreBefore(registry, *key, value.name);
+                RestoreBefore(registry, *key, value);
             } else {
-                key->DeleteValue(value.name);
+                key->DeleteValue(WindowsValueName(value));
             }
         }
     }

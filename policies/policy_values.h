@@ -12,6 +12,9 @@ inline constexpr const char* kExplorerPolicyKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 inline constexpr const char* kBrowserPolicyKey =
     "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+// The browser's developer tools (F12) are turned off by a value of their own key.
+inline constexpr const char* kDevToolsPolicyKey =
+    "Software\\Policies\\Microsoft\\Internet Explorer\\IEDevTools";
 // The system's own, which the Ctrl+Alt+Del screen reads.
 inline constexpr const char* kSystemPolicyKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
@@ -69,11 +72,12 @@ struct PolicySettings {
     int disableLockWorkstation = 0;
     int disableChangePassword = 0;
     int noLogoff = 0;
+    int disableDevTools = 0;
     int drives[kDriveCount] = {};  // DA to DZ
     uint32_t noDrives = 0;         // bit n: drive A + n hidden
 };
 
-enum class PolicyKey { Explorer, Browser, System };
+enum class PolicyKey { Explorer, Browser, DevTools, System };
 
 inline constexpr const char* PolicyKeyPath(PolicyKey key) {
     switch (key) {
@@ -81,6 +85,8 @@ inline constexpr const char* PolicyKeyPath(PolicyKey key) {
             return kExplorerPolicyKey;
         case PolicyKey::Browser:
             return kBrowserPolicyKey;
+        case PolicyKey::DevTools:
+            return kDevToolsPolicyKey;
         case PolicyKey::System:
             break;
     }
@@ -100,10 +106,17 @@ struct PolicyValue {
     // Beyond the 46 the tab always had: written only when ticked, and taken away only where
     // Corvane wrote it (another tool's value, such as Group Policy's, is left as it was).
     bool onlyWhenTicked = false;
+    // The value's name in its Windows key, when that is not `name`.
+    const char* windowsName = nullptr;
 };
 
+inline constexpr const char* WindowsValueName(const PolicyValue& value) {
+    return value.windowsName != nullptr ? value.windowsName : value.name;
+}
+
 // The values in the order they are stored, read, applied and removed: the 46 the Policies tab
-// always had, then the system's own that close what Ctrl+Alt+Del offers (no hook can stop it).
+// always had, then the system's own that close what Ctrl+Alt+Del offers (no hook can stop it),
+// then the browser's developer tools.
 inline constexpr PolicyValue kPolicyValues[] = {
     {"SpecifyDefaultButtons", PolicyKey::Explorer, PolicyKind::Flag,
      &PolicySettings::specifyDefaultButtons},
@@ -162,7 +175,9 @@ inline constexpr PolicyValue kPolicyValues[] = {
     {"DisableChangePassword", PolicyKey::System, PolicyKind::Flag,
      &PolicySettings::disableChangePassword, true},
     {"NoLogoff", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noLogoff, true},
+    {"DisableDevTools", PolicyKey::DevTools, PolicyKind::Flag, &PolicySettings::disableDevTools,
+     true, "Disabled"},
 };
-static_assert(std::size(kPolicyValues) == 46 + 4);
+static_assert(std::size(kPolicyValues) == 46 + 5);
 
 }  // namespace corvane

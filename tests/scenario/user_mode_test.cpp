@@ -62,6 +62,8 @@ const char* const kSystemValues[] = {"DisableTaskMgr", "DisableLockWorkstation",
                                      "DisableChangePassword"};
 constexpr const char* kSystemPolicies =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr const char* kDevToolsPolicies =
+    "Software\\Policies\\Microsoft\\Internet Explorer\\IEDevTools";
 
 class UserMode : public CorvaneWorld {
   protected:
@@ -177,6 +179,35 @@ TEST_F(UserMode, TheCtrlAltDelValuesOfAnotherToolSurviveUserMode) {
     EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
     EXPECT_EQ(UserNumber(kSystemPolicies, "DisableChangePassword"), 0u);  // as it was
     EXPECT_EQ(UserNumber(kSystemPolicies, "DisableLockWorkstation"), std::nullopt);
+    EXPECT_FALSE(KeyExists(Hive::CurrentUser, kPoliciesBeforeKey));
+}
+
+// The browser's developer tools policy: in place while user mode runs with its box ticked, and
+// afterwards as another tool left it; unticked, never touched.
+TEST_F(UserMode, TheDeveloperToolsPolicyIsTheKiosksOnlyWhileTicked) {
+    SetNumber(kSettingsRoot, "EnablePolicies", 1);
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, kDevToolsPolicies, key), 0);
+    SetDWordValue(*key, "Disabled", 0);  // another tool's: the tools allowed
+    key.reset();
+    const auto duringUserMode = [&] {
+        auto kiosk = Start("/user");
+        const auto during = UserNumber(kDevToolsPolicies, "Disabled");
+        const auto window = WindowOf(*kiosk);
+        EXPECT_TRUE(window.has_value());
+        if (window) {
+            world.Page(window->handle)->Click("ButtonExitUserMode");
+            EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+        }
+        return during;
+    };
+    EXPECT_EQ(duringUserMode(), 0u);
+    EXPECT_EQ(UserNumber(kDevToolsPolicies, "Disabled"), 0u);
+
+    SetNumber("Software\\Vemtrix\\Corvane\\Policies", "DisableDevTools", 1);
+    EXPECT_EQ(duringUserMode(), 1u);
+    EXPECT_EQ(UserNumber(kDevToolsPolicies, "Disabled"), 0u);  // as it was
+    EXPECT_EQ(UserNumber(kDevToolsPolicies, "DisableDevTools"), std::nullopt);
     EXPECT_FALSE(KeyExists(Hive::CurrentUser, kPoliciesBeforeKey));
 }
 

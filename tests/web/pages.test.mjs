@@ -106,7 +106,7 @@ const CONTRACT = {
     'DisableMediaStopKey', 'DisableMediaPlayPauseKey', 'DisableLaunchMailKey', 'DisableLaunchMediaKey', 'DisableLaunchApp1Key',
     'DisableLaunchApp2Key', 'DisableRightClick', 'DisableShiftLeftClick',
     'DisableHelpKey', 'DisableMenuKeys', 'DisableShiftF10', 'DisableFullScreenKey', 'DisablePrintScreenKey',
-    'DisableMiddleClick', 'DisableCtrlClick', 'DisableAccessibilityKeys'])],
+    'DisableMiddleClick', 'DisableCtrlClick', 'DisableAccessibilityKeys', 'DisableDevToolsKey'])],
   tabPage5: [['ButtonEnableAutoLogon', 'button'], ['AutoLogonName', 'text'], ['AutoLogonPassword', 'password'],
     ['AutoLogonDomain', 'text'], ['ButtonRemoveAutoLogon', 'button']],
   tabpage7: [['ButtonAutoRestart', 'button'], ['AutoRestartFolder', 'text'], ['ButtonAutoRestartFolder', 'button'],
@@ -121,7 +121,7 @@ const CONTRACT = {
     'Btn_Copy', 'Btn_Paste', 'Btn_Encoding', 'Btn_PrintPreview', 'NoWindowsUpdate', 'NoBrowserOptions', 'NoRun', 'NoPrinting',
     'AlwaysPromptWhenDownload', 'NoBrowserBars', 'NoBrowserClose', 'NoBrowserContextMenu', 'NoBrowserSaveAs', 'NoFavorites',
     'NoFileNew', 'NoFileOpen', 'NoFindFiles', 'NoNavButtons', 'NoOpeninNewWnd', 'NoSelectDownloadDir', 'NoTheaterMode',
-    'NoViewSource', 'RestGoMenu', 'NoDesktop', ...letters.map((l) => `D${l}`),
+    'NoViewSource', 'RestGoMenu', 'DisableDevTools', 'NoDesktop', ...letters.map((l) => `D${l}`),
     'DisableTaskMgr', 'DisableLockWorkstation', 'DisableChangePassword', 'NoLogoff']),
     ...button(['ButtonRemoveExtensions', 'ButtonGroupPolicies', 'ButtonInternetOptions', 'ButtonRemoveRestrictions'])],
 };

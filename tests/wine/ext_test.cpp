@@ -237,14 +237,15 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     EXPECT_EQ(counter.activity, 17);
 }
 
-// The kiosk's own rules, all on: F1, F10, Shift+F10, F11 and PrintScreen never arrive, an Alt
+// The kiosk's own rules, all on: F1, F10, Shift+F10, F11, F12, Ctrl+Shift+I and PrintScreen
+// never arrive, an Alt
 // pressed alone gets the masking key before its release, middle and Ctrl+clicks are held back.
 TEST_F(Extension, TheHardeningRulesHoldBackTheKeysAndClicksThatLeadOut) {
     platform::RegistryKeyPtr key;
     ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kHideGuiKey, key), 0);
-    for (const char* name :
-         {"DisableHelpKey", "DisableMenuKeys", "DisableShiftF10", "DisableFullScreenKey",
-          "DisablePrintScreenKey", "DisableMiddleClick", "DisableCtrlClick"}) {
+    for (const char* name : {"DisableHelpKey", "DisableMenuKeys", "DisableShiftF10",
+                             "DisableFullScreenKey", "DisablePrintScreenKey", "DisableMiddleClick",
+                             "DisableCtrlClick", "DisableDevToolsKey"}) {
         SetDWordValue(*key, name, 1);
     }
     shell = StartPeer("shell");
@@ -252,12 +253,15 @@ TEST_F(Extension, TheHardeningRulesHoldBackTheKeysAndClicksThatLeadOut) {
     const WindowHandle sinkWindow = StartSink();
     ASSERT_NE(sinkWindow, WindowHandle::Null);
     ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
-    for (const uint16_t blocked : {0x70, 0x79, 0x7A, 0x2C}) {  // F1, F10, F11, PrintScreen
+    for (const uint16_t blocked : {0x70, 0x79, 0x7A, 0x7B, 0x2C}) {  // F1, F10-F12, PrintScreen
         Press(blocked);
         Release(blocked);
     }
     Chord(vk::kShift, 0x79);  // Shift+F10
-    Press(vk::kMenu);         // Alt alone
+    Press(vk::kControl);
+    Chord(vk::kShift, 'I');  // the developer tools of a Chromium browser
+    Release(vk::kControl);
+    Press(vk::kMenu);  // Alt alone
     Release(vk::kMenu);
     namespace mouse = platform::mouse;
     Click(mouse::kEventMiddleDown, mouse::kEventMiddleUp);
@@ -268,7 +272,8 @@ TEST_F(Extension, TheHardeningRulesHoldBackTheKeysAndClicksThatLeadOut) {
 
     const std::string seen = SinkRecord(sinkWindow);
     SCOPED_TRACE(seen);
-    for (const char* held : {"k112,", "k121,", "k122,", "k44,", "u44,", "m519,", "m520,"}) {
+    for (const char* held :
+         {"k112,", "k121,", "k122,", "k123,", "k73,", "k44,", "u44,", "m519,", "m520,"}) {
         EXPECT_EQ(seen.find(held), std::string::npos) << held;
     }
     EXPECT_NE(seen.find("k18,k232,u232,u18,"), std::string::npos);

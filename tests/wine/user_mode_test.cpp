@@ -39,7 +39,7 @@ class UserModeUnderWine : public CorvaneProcesses {
         for (const PolicyValue& value : kPolicyValues) {  // left as another tool's would be
             if (value.onlyWhenTicked && OpenForWriting(sys.registry, Hive::CurrentUser,
                                                        PolicyKeyPath(value.key), key) == 0) {
-                key->DeleteValue(value.name);
+                key->DeleteValue(WindowsValueName(value));
             }
         }
         ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
@@ -155,7 +155,7 @@ TEST_F(UserModeUnderWine, WritesEveryPolicyValueAndTheAutoLogonAndQLeavesThem) {
     int written = 0;
     for (const PolicyValue& value : kPolicyValues) {
         const char* path = PolicyKeyPath(value.key);
-        const auto stored = UserNumber(path, value.name);
+        const auto stored = UserNumber(path, WindowsValueName(value));
         written += stored.has_value();
         EXPECT_EQ(stored, value.onlyWhenTicked
                               ? std::nullopt
@@ -219,7 +219,8 @@ TEST_F(UserModeUnderWine, TheCleanupToolTakesAwayWhatUserModeLeft) {
     ASSERT_EQ(UserNumber(kExplorerPolicyKey, "Btn_Back"), 2u);
     RunCleanup();
     for (const PolicyValue& value : kPolicyValues) {
-        EXPECT_EQ(UserNumber(PolicyKeyPath(value.key), value.name), std::nullopt) << value.name;
+        EXPECT_EQ(UserNumber(PolicyKeyPath(value.key), WindowsValueName(value)), std::nullopt)
+            << value.name;
     }
     EXPECT_EQ(Text(Hive::LocalMachine, kWinlogonKey, "AutoAdminLogon"), std::nullopt);
     EXPECT_EQ(Text(Hive::LocalMachine, "Software\\Vemtrix\\Corvane\\AutoLogon", "DefaultName"),

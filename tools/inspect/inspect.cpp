@@ -101,7 +101,7 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
     for (const PolicyValue& value : kPolicyValues) {
         const char* path = PolicyKeyPath(value.key);
         const auto stored =
-            ReadDWordAt(sys.registry, platform::Hive::CurrentUser, path, value.name);
+            ReadDWordAt(sys.registry, platform::Hive::CurrentUser, path, WindowsValueName(value));
         set += stored.has_value();
         const bool restricts = value.kind == PolicyKind::Button ? stored == 2u : stored > 0u;
         if (stored && restricts) {

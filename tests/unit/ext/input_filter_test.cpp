@@ -36,6 +36,7 @@ constexpr Modifiers kNone{};
 constexpr Modifiers kCtrl{true, false, false};
 constexpr Modifiers kAlt{false, true, false};
 constexpr Modifiers kShift{false, false, true};
+constexpr Modifiers kCtrlShift{true, false, true};
 
 const Row kRows[] = {
     {"DisableCtrlKey", 'C', 0, kCtrl, 'C', kNone},
@@ -71,6 +72,8 @@ const Row kRows[] = {
     {"DisableMenuKeys", vk::kF10, 0, kNone, vk::kF5, kNone},
     {"DisableShiftF10", vk::kF10, 0, kShift, 'A', kNone},
     {"DisableFullScreenKey", vk::kF11, 0, kNone, vk::kF5, kNone},
+    {"DisableDevToolsKey", vk::kF12, 0, kNone, vk::kF5, kNone},
+    {"DisableDevToolsKey", 'I', 0, kCtrlShift, 'J', kCtrl},
 };
 
 TEST(KeyFilter, EveryRowSwallowsItsKeyAndOnlyItsKey) {
@@ -127,6 +130,13 @@ TEST(KeyFilter, ActivityComesFirstAndOverrideLast) {
     const FilterActions altShiftF12 = FilterKey(vk::kF12, 0, {false, true, true}, s);
     EXPECT_TRUE(altShiftF12.swallow);
     EXPECT_FALSE(altShiftF12.postOverride);
+    // The developer tools rule leaves Shift+F12 to the administrator.
+    s.hideGui.disableAltKey = 0;
+    s.hideGui.disableDevToolsKey = 1;
+    EXPECT_TRUE(FilterKey(vk::kF12, 0, kNone, s).swallow);
+    const FilterActions shiftF12 = FilterKey(vk::kF12, 0, kShift, s);
+    EXPECT_FALSE(shiftF12.swallow);
+    EXPECT_TRUE(shiftF12.postOverride);
     s.hideGui.enableOverrides = 0;
     EXPECT_FALSE(FilterKey(vk::kF12, 0, kShift, s).postOverride);
     s.enableTimers = 0;
