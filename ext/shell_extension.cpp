@@ -168,6 +168,16 @@ bool ShellExtension::WindowPass(int showCommand) {
     if (s.hideDesktop) {
         show(child(desktop, "SHELLDLL_DefView"));
     }
+    // The taskbar of every other monitor has a start button and task buttons of its own: it goes
+    // whole whenever the main taskbar or either of those parts does.
+    if (s.hideTaskbar || s.hideStartButton || s.hideTaskbarButtons) {
+        platform::WindowHandle secondary = platform::WindowHandle::Null;
+        while ((secondary = windows.FindWindowEx(platform::WindowHandle::Null, secondary,
+                                                 std::string("Shell_SecondaryTrayWnd"),
+                                                 std::nullopt)) != platform::WindowHandle::Null) {
+            show(secondary);
+        }
+    }
     // Without a taskbar there is nothing of it to show or hide. A search under no parent would
     // find any top-level window of the class, so none is made.
     const platform::WindowHandle taskbar =

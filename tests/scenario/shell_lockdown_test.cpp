@@ -116,6 +116,7 @@ TEST_F(ShellLockdown, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
     auto again = StartShell();
     world.RunFor(50);
     EXPECT_EQ(Shown("Shell_TrayWnd"), false);
+    EXPECT_EQ(Shown("Shell_SecondaryTrayWnd"), false);
     EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
     EXPECT_EQ(Shown("TrayNotifyWnd"), std::nullopt);  // closed again
     ASSERT_EQ(world.NotifyIcons().size(), 1u);
@@ -128,6 +129,7 @@ TEST_F(ShellLockdown, ARestartedShellIsHiddenAgainAndGetsTheIconBack) {
     Start("/q");
     EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
     EXPECT_EQ(Shown("Shell_TrayWnd"), true);  // the new shell is given back too
+    EXPECT_EQ(Shown("Shell_SecondaryTrayWnd"), true);
 }
 
 // Outside user mode the broadcast changes nothing.
@@ -408,7 +410,8 @@ TEST_F(DriverExtension, TheWatchdogInstallsDroppedHooksAgain) {
     extension.EndExtensions();
 }
 
-// Each hide setting alone, with the whole taskbar there: its own window goes and no other.
+// Each hide setting alone, with the whole taskbar there: its own window goes and no other, and
+// the second monitor's taskbar with any of the parts it also has.
 TEST_F(DriverExtension, EachHideSettingAloneHidesItsOwnWindowOnly) {
     StartShell();
     const std::pair<const char*, const char*> cases[] = {
@@ -429,8 +432,13 @@ TEST_F(DriverExtension, EachHideSettingAloneHidesItsOwnWindowOnly) {
         for (const auto& [other, className] : cases) {
             EXPECT_EQ(Shown(className), className != own) << className;
         }
+        const std::string_view name = setting;
+        const bool secondaryGoes =
+            name == "HideTaskbar" || name == "HideStartButton" || name == "HideTaskbarButtons";
+        EXPECT_EQ(Shown("Shell_SecondaryTrayWnd"), !secondaryGoes);
         EXPECT_EQ(extension.EndExtensions(), 0);
         EXPECT_EQ(Shown(own), true);
+        EXPECT_EQ(Shown("Shell_SecondaryTrayWnd"), true);
     }
 }
 

@@ -39,7 +39,7 @@ class Counter final : public platform::WindowHandler {
 
 // The shell's windows, once the fake shell has made them all (the taskbar's last child last).
 struct ShellWindows {
-    WindowHandle progman, desktop, tray, start, notify, rebar;
+    WindowHandle progman, desktop, tray, start, notify, rebar, secondTray;
 };
 
 class Extension : public testing::Test {
@@ -142,6 +142,7 @@ class Extension : public testing::Test {
         w.start = child(w.tray, "Button");
         w.notify = child(w.tray, "TrayNotifyWnd");
         w.rebar = child(w.tray, "ReBarWindow32");
+        w.secondTray = WaitFor("Shell_SecondaryTrayWnd", shell.get());
         return w;
     }
     void SetHideGui(const char* name, uint32_t value) {
@@ -290,14 +291,17 @@ bool OwnFlagShown(WindowHandle window) {
 TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
     const ShellWindows w = StartShell();
     ASSERT_NE(w.rebar, WindowHandle::Null);
+    ASSERT_NE(w.secondTray, WindowHandle::Null);
     ASSERT_TRUE(sys.windows.IsWindowVisible(w.desktop));
+    ASSERT_TRUE(sys.windows.IsWindowVisible(w.secondTray));
 
     // Showing and hiding go to the other process's windows and wait for them: no pause needed.
     ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
     EXPECT_FALSE(OwnFlagShown(w.desktop));
     EXPECT_FALSE(OwnFlagShown(w.tray));
     EXPECT_FALSE(OwnFlagShown(w.start));
-    EXPECT_TRUE(OwnFlagShown(w.rebar));  // not named
+    EXPECT_FALSE(OwnFlagShown(w.secondTray));  // the second monitor's taskbar too
+    EXPECT_TRUE(OwnFlagShown(w.rebar));        // not named
     // Closing is posted: the tray's own window goes when the shell gets to it.
     for (int i = 0; i < 500 && sys.windows.IsWindow(w.notify); ++i) {
         Pump(20);
@@ -314,6 +318,7 @@ TEST_F(Extension, ShellWindowsHiddenClosedAndRestoredAcrossProcesses) {
     EXPECT_TRUE(sys.windows.IsWindowVisible(desktop));
     EXPECT_TRUE(sys.windows.IsWindowVisible(tray));
     EXPECT_TRUE(sys.windows.IsWindowVisible(start));
+    EXPECT_TRUE(sys.windows.IsWindowVisible(w.secondTray));
     EXPECT_EQ(ShowWindowsGUI(SW_SHOW), 0);  // already restored: nothing to do
 }
 

@@ -98,6 +98,12 @@ int RunFakeShell(platform::System& system, bool withTaskbar) {
         for (const char* className : {"Button", "TrayNotifyWnd", "ReBarWindow32"}) {
             w.CreateWindow({className, "", child, tray}, &handler);
         }
+        // A second monitor's taskbar, with its own start button and task buttons.
+        const platform::WindowHandle secondary =
+            w.CreateWindow({"Shell_SecondaryTrayWnd", "", platform::ws::kVisible, {}}, &handler);
+        for (const char* className : {"Start", "WorkerW"}) {
+            w.CreateWindow({className, "", child, secondary}, &handler);
+        }
         // As the shell does whenever it makes its taskbar: programs add their icons again.
         w.PostMessage(platform::kBroadcastWindow, w.RegisterWindowMessage(kTaskbarCreated), 0, 0);
     }

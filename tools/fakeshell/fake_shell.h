@@ -1,7 +1,8 @@
 // A stand-in for the Windows shell's own windows, where no shell runs (Wine, the sim): the
-// desktop ("Progman" with "SHELLDLL_DefView") and the taskbar ("Shell_TrayWnd" with its
-// "Button", "TrayNotifyWnd" and "ReBarWindow32"), all shown, until a quit message. Like the
-// shell, it broadcasts "TaskbarCreated" once its taskbar is there.
+// desktop ("Progman" with "SHELLDLL_DefView"), the taskbar ("Shell_TrayWnd" with its
+// "Button", "TrayNotifyWnd" and "ReBarWindow32") and a second monitor's
+// ("Shell_SecondaryTrayWnd" with "Start" and "WorkerW"), all shown, until a quit message. Like
+// the shell, it broadcasts "TaskbarCreated" once its taskbars are there.
 //
 // The taskbar also answers the notification-area icon messages that Wine's shell library
 // sends it and records each icon shown under kNotificationAreaKey of the current user: one
