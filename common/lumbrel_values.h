@@ -42,9 +42,13 @@ struct LumbrelSettings {
     int guiMenuBar = 1;
     int guiStatusBar = 1;
     int guiToolBar = 1;
+    // The kiosk's own, off by default so a stored tree without them behaves as before.
+    int filterFrames = 0;      // a frame's navigation is judged by the URL rules too
+    int barsEveryWindow = 0;   // the bars and full screen in every window, not only the first
+    int refuseNewWindows = 0;  // a page's new window opens in its own window instead
 };
 
-// The 28 values in the order they are written.
+// The 28 values the tab always had, then the kiosk's own, in the order they are written.
 inline constexpr SettingEntry<LumbrelSettings> kLumbrelValues[] = {
     FlagSetting("PolicyShow", &LumbrelSettings::policyShow),
     FlagSetting("PolicyMoveable", &LumbrelSettings::policyMoveable),
@@ -74,8 +78,11 @@ inline constexpr SettingEntry<LumbrelSettings> kLumbrelValues[] = {
     FlagSetting("GUIMenuBar", &LumbrelSettings::guiMenuBar),
     FlagSetting("GUIStatusBar", &LumbrelSettings::guiStatusBar),
     FlagSetting("GUIToolBar", &LumbrelSettings::guiToolBar),
+    FlagSetting("FilterFrames", &LumbrelSettings::filterFrames),
+    FlagSetting("BarsEveryWindow", &LumbrelSettings::barsEveryWindow),
+    FlagSetting("RefuseNewWindows", &LumbrelSettings::refuseNewWindows),
 };
-static_assert(std::size(kLumbrelValues) == 28);
+static_assert(std::size(kLumbrelValues) == 28 + 3);
 
 }  // namespace corvane
 

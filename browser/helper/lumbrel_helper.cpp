@@ -63,7 +63,7 @@ void LumbrelHelper::AttachTo(BrowserWindow& browser) {
     const bool first = (before & kWindowCountMask) == 0;
     const bool accepted = (before & kPolicyAcceptedBit) != 0;
     const bool showPage = settings_.policyShow != 0 && (first || !accepted);
-    if (!first && !showPage) {
+    if (!first && !showPage && settings_.barsEveryWindow == 0) {
         return;
     }
     if (showPage) {
@@ -122,6 +122,29 @@ bool LumbrelHelper::OnBeforeNavigate(std::string_view address) {
         return false;
     }
     ShowFilterMessage(settings_.filterURL);
+    return true;
+}
+
+bool LumbrelHelper::OnFrameNavigate(std::string_view address) {
+    if (browser_ == nullptr) {
+        return false;
+    }
+    if (refuseAll_) {
+        return true;
+    }
+    return settings_.filterFrames != 0 &&
+           !filter::CheckNavigation(lists_, address, settings_.filterURLs != 0,
+                                    settings_.filterOnlyHTTP != 0);
+}
+
+bool LumbrelHelper::OnNewWindow(std::string_view address) {
+    if (browser_ == nullptr || (settings_.refuseNewWindows == 0 && !refuseAll_)) {
+        return false;
+    }
+    // A window that refuses everything opens nothing anywhere.
+    if (!refuseAll_ && !address.empty()) {
+        browser_->Navigate(std::string(address));
+    }
     return true;
 }
 

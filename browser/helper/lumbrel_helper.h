@@ -28,6 +28,7 @@ class BrowserWindow {
     virtual void PutToolBar(bool shown) = 0;
     virtual void Quit() = 0;
     virtual void GoBack() = 0;
+    virtual void Navigate(const std::string& address) = 0;
 };
 
 // Runs the browser message dialog modally, owned by the thread's active window.
@@ -63,6 +64,12 @@ class LumbrelHelper {
 
     // A top-level navigation; true when it must be cancelled.
     bool OnBeforeNavigate(std::string_view address);
+    // A navigation inside a frame of the page; true when it must be cancelled. Refused frames
+    // stay empty: no message, since the page around them is allowed.
+    bool OnFrameNavigate(std::string_view address);
+    // A page asks for a new window showing `address`; true when the new window must be
+    // cancelled (the address then opens in this window, judged as any navigation is).
+    bool OnNewWindow(std::string_view address);
     // A completed top-level page. `bodyMarkup` is asked only when the page is to be checked;
     // no value means the body could not be had and the page goes unchecked.
     void OnDocumentComplete(const std::function<std::optional<std::string>()>& bodyMarkup);

@@ -83,6 +83,17 @@ class BrowserEventSink final
                 }
             } else if (id == DISPID_DOCUMENTCOMPLETE && params->cArgs == 2) {
                 owner_->OnDocumentComplete(DispatchArgument(args[1]));
+            } else if (id == DISPID_NEWWINDOW3 && params->cArgs == 5) {
+                VARIANT_BOOL* cancel =
+                    args[3].vt == (VT_BOOL | VT_BYREF) ? args[3].pboolVal : nullptr;
+                try {
+                    owner_->OnNewWindow3(platform::win32::VariantText(args[0]), cancel);
+                } catch (...) {
+                    if (cancel != nullptr) {
+                        *cancel = VARIANT_TRUE;
+                    }
+                    throw;
+                }
             }
             return S_OK;  // OnQuit and every other event: nothing to do
         });
@@ -266,10 +277,16 @@ bool CLumbrelBHO::IsOurBrowser(IDispatch* which) const {
 
 void CLumbrelBHO::OnBeforeNavigate2(IDispatch* which, const std::string& address,
                                     VARIANT_BOOL* cancel) {
-    if (!IsOurBrowser(which)) {
-        return;  // a frame, or another browser
+    // Only this browser's events reach the sink: one from another object is from a frame.
+    const bool refused =
+        IsOurBrowser(which) ? helper_.OnBeforeNavigate(address) : helper_.OnFrameNavigate(address);
+    if (refused && cancel != nullptr) {
+        *cancel = VARIANT_TRUE;
     }
-    if (helper_.OnBeforeNavigate(address) && cancel != nullptr) {
+}
+
+void CLumbrelBHO::OnNewWindow3(const std::string& address, VARIANT_BOOL* cancel) {
+    if (helper_.OnNewWindow(address) && cancel != nullptr) {
         *cancel = VARIANT_TRUE;
     }
 }

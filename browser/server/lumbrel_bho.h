@@ -76,6 +76,7 @@ class CLumbrelBHO final
 
     // From the event sink.
     void OnBeforeNavigate2(IDispatch* which, const std::string& address, VARIANT_BOOL* cancel);
+    void OnNewWindow3(const std::string& address, VARIANT_BOOL* cancel);
     void OnDocumentComplete(IDispatch* which);
 
   private:

@@ -8,6 +8,7 @@
 
 #include "browser/helper/lumbrel_helper.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/wide.h"
 
 namespace lumbrel::server {
 
@@ -23,6 +24,16 @@ class WebBrowserWindow final : public BrowserWindow {
     void PutToolBar(bool shown) override { browser_->put_ToolBar(shown ? 1 : 0); }
     void Quit() override { browser_->Quit(); }
     void GoBack() override { browser_->GoBack(); }
+    void Navigate(const std::string& address) override {
+        VARIANT url;
+        VariantInit(&url);
+        url.vt = VT_BSTR;
+        url.bstrVal = SysAllocString(platform::win32::Wide(address).c_str());
+        if (url.bstrVal != nullptr) {
+            browser_->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
+        }
+        VariantClear(&url);
+    }
 
   private:
     static VARIANT_BOOL Bool(bool on) { return on ? VARIANT_TRUE : VARIANT_FALSE; }

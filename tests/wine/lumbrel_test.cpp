@@ -288,6 +288,39 @@ TEST_F(LumbrelTest, ATestBrowserGetsItsBarsAndOnlyItsOwnRefusedNavigationsCancel
     EXPECT_EQ(site.Get(), nullptr);
 }
 
+// The kiosk's own browser rules: a frame judged by the URL rules and refused without a message,
+// a page's new window opened in the same window.
+TEST_F(LumbrelTest, FramesAreJudgedAndNewWindowsOpenInTheSameWindowWhenAsked) {
+    UseUrlList();
+    SetNumber("FilterShow", 0);  // that no message comes for a frame is the native tests'
+    SetNumber("FilterFrames", 1);
+    SetNumber("RefuseNewWindows", 1);
+    auto helper = NewHelper();
+    ComPtr<TestBrowser> browser;
+    *browser.Put() = new TestBrowser();
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    ComPtr<TestBrowser> frame;
+    *frame.Put() = new TestBrowser();
+    EXPECT_TRUE(browser->FireBeforeNavigate2(L"http://refused.org/",
+                                             static_cast<WebBrowser2Stubs*>(frame.Get())));
+    EXPECT_FALSE(browser->FireBeforeNavigate2(L"http://www.example.com/frame.html",
+                                              static_cast<WebBrowser2Stubs*>(frame.Get())));
+
+    browser->calls.clear();
+    EXPECT_TRUE(browser->FireNewWindow3(L"http://www.example.com/popup.html"));
+    EXPECT_EQ(browser->calls,
+              std::vector<std::string>{"Navigate2 http://www.example.com/popup.html"});
+    ASSERT_EQ(helper->SetSite(nullptr), S_OK);
+
+    // Off, a page's new window opens as the browser makes it.
+    SetNumber("RefuseNewWindows", 0);
+    ASSERT_EQ(helper->SetSite(static_cast<WebBrowser2Stubs*>(browser.Get())), S_OK);
+    browser->calls.clear();
+    EXPECT_FALSE(browser->FireNewWindow3(L"http://www.example.com/popup.html"));
+    EXPECT_TRUE(browser->calls.empty());
+    ASSERT_EQ(helper->SetSite(nullptr), S_OK);
+}
+
 TEST_F(LumbrelTest, SitesThatAreNoBrowserAndRepeatedSitesLeaveTheHelperSound) {
     auto helper = NewHelper();
     EXPECT_EQ(helper->SetSite(nullptr), S_OK);  // before any attach

@@ -111,4 +111,39 @@ void TestBrowser::FireDocumentComplete(const std::wstring& url, IDispatch* which
     VariantClear(&address);
 }
 
+bool TestBrowser::FireNewWindow3(const std::wstring& url) {
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(url.c_str());
+    VARIANT context;
+    VariantInit(&context);
+    context.vt = VT_BSTR;
+    context.bstrVal = SysAllocString(L"http://www.example.com/");
+    VARIANT flags;
+    VariantInit(&flags);
+    flags.vt = VT_I4;
+    flags.lVal = 0x6;  // NWMF_USERINITED | NWMF_FIRST
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT cancelArgument;
+    VariantInit(&cancelArgument);
+    cancelArgument.vt = VT_BOOL | VT_BYREF;
+    cancelArgument.pboolVal = &cancel;
+    IDispatch* opened = nullptr;
+    VARIANT openedArgument;
+    VariantInit(&openedArgument);
+    openedArgument.vt = VT_DISPATCH | VT_BYREF;
+    openedArgument.ppdispVal = &opened;
+    std::vector<VARIANT> arguments = {openedArgument, cancelArgument, flags, context, address};
+    Fire(DISPID_NEWWINDOW3, arguments);
+    VariantClear(&address);
+    VariantClear(&context);
+    return cancel == VARIANT_TRUE;
+}
+
+STDMETHODIMP TestBrowser::Navigate2(VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
+    calls.push_back("Navigate2 " + (url != nullptr ? platform::win32::VariantText(*url) : ""));
+    return S_OK;
+}
+
 }  // namespace corvane::wine

@@ -30,6 +30,8 @@ class TestBrowser final
     // Fires BeforeNavigate2 as from `which` (this browser when null); returns the cancel flag.
     bool FireBeforeNavigate2(const std::wstring& url, IDispatch* which = nullptr);
     void FireDocumentComplete(const std::wstring& url, IDispatch* which = nullptr);
+    // Fires NewWindow3 as a page's window.open or target=_blank does; returns the cancel flag.
+    bool FireNewWindow3(const std::wstring& url);
 
     STDMETHODIMP put_AddressBar(VARIANT_BOOL on) override { return Record("AddressBar", on); }
     STDMETHODIMP put_FullScreen(VARIANT_BOOL on) override { return Record("FullScreen", on); }
@@ -38,6 +40,8 @@ class TestBrowser final
     STDMETHODIMP put_ToolBar(int on) override { return Record("ToolBar", on); }
     STDMETHODIMP Quit() override { return Note("Quit"); }
     STDMETHODIMP GoBack() override { return Note("GoBack"); }
+    // "Navigate2 <url>".
+    STDMETHODIMP Navigate2(VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override;
     STDMETHODIMP get_Document(IDispatch** out) override {
         *out = document.Get();
         if (*out == nullptr) {

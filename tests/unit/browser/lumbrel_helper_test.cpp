@@ -30,6 +30,7 @@ class RecordingBrowser final : public BrowserWindow {
     void PutToolBar(bool shown) override { Record("ToolBar", shown); }
     void Quit() override { calls.push_back("Quit"); }
     void GoBack() override { calls.push_back("GoBack"); }
+    void Navigate(const std::string& address) override { calls.push_back("Navigate " + address); }
 
   private:
     void Record(const char* bar, bool on) {
@@ -250,11 +251,14 @@ TEST_F(LumbrelHelperTest, AnAttachThatThrowsLeavesTheWindowRefusingEverything) {
         void PutToolBar(bool) override {}
         void Quit() override {}
         void GoBack() override {}
+        void Navigate(const std::string&) override {}
     } throwing;
     auto helper = NewHelper();
     helper->Attach(throwing);  // no filter was asked for: a sound window would allow anything
     EXPECT_TRUE(helper->RefusesEverything());
     EXPECT_TRUE(helper->OnBeforeNavigate("http://www.example.com/"));
+    EXPECT_TRUE(helper->OnFrameNavigate("http://www.example.com/frame.html"));
+    EXPECT_TRUE(helper->OnNewWindow("http://www.example.com/popup"));  // opened nowhere
     bool asked = false;
     helper->OnDocumentComplete([&asked] {
         asked = true;
@@ -274,6 +278,64 @@ TEST_F(LumbrelHelperTest, AnAttachThatThrowsLeavesTheWindowRefusingEverything) {
     EXPECT_FALSE(helper->RefusesEverything());
     EXPECT_FALSE(helper->OnBeforeNavigate("http://www.example.com/"));
     helper->Detach();
+}
+
+// A frame's navigation passes as the page's own unless FilterFrames is on; then the URL rules
+// judge it and a refused frame stays empty, without the message page.
+TEST_F(LumbrelHelperTest, FramesAreJudgedByTheUrlRulesOnlyWhenAskedAndRefusedSilently) {
+    world.Files().Put("C:\\kiosk\\urls.txt", "+example\n-all\n");
+    SetFlag("FilterURLs", 1);
+    SetText("FilterURLFile", "C:\\kiosk\\urls.txt");
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    EXPECT_FALSE(helper->OnFrameNavigate("http://other.org/"));
+
+    SetFlag("FilterFrames", 1);
+    helper->Attach(browser);
+    EXPECT_TRUE(helper->OnFrameNavigate("http://other.org/"));
+    EXPECT_FALSE(helper->OnFrameNavigate("http://www.example.com/frame.html"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    helper->Detach();
+    EXPECT_FALSE(helper->OnFrameNavigate("http://other.org/"));  // not attached: not ours
+}
+
+// Every window gets the bars when BarsEveryWindow is on; otherwise only the first.
+TEST_F(LumbrelHelperTest, BarsEveryWindowSetsTheBarsOfLaterWindowsToo) {
+    SetFlag("GUIAddressBar", 0);
+    auto first = NewHelper();
+    RecordingBrowser firstBrowser;
+    first->Attach(firstBrowser);
+    auto second = NewHelper();
+    RecordingBrowser secondBrowser;
+    second->Attach(secondBrowser);
+    EXPECT_TRUE(secondBrowser.calls.empty());
+    second->Detach();
+
+    SetFlag("BarsEveryWindow", 1);
+    RecordingBrowser thirdBrowser;
+    second->Attach(thirdBrowser);
+    EXPECT_EQ(thirdBrowser.calls, firstBrowser.calls);
+    EXPECT_EQ(thirdBrowser.calls.front(), "AddressBar 0");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// With RefuseNewWindows a page's new window is cancelled and its address opened in the same
+// window; a window that refuses everything opens it nowhere.
+TEST_F(LumbrelHelperTest, ANewWindowOpensInTheSameWindowWhenNewWindowsAreRefused) {
+    auto helper = NewHelper();
+    RecordingBrowser browser;
+    helper->Attach(browser);
+    EXPECT_FALSE(helper->OnNewWindow("http://www.example.com/popup"));
+    EXPECT_EQ(browser.calls, kDefaultBars);
+
+    SetFlag("RefuseNewWindows", 1);
+    helper->Attach(browser);
+    browser.calls.clear();
+    EXPECT_TRUE(helper->OnNewWindow("http://www.example.com/popup"));
+    EXPECT_EQ(browser.calls, std::vector<std::string>{"Navigate http://www.example.com/popup"});
+    EXPECT_TRUE(helper->OnNewWindow(""));  // no address known: cancelled, nothing opened
+    EXPECT_EQ(browser.calls.size(), 1u);
 }
 
 TEST_F(LumbrelHelperTest, ARefusedNavigationIsCancelledAndShowsTheFilterPage) {
