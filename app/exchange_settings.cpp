@@ -5,6 +5,7 @@
 #include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "policies/policies.h"
 
 namespace corvane {
 
@@ -73,6 +74,17 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         EventLog(system).Note(
             ApplyPolicies() == 1 ? "settings saved: the policies were written again"
                                  : "settings saved: the browser's policy key could not be written");
+    }
+    // The machine's own policy values need an administrator: only the page outside a kiosk
+    // writes them, never user mode.
+    if (save == 1 && theApp_.userMode == 0) {
+        if (enablePolicies == 0) {
+            RestoreMachinePolicyValues(system.registry);
+        } else if (!ApplyMachinePolicyValues(system.registry, policies)) {
+            EventLog(system).Warn("settings saved: a policy value of the machine was not written");
+            MessageBox(IDS_MACHINE_POLICIES_FAILED,
+                       platform::mb::kOk | platform::mb::kIconExclamation);
+        }
     }
     return 1;
 }

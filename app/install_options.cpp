@@ -5,6 +5,7 @@
 #include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "policies/policies.h"
 
 namespace corvane {
 
@@ -60,6 +61,17 @@ InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
             report.lines.push_back("the start of user mode at logon could not be written");
         } else {
             report.lines.push_back("user mode starts at logon");
+        }
+    }
+    // The machine's own policy values, which user mode may not write: now, as an administrator.
+    PolicySettings policies;
+    if (StoredOn(registry, root_value::kEnablePolicies) && LoadPolicySettings(registry, policies) &&
+        AnyMachinePolicyTicked(policies)) {
+        if (ApplyMachinePolicyValues(registry, policies)) {
+            report.lines.push_back("the machine's policy values are written");
+        } else {
+            report.ok = false;
+            report.lines.push_back("a policy value of the machine could not be written");
         }
     }
     // Lists named by imported settings are compiled now, while an administrator installs.

@@ -98,6 +98,10 @@ std::vector<std::string> RemoveCorvaneRestrictions(platform::System& system, Eve
     std::vector<std::string> said;
     RemovePolicyValues(system.registry);
     said.push_back("the policy values of this user were deleted");
+    if (const int machine = RestoreMachinePolicyValues(system.registry); machine > 0) {
+        said.push_back("the machine's policy values are as they were (" + std::to_string(machine) +
+                       ")");
+    }
     const long logon = RemoveAutoLogon(system.registry);
     said.push_back(logon == 0 ? "the automatic logon was removed"
                               : "the system's logon settings could not be opened (" +

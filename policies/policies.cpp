@@ -15,8 +15,20 @@ constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
 constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
 constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
 
+// The user's keys, which user mode writes, and the machine's, which only the page and the
+// installer write.
 constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::DevTools,
-                                     PolicyKey::System};
+                                     PolicyKey::System, PolicyKey::PushNotifications};
+constexpr PolicyKey kMachinePolicyKeys[] = {PolicyKey::MachineSystem, PolicyKey::MachineEdgeUi};
+
+// Where the values a key's values held before Corvane wrote them are kept: beside the key,
+// in the user's hive or the machine's.
+struct BeforeStore {
+    platform::Hive hive;
+    const char* path;
+};
+constexpr BeforeStore kUserBefore{kUserHive, kPoliciesBeforeKey};
+constexpr BeforeStore kMachineBefore{kMachineHive, kMachinePoliciesBeforeKey};
 
 uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) {
     switch (value.kind) {
@@ -24,6 +36,8 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
             return settings.noDrives;
         case PolicyKind::Button:
             return settings.*value.field != 0 ? 1u : 2u;
+        case PolicyKind::Allow:
+            return settings.*value.field != 0 ? 0u : 1u;
         case PolicyKind::Flag:
             break;
     }
@@ -33,44 +47,54 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
 // Keeps what the value held before Corvane first writes it, by the value's stored name; a copy
 // kept by an earlier start (one that ended without taking its values away) is the original and
 // stays.
-void RememberBefore(platform::Registry& registry, const platform::RegistryKey& policyKey,
-                    const PolicyValue& value) {
+bool RememberBefore(platform::Registry& registry, const BeforeStore& store,
+                    const platform::RegistryKey& policyKey, const PolicyValue& value) {
     const char* name = value.name;
     platform::RegistryKeyPtr before;
-    if (registry.CreateKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
+    if (registry.CreateKey(store.hive, store.path, platform::reg::kReadWrite, before) !=
         platform::error::kSuccess) {
-        return;
+        return false;
     }
     platform::RawValue kept;
     if (QueryRawValue(*before, name, kept) == platform::error::kSuccess) {
-        return;
+        return true;
     }
     platform::RawValue old;
     if (QueryRawValue(policyKey, WindowsValueName(value), old) != platform::error::kSuccess) {
         old = {platform::reg::kNone, 0, {}};  // there was none
     }
-    before->SetValue(name, old.type, old.data);
+    return before->SetValue(name, old.type, old.data) == platform::error::kSuccess;
 }
 
 // Puts the value back as it was before Corvane wrote it; one Corvane never wrote stays.
-void RestoreBefore(platform::Registry& registry, platform::RegistryKey& policyKey,
-                   const PolicyValue& value) {
+// True when a kept value was put back.
+bool RestoreBefore(platform::Registry& registry, const BeforeStore& store,
+                   platform::RegistryKey& policyKey, const PolicyValue& value) {
     const char* name = value.name;
     platform::RegistryKeyPtr before;
-    if (registry.OpenKey(kUserHive, kPoliciesBeforeKey, platform::reg::kReadWrite, before) !=
+    if (registry.OpenKey(store.hive, store.path, platform::reg::kReadWrite, before) !=
         platform::error::kSuccess) {
-        return;
+        return false;
     }
     platform::RawValue old;
     if (QueryRawValue(*before, name, old) != platform::error::kSuccess) {
-        return;
+        return false;
     }
     const long restored = old.type == platform::reg::kNone && old.data.empty()
                               ? policyKey.DeleteValue(WindowsValueName(value))
                               : policyKey.SetValue(WindowsValueName(value), old.type, old.data);
-    if (restored == platform::error::kSuccess || restored == platform::error::kFileNotFound) {
-        before->DeleteValue(name);
+    if (restored != platform::error::kSuccess && restored != platform::error::kFileNotFound) {
+        return false;
     }
+    before->DeleteValue(name);
+    return true;
+}
+
+// The keys Corvane's machine values made, once nothing is left in them; the system's own policy
+// key is never taken away.
+void DeleteEmptyMachineKeys(platform::Registry& registry) {
+    DeleteEmptyKeys(registry, kMachineHive, kEdgeUiPolicyKey, "Software\\Policies");
+    DeleteEmptyKeys(registry, kMachineHive, kMachinePoliciesBeforeKey, "Software");
 }
 
 bool Written(const PolicyValue& value, const PolicySettings& settings) {
@@ -151,7 +175,7 @@ bool WritePolicyValues(platform::Registry& registry, const PolicySettings& setti
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RememberBefore(registry, *key, value);
+                RememberBefore(registry, kUserBefore, *key, value);
             }
             SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings));
         }
@@ -172,13 +196,70 @@ void DeletePolicyValues(platform::Registry& registry) {
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RestoreBefore(registry, *key, value);
+                RestoreBefore(registry, kUserBefore, *key, value);
             } else {
                 key->DeleteValue(WindowsValueName(value));
             }
         }
     }
     DeleteEmptyKeys(registry, kUserHive, kPoliciesBeforeKey, "Software");
+    // The keys of the values written only when ticked go with their last value.
+    for (const char* path : {kDevToolsPolicyKey, kPushNotificationsPolicyKey}) {
+        DeleteEmptyKeys(registry, kUserHive, path, "Software\\Policies");
+    }
+}
+
+bool ApplyMachinePolicyValues(platform::Registry& registry, const PolicySettings& settings) {
+    bool written = true;
+    for (const PolicyKey target : kMachinePolicyKeys) {
+        for (const PolicyValue& value : kPolicyValues) {
+            if (value.key != target) {
+                continue;
+            }
+            platform::RegistryKeyPtr key;
+            if (settings.*value.field == 0) {
+                if (registry.OpenKey(kMachineHive, PolicyKeyPath(target), platform::reg::kReadWrite,
+                                     key) == platform::error::kSuccess) {
+                    RestoreBefore(registry, kMachineBefore, *key, value);
+                }
+                continue;
+            }
+            // A value whose old state could not be kept is not written: it could never be
+            // put back.
+            written =
+                registry.CreateKey(kMachineHive, PolicyKeyPath(target), platform::reg::kReadWrite,
+                                   key) == platform::error::kSuccess &&
+                RememberBefore(registry, kMachineBefore, *key, value) &&
+                SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings)) ==
+                    platform::error::kSuccess &&
+                written;
+        }
+    }
+    DeleteEmptyMachineKeys(registry);
+    return written;
+}
+
+bool AnyMachinePolicyTicked(const PolicySettings& settings) {
+    for (const PolicyValue& value : kPolicyValues) {
+        if (IsMachineWide(value.key) && settings.*value.field != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int RestoreMachinePolicyValues(platform::Registry& registry) {
+    int restored = 0;
+    for (const PolicyValue& value : kPolicyValues) {
+        platform::RegistryKeyPtr key;
+        if (IsMachineWide(value.key) &&
+            registry.OpenKey(kMachineHive, PolicyKeyPath(value.key), platform::reg::kReadWrite,
+                             key) == platform::error::kSuccess) {
+            restored += RestoreBefore(registry, kMachineBefore, *key, value) ? 1 : 0;
+        }
+    }
+    DeleteEmptyMachineKeys(registry);
+    return restored;
 }
 
 std::optional<int> RemoveBrowserExtensions(platform::Registry& registry) {

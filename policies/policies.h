@@ -23,14 +23,28 @@ bool SavePolicySettings(platform::Registry& registry, const PolicySettings& sett
 // What a value written only when ticked held before Corvane first wrote it, under the user's
 // own key: a copy of it, or an empty REG_NONE when there was none.
 inline constexpr const char* kPoliciesBeforeKey = "Software\\Vemtrix\\Corvane\\Policies Before";
+// The same for the machine's values, in the machine's hive beside (not in) the settings tree, so
+// no export or import of the settings carries it to another machine.
+inline constexpr const char* kMachinePoliciesBeforeKey =
+    "Software\\Vemtrix\\Corvane Machine Policies Before";
 
-// Writes the values into the current user's Explorer, browser and system policy keys, creating
-// them; a key that cannot be created is skipped. True when the browser key was written.
+// Writes the user's values into the current user's policy keys, creating them; a key that cannot
+// be created is skipped, and the machine's values are never written here. True when the browser
+// key was written.
 bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings);
 // Deletes the values from those keys, whoever set them, but puts a value written only when
 // ticked back as it was before Corvane wrote it (and leaves it when Corvane never did);
 // missing keys are passed over.
 void DeletePolicyValues(platform::Registry& registry);
+
+// The machine's values (Switch user, edge swipes), from an administrator's program only: a
+// ticked one is written (what it held before is kept first), an unticked one Corvane wrote is
+// put back as it was. False when a ticked value could not be written.
+bool ApplyMachinePolicyValues(platform::Registry& registry, const PolicySettings& settings);
+bool AnyMachinePolicyTicked(const PolicySettings& settings);
+// Puts every machine value Corvane wrote back as it was (the cleanup, the Policies switch off);
+// returns how many there were.
+int RestoreMachinePolicyValues(platform::Registry& registry);
 
 // Removes every sub-key of the browser's extensions key with its whole tree and returns how
 // many it found (those that could not be removed are counted and left); no value when the

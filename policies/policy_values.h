@@ -18,6 +18,13 @@ inline constexpr const char* kDevToolsPolicyKey =
 // The system's own, which the Ctrl+Alt+Del screen reads.
 inline constexpr const char* kSystemPolicyKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+// The notification toasts of the user's session.
+inline constexpr const char* kPushNotificationsPolicyKey =
+    "Software\\Policies\\Microsoft\\Windows\\CurrentVersion\\PushNotifications";
+// Under HKEY_LOCAL_MACHINE: what the system offers per machine only (Switch user, the touch
+// screen's edge swipes). Only the configuration page and the installer write these.
+inline constexpr const char* kMachineSystemPolicyKey = kSystemPolicyKey;
+inline constexpr const char* kEdgeUiPolicyKey = "Software\\Policies\\Microsoft\\Windows\\EdgeUI";
 
 inline constexpr int kDriveCount = 26;  // A to Z
 
@@ -73,11 +80,27 @@ struct PolicySettings {
     int disableChangePassword = 0;
     int noLogoff = 0;
     int disableDevTools = 0;
+    int noClose = 0;
+    int noToastApplicationNotification = 0;
+    int hideFastUserSwitching = 0;
+    int disableEdgeSwipe = 0;
     int drives[kDriveCount] = {};  // DA to DZ
     uint32_t noDrives = 0;         // bit n: drive A + n hidden
 };
 
-enum class PolicyKey { Explorer, Browser, DevTools, System };
+enum class PolicyKey {
+    Explorer,
+    Browser,
+    DevTools,
+    System,
+    PushNotifications,
+    MachineSystem,  // the machine's, from here on
+    MachineEdgeUi,
+};
+
+inline constexpr bool IsMachineWide(PolicyKey key) {
+    return key == PolicyKey::MachineSystem || key == PolicyKey::MachineEdgeUi;
+}
 
 inline constexpr const char* PolicyKeyPath(PolicyKey key) {
     switch (key) {
@@ -87,6 +110,12 @@ inline constexpr const char* PolicyKeyPath(PolicyKey key) {
             return kBrowserPolicyKey;
         case PolicyKey::DevTools:
             return kDevToolsPolicyKey;
+        case PolicyKey::PushNotifications:
+            return kPushNotificationsPolicyKey;
+        case PolicyKey::MachineSystem:
+            return kMachineSystemPolicyKey;
+        case PolicyKey::MachineEdgeUi:
+            return kEdgeUiPolicyKey;
         case PolicyKey::System:
             break;
     }
@@ -96,6 +125,7 @@ enum class PolicyKind {
     Flag,       // written as stored, 0 or 1
     Button,     // a Btn_ value: written 1 when ticked, 2 when not
     DriveMask,  // NoDrives, packed from the drive boxes
+    Allow,      // an "Allow..." value: written 0 when ticked
 };
 
 struct PolicyValue {
@@ -116,7 +146,8 @@ inline constexpr const char* WindowsValueName(const PolicyValue& value) {
 
 // The values in the order they are stored, read, applied and removed: the 46 the Policies tab
 // always had, then the system's own that close what Ctrl+Alt+Del offers (no hook can stop it),
-// then the browser's developer tools.
+// then the browser's developer tools, the power options and the toasts, and last the machine's
+// own (Switch user, the edge swipes).
 inline constexpr PolicyValue kPolicyValues[] = {
     {"SpecifyDefaultButtons", PolicyKey::Explorer, PolicyKind::Flag,
      &PolicySettings::specifyDefaultButtons},
@@ -177,7 +208,14 @@ inline constexpr PolicyValue kPolicyValues[] = {
     {"NoLogoff", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noLogoff, true},
     {"DisableDevTools", PolicyKey::DevTools, PolicyKind::Flag, &PolicySettings::disableDevTools,
      true, "Disabled"},
+    {"NoClose", PolicyKey::Explorer, PolicyKind::Flag, &PolicySettings::noClose, true},
+    {"NoToastApplicationNotification", PolicyKey::PushNotifications, PolicyKind::Flag,
+     &PolicySettings::noToastApplicationNotification, true},
+    {"HideFastUserSwitching", PolicyKey::MachineSystem, PolicyKind::Flag,
+     &PolicySettings::hideFastUserSwitching, true},
+    {"DisableEdgeSwipe", PolicyKey::MachineEdgeUi, PolicyKind::Allow,
+     &PolicySettings::disableEdgeSwipe, true, "AllowEdgeSwipe"},
 };
-static_assert(std::size(kPolicyValues) == 46 + 5);
+static_assert(std::size(kPolicyValues) == 46 + 9);
 
 }  // namespace corvane

@@ -123,7 +123,8 @@ const CONTRACT = {
     'AlwaysPromptWhenDownload', 'NoBrowserBars', 'NoBrowserClose', 'NoBrowserContextMenu', 'NoBrowserSaveAs', 'NoFavorites',
     'NoFileNew', 'NoFileOpen', 'NoFindFiles', 'NoNavButtons', 'NoOpeninNewWnd', 'NoSelectDownloadDir', 'NoTheaterMode',
     'NoViewSource', 'RestGoMenu', 'DisableDevTools', 'NoDesktop', ...letters.map((l) => `D${l}`),
-    'DisableTaskMgr', 'DisableLockWorkstation', 'DisableChangePassword', 'NoLogoff']),
+    'DisableTaskMgr', 'DisableLockWorkstation', 'DisableChangePassword', 'NoLogoff', 'NoClose',
+    'NoToastApplicationNotification', 'HideFastUserSwitching', 'DisableEdgeSwipe']),
     ...button(['ButtonRemoveExtensions', 'ButtonGroupPolicies', 'ButtonInternetOptions', 'ButtonRemoveRestrictions'])],
 };
 

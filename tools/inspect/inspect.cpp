@@ -100,10 +100,13 @@ void DescribePolicies(platform::System& sys, std::ostream& out) {
     std::string on;
     for (const PolicyValue& value : kPolicyValues) {
         const char* path = PolicyKeyPath(value.key);
-        const auto stored =
-            ReadDWordAt(sys.registry, platform::Hive::CurrentUser, path, WindowsValueName(value));
+        const platform::Hive hive =
+            IsMachineWide(value.key) ? platform::Hive::LocalMachine : platform::Hive::CurrentUser;
+        const auto stored = ReadDWordAt(sys.registry, hive, path, WindowsValueName(value));
         set += stored.has_value();
-        const bool restricts = value.kind == PolicyKind::Button ? stored == 2u : stored > 0u;
+        const bool restricts = value.kind == PolicyKind::Button  ? stored == 2u
+                               : value.kind == PolicyKind::Allow ? stored == 0u
+                                                                 : stored > 0u;
         if (stored && restricts) {
             on += std::string(on.empty() ? "" : ", ") + value.name + "=" + std::to_string(*stored);
         }
