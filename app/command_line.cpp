@@ -27,6 +27,21 @@ constexpr CommandRule kCommandRules[] = {
     {"e", 1, ID_SWITCH_E}, {"ke", 2, ID_SWITCH_KE}, {"kd", 3, ID_SWITCH_KD},
 };
 
+// A process id in decimal; 0 (no process) for anything else.
+uint32_t ProcessId(std::string_view digits) {
+    if (digits.empty() || digits.size() > 10) {
+        return 0;
+    }
+    uint64_t id = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        id = id * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return id > 0xFFFFFFFFu ? 0 : static_cast<uint32_t>(id);
+}
+
 }  // namespace
 
 void ParseSwitches(const std::vector<std::string>& args, CommandLineOptions& options) {
@@ -49,6 +64,11 @@ void ParseSwitches(const std::vector<std::string>& args, CommandLineOptions& opt
         }
         if (StartsWith(sw, "lnk", 3)) {
             options.shortcutPath = sw.size() > 4 ? sw.substr(4) : std::string();
+        }
+        if (sw.starts_with("guardian:")) {
+            options.guardianId = ProcessId(sw.substr(9));
+        } else if (sw.starts_with("guard:")) {
+            options.guardOf = ProcessId(sw.substr(6));
         }
     }
 }

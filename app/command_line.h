@@ -11,6 +11,8 @@ struct CommandLineOptions {
     int userMode = 0;
     uint32_t commandId = 0;
     std::string shortcutPath;
+    uint32_t guardOf = 0;     // "/guard:PID": run as the guard of user mode PID
+    uint32_t guardianId = 0;  // "/guardian:PID": the guard PID started this user mode
 };
 
 // Reads the arguments after the program's own name: switches begin with "-" or "/", are

@@ -6,6 +6,7 @@
 #include "app/res/resource.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "session/kiosk_guard.h"
 
 namespace corvane {
 
@@ -22,6 +23,8 @@ void CCorvaneApp::ParseCommandLine() {
     userMode = options.userMode;
     commandId = options.commandId;
     shortcutPath = options.shortcutPath;
+    guardOf = options.guardOf;
+    guardianId = options.guardianId;
 }
 
 int CCorvaneApp::MessageBox(uint32_t stringId, uint32_t type, platform::WindowHandle owner) {
@@ -30,6 +33,12 @@ int CCorvaneApp::MessageBox(uint32_t stringId, uint32_t type, platform::WindowHa
 
 bool CCorvaneApp::InitInstance() {
     ParseCommandLine();
+    if (guardOf != 0) {
+        // The guard holds no instance and shows nothing: it only waits for user mode.
+        secondInstance = 1;
+        quitCode = RunKioskGuard(system, guardOf);
+        return false;
+    }
     handoverMessage = system.windows.RegisterWindowMessage(kInstanceName);
     taskbarCreatedMessage = system.windows.RegisterWindowMessage("TaskbarCreated");
     platform::NamedMutex mutex = system.processes.CreateMutex(kInstanceName);
@@ -64,6 +73,7 @@ bool CCorvaneApp::InitInstance() {
     if (extensions_ != nullptr && extensions_->StartExtensions(dialog_->Handle()) == 0) {
         MessageBox(IDS_EXTENSION_START_FAILED, platform::mb::kOk, dialog_->Handle());
     }
+    dialog_->StartGuard(guardianId);
     if (!shortcutPath.empty()) {
         system.processes.ShellExecute("open", shortcutPath, "", "", platform::sw::kShowNormal);
     }
@@ -72,6 +82,9 @@ bool CCorvaneApp::InitInstance() {
 
 int CCorvaneApp::ExitInstance() {
     if (secondInstance == 0) {
+        if (dialog_ != nullptr) {
+            dialog_->StopGuard();
+        }
         if (extensions_ != nullptr) {
             extensions_->EndExtensions();
         }

@@ -31,6 +31,8 @@ class CCorvaneApp final : public framework::Application {
     uint32_t taskbarCreatedMessage = 0;  // the shell's, when it has made its taskbar
     uint32_t commandId = 0;
     std::string shortcutPath;
+    uint32_t guardOf = 0;     // this process is the guard of that user mode
+    uint32_t guardianId = 0;  // the guard that started this user mode
 
     ShellExtensions* Extensions() const { return extensions_; }
 

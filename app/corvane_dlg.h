@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/guess_throttle.h"
@@ -12,6 +13,7 @@
 #include "framework/html_dialog.h"
 #include "policies/policy_values.h"
 #include "session/auto_restart.h"
+#include "session/kiosk_guard.h"
 #include "session/session_timers.h"
 #include "session/session_values.h"
 
@@ -46,6 +48,11 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void ApplyAutoLogon();
     // User mode's one-second tick, the session counters and the timer window.
     void StartSessionServices();
+    // The guard that starts user mode again when it is ended from outside, when the settings
+    // ask for one; `guardianId` is the guard that started this user mode, if any.
+    void StartGuard(uint32_t guardianId);
+    // User mode ends by itself: the guard first, so it does not start it again.
+    void StopGuard();
     void OnSessionTimer(std::uintptr_t id);
     // One modal message page without a parent; its end code.
     int ShowMessagePage(const std::string& url);
@@ -90,6 +97,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     // Wrong passwords at the unlock prompt, held while user mode runs.
     GuessThrottle guesses;
     std::uintptr_t timerId = 0;
+    std::uintptr_t guardTimerId = 0;
+    std::unique_ptr<KioskGuard> guard;
     // The tabs' fields, one per page element.
     PolicySettings policies;
     HideGuiSettings hideGui;
@@ -115,7 +124,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnWindowPosChanging(platform::WindowPos& pos) override;
     bool OnQueryEndSession() override;
     void OnDestroy() override;
-    void OnTimer(std::uintptr_t id) override { OnSessionTimer(id); }
+    void OnTimer(std::uintptr_t id) override;
     std::optional<std::intptr_t> OnMessage(uint32_t message, std::uintptr_t wParam,
                                            std::intptr_t lParam) override;
 

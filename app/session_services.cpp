@@ -69,6 +69,32 @@ void CCorvaneDlg::OnSessionTimer(std::uintptr_t id) {
     timerId = system.windows.SetTimer(Handle(), TIMER_ID_SECOND, 1000);
 }
 
+void CCorvaneDlg::StartGuard(uint32_t guardianId) {
+    if (enableHideGUI == 0 || hideGui.keepUserModeRunning == 0) {
+        return;
+    }
+    guard = std::make_unique<KioskGuard>(system);
+    EventLog(system).Note(guard->Start(guardianId)
+                              ? "the guard runs: user mode comes back when it is ended"
+                              : "the guard could not be started");
+    guardTimerId = system.windows.SetTimer(Handle(), TIMER_ID_GUARD, 1000);
+}
+
+void CCorvaneDlg::StopGuard() {
+    if (guard != nullptr) {
+        guard->Stop();
+        guard.reset();
+    }
+}
+
+void CCorvaneDlg::OnTimer(std::uintptr_t id) {
+    if (id == guardTimerId && guard != nullptr) {
+        guard->Check();
+        return;
+    }
+    OnSessionTimer(id);
+}
+
 int CCorvaneDlg::ShowMessagePage(const std::string& url) {
     CMessageDlg page(app);
     page.pageUrl = url;

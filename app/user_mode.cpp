@@ -190,6 +190,7 @@ bool CCorvaneDlg::OnQueryEndSession() {
     if (!Dialog::OnQueryEndSession()) {
         return false;
     }
+    StopGuard();  // logoff ends user mode for good
     system.windows.PostQuitMessage(1);
     return true;
 }
@@ -197,6 +198,9 @@ bool CCorvaneDlg::OnQueryEndSession() {
 void CCorvaneDlg::OnDestroy() {
     if (timerId != 0) {
         system.windows.KillTimer(Handle(), timerId);
+    }
+    if (guardTimerId != 0) {
+        system.windows.KillTimer(Handle(), guardTimerId);
     }
     timerWindow.DestroyWindow();
     RemoveTrayIcon();

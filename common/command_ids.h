@@ -25,5 +25,6 @@ inline constexpr uint32_t WM_TRAY_NOTIFY = 10012;
 inline constexpr uint32_t TRAY_ICON_ID = 10011;
 // The one-second timer of the session services.
 inline constexpr std::uintptr_t TIMER_ID_SECOND = 1001;
+inline constexpr std::uintptr_t TIMER_ID_GUARD = 1002;
 
 }  // namespace corvane

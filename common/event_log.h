@@ -24,6 +24,7 @@ class EventLog {
     void Record(uint16_t type, std::string_view text);
     void Note(std::string_view text) { Record(platform::event_type::kInformation, text); }
     void Warn(std::string_view text) { Record(platform::event_type::kWarning, text); }
+    void Error(std::string_view text) { Record(platform::event_type::kError, text); }
 
     // The file's folder and path; empty when the system gives the user no data folder.
     std::string Folder() const;

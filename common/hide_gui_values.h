@@ -59,6 +59,7 @@ struct HideGuiSettings {
     int disableCtrlClick = 0;          // the same with the left button
     int disableAccessibilityKeys = 0;  // the accessibility features' hot keys
     int disableDevToolsKey = 0;        // F12 and Ctrl+Shift+I: the browser's developer tools
+    int keepUserModeRunning = 0;       // a guard process starts user mode again when it is ended
 };
 
 // Each a checkbox of the same name, stored as 0 or 1.
@@ -112,7 +113,8 @@ inline constexpr HideGuiValue kHideGuiValues[] = {
     FlagSetting("DisableCtrlClick", &H::disableCtrlClick),
     FlagSetting("DisableAccessibilityKeys", &H::disableAccessibilityKeys),
     FlagSetting("DisableDevToolsKey", &H::disableDevToolsKey),
+    FlagSetting("KeepUserModeRunning", &H::keepUserModeRunning),
 };
-static_assert(std::size(kHideGuiValues) == 37 + 9);
+static_assert(std::size(kHideGuiValues) == 37 + 10);
 
 }  // namespace corvane

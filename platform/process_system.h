@@ -101,6 +101,10 @@ class ProcessSystem {
     // process at the latest.
     virtual std::unique_ptr<WorkerThread> StartThread(std::function<void()> body) = 0;
 
+    // OpenProcess of a running process to wait for it and end it (SYNCHRONIZE,
+    // PROCESS_TERMINATE, PROCESS_QUERY_LIMITED_INFORMATION); null when it cannot be opened.
+    // While the object lives the id cannot go to another process.
+    virtual std::unique_ptr<Process> OpenProcessById(uint32_t processId) = 0;
     // OpenProcess with PROCESS_ALL_ACCESS, then TerminateProcess; false when it cannot be opened.
     virtual bool TerminateProcessById(uint32_t processId, uint32_t exitCode) = 0;
     // The shell's link object: Load, Resolve without a window, GetPath (raw) and GetArguments,

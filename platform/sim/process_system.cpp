@@ -176,6 +176,16 @@ platform::LibraryCall SimProcessSystem::CallLibraryEntry(std::string_view librar
     return call;
 }
 
+std::unique_ptr<platform::Process> SimProcessSystem::OpenProcessById(uint32_t processId) {
+    for (const auto& process : state_.processes) {
+        if (process->id == processId && !process->exited) {
+            return std::make_unique<SimProcess>(state_, *process);
+        }
+    }
+    state_.Current().lastError = platform::error::kInvalidParameter;
+    return nullptr;
+}
+
 bool SimProcessSystem::TerminateProcessById(uint32_t processId, uint32_t exitCode) {
     for (const auto& process : state_.processes) {
         if (process->id == processId && !process->exited) {

@@ -305,6 +305,7 @@ class SimProcessSystem final : public platform::ProcessSystem {
     std::unique_ptr<platform::WorkerThread> StartThread(std::function<void()> body) override;
     platform::LibraryCall CallLibraryEntry(std::string_view library,
                                            std::string_view entry) override;
+    std::unique_ptr<platform::Process> OpenProcessById(uint32_t processId) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<platform::ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     platform::LocalTime Now() const override;

@@ -413,4 +413,14 @@ bool World::ProcessRunning(uint32_t processId) const {
     return false;
 }
 
+std::vector<std::pair<uint32_t, std::vector<std::string>>> World::RunningProcesses() const {
+    std::vector<std::pair<uint32_t, std::vector<std::string>>> running;
+    for (const auto& process : state_->processes) {
+        if (!process->exited) {
+            running.emplace_back(process->id, process->args);
+        }
+    }
+    return running;
+}
+
 }  // namespace sim

@@ -178,6 +178,8 @@ class World {
     std::optional<WindowInfo> FindWindowInfo(const std::string& className,
                                              const std::string& title) const;
     bool ProcessRunning(uint32_t processId) const;
+    // The id and arguments of every process that has not ended, oldest first.
+    std::vector<std::pair<uint32_t, std::vector<std::string>>> RunningProcesses() const;
 
     struct State;
 

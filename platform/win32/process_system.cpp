@@ -171,6 +171,15 @@ LibraryCall Win32ProcessSystem::CallLibraryEntry(std::string_view library, std::
     return call;
 }
 
+std::unique_ptr<Process> Win32ProcessSystem::OpenProcessById(uint32_t processId) {
+    UniqueHandle process(OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) {
+        return nullptr;
+    }
+    return std::make_unique<Win32Process>(std::move(process), processId);
+}
+
 bool Win32ProcessSystem::TerminateProcessById(uint32_t processId, uint32_t exitCode) {
     UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     return process && TerminateProcess(process.get(), exitCode);

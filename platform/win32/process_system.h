@@ -17,6 +17,7 @@ class Win32ProcessSystem final : public ProcessSystem {
     void Sleep(uint32_t ms) override;
     std::unique_ptr<WorkerThread> StartThread(std::function<void()> body) override;
     LibraryCall CallLibraryEntry(std::string_view library, std::string_view entry) override;
+    std::unique_ptr<Process> OpenProcessById(uint32_t processId) override;
     bool TerminateProcessById(uint32_t processId, uint32_t exitCode) override;
     std::optional<ShortcutTarget> ResolveShortcut(std::string_view shortcutPath) override;
     LocalTime Now() const override;

@@ -66,6 +66,23 @@ TEST_F(WindowsContract, NamedMutexSeenAsExistingFromASecondProcess) {
     EXPECT_TRUE(again.alreadyExisted);
 }
 
+// Another process opened by its id: waited for and ended through that handle as through the
+// one its start gave; no process has id 0.
+TEST_F(WindowsContract, AProcessOpenedByItsIdIsWaitedForAndEnded) {
+    const std::string name = Unique("CorvaneContractOpened");
+    auto peer = env->StartPeer("receive", name);
+    ASSERT_NE(peer, nullptr);
+    ASSERT_NE(WaitForWindow("peer-" + name), WindowHandle::Null);
+    auto opened = sys.processes.OpenProcessById(peer->Id());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->Id(), peer->Id());
+    EXPECT_EQ(opened->WaitForExit(0), std::nullopt);
+    EXPECT_TRUE(opened->Terminate(9));
+    EXPECT_EQ(peer->WaitForExit(10000), 9u);
+    EXPECT_EQ(opened->WaitForExit(10000), 9u);
+    EXPECT_EQ(sys.processes.OpenProcessById(0), nullptr);
+}
+
 TEST_F(WindowsContract, RegisteredMessageReachesAnotherProcessThroughBroadcast) {
     const std::string name = Unique("CorvaneContractPing");
     const uint32_t message = sys.windows.RegisterWindowMessage(name);

@@ -9,6 +9,7 @@
 #include "platform/win32/windows_api.h"
 // after windows.h, which it needs
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "common/command_ids.h"
 #include "common/event_log.h"
@@ -28,6 +29,25 @@ namespace corvane::wine {
 namespace {
 
 using platform::Hive;
+
+// Every running Corvane.exe: user mode and a guard, which has no window to find it by.
+std::vector<uint32_t> CorvaneProcessIds() {
+    std::vector<uint32_t> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return ids;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"Corvane.exe") == 0) {
+            ids.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
 
 class UserModeUnderWine : public CorvaneProcesses {
   protected:
@@ -60,6 +80,16 @@ class UserModeUnderWine : public CorvaneProcesses {
                   platform::WindowHandle::Null);
     }
     void TearDown() override {
+        // A guard a failed test left would start user mode again: every Corvane goes.
+        for (int round = 0; round < 10 && !CorvaneProcessIds().empty(); ++round) {
+            for (const uint32_t id : CorvaneProcessIds()) {
+                if (auto process = sys.processes.OpenProcessById(id)) {
+                    process->Terminate(99);
+                    process->WaitForExit(5000);
+                }
+            }
+        }
+        SetHideGui("KeepUserModeRunning", 0);
         CorvaneProcesses::TearDown();
         if (shell_) {
             shell_->Terminate(0);
@@ -67,6 +97,11 @@ class UserModeUnderWine : public CorvaneProcesses {
         }
     }
 
+    void SetHideGui(const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kHideGuiKey, key), 0);
+        SetDWordValue(*key, name, value);
+    }
     void SetRoot(const char* name, uint32_t value) {
         platform::RegistryKeyPtr key;
         ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kSettingsRoot, key), 0);
@@ -505,6 +540,60 @@ TEST_F(UserModeUnderWine, TheInactivityPageKeepsTheSessionOnOKAndEndsItOtherwise
     EXPECT_EQ(recorder.closed, std::vector<platform::WindowHandle>{browser});
     Quit();
     sys.windows.DestroyWindow(browser);
+}
+
+// Killed from outside, user mode is back and locked (its icon again, the taskbar still hidden)
+// within two seconds, measured here from the kill; /q then ends it and its guard for good.
+TEST_F(UserModeUnderWine, AKilledUserModeIsBackAndLockedWithinTwoSeconds) {
+    SetRoot("EnableHideGUI", 1);
+    SetHideGui("HideTaskbar", 1);
+    SetHideGui("KeepUserModeRunning", 1);
+    const auto idle = [this] { sys.processes.Sleep(10); };
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    const platform::WindowHandle taskbar =
+        sys.windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    for (int i = 0; i < 500 && sys.windows.IsWindowVisible(taskbar); ++i) {
+        idle();
+    }
+    ASSERT_FALSE(sys.windows.IsWindowVisible(taskbar));
+    // The guard is there before the kill: two Corvane processes.
+    for (int i = 0; i < 500 && CorvaneProcessIds().size() < 2; ++i) {
+        idle();
+    }
+    ASSERT_EQ(CorvaneProcessIds().size(), 2u);
+
+    const uint64_t killedAt = sys.processes.TickCount();
+    ASSERT_TRUE(first->Terminate(1));
+    ASSERT_EQ(first->WaitForExit(5000), 1u);
+    platform::RegistryKeyPtr record;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, tools::kNotificationAreaKey, record),
+              0);
+    record->DeleteValue(std::to_string(TRAY_ICON_ID));  // the killed one's icon record
+    const platform::WindowHandle back =
+        wine::WaitForWindow(sys, "#32770", std::string("Corvane"), nullptr, idle);
+    ASSERT_NE(back, platform::WindowHandle::Null);
+    ASSERT_TRUE(WaitForTrayRecord(true).has_value()) << "user mode came back without its icon";
+    const uint64_t elapsed = sys.processes.TickCount() - killedAt;
+    std::printf("user mode back and locked %llu ms after the kill\n",
+                static_cast<unsigned long long>(elapsed));
+    EXPECT_LT(elapsed, 2000u);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(taskbar));
+    bool said = false;
+    for (const std::string& line : ReadEventLines(sys, 20)) {
+        said = said || line.find("user mode was ended from outside: it was started again") !=
+                           std::string::npos;
+    }
+    EXPECT_TRUE(said);
+
+    Quit();
+    for (int i = 0; i < 500 && !CorvaneProcessIds().empty(); ++i) {
+        idle();
+    }
+    EXPECT_TRUE(CorvaneProcessIds().empty()) << "the guard outlived /q";
+    for (int i = 0; i < 500 && !sys.windows.IsWindowVisible(taskbar); ++i) {
+        idle();
+    }
+    EXPECT_TRUE(sys.windows.IsWindowVisible(taskbar));
 }
 
 TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {

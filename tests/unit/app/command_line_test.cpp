@@ -37,6 +37,24 @@ TEST(CommandLine, CommandSwitchesByTheirLetters) {
     EXPECT_EQ(Parse({"/kex"}).commandId, ID_SWITCH_KE);
 }
 
+// The guard's switches carry a process id; anything but a decimal id in range is no process.
+TEST(CommandLine, TheGuardsSwitchesTakeAProcessIdOrNothing) {
+    const CommandLineOptions guard = Parse({"/guard:1234"});
+    EXPECT_EQ(guard.guardOf, 1234u);
+    EXPECT_EQ(guard.guardianId, 0u);
+    EXPECT_EQ(guard.userMode, 0);
+    EXPECT_EQ(guard.commandId, 0u);
+    const CommandLineOptions guarded = Parse({"/user", "/GUARDIAN:77"});
+    EXPECT_EQ(guarded.guardianId, 77u);
+    EXPECT_EQ(guarded.guardOf, 0u);
+    EXPECT_EQ(guarded.userMode, 1);
+    for (const char* bad : {"/guard:", "/guard:12x", "/guard:-5", "/guard:4294967296",
+                            "/guard:99999999999", "/guard 12"}) {
+        EXPECT_EQ(Parse({bad}).guardOf, 0u) << bad;
+    }
+    EXPECT_EQ(Parse({"/guard:4294967295"}).guardOf, 4294967295u);
+}
+
 TEST(CommandLine, LaterSwitchWins) {
     EXPECT_EQ(Parse({"/q", "/h"}).commandId, ID_SWITCH_H);
     const CommandLineOptions options = Parse({"/lnk:c:\\a.lnk", "/q", "/lnk:D:\\B.LNK"});
