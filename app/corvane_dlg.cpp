@@ -33,6 +33,7 @@ CCorvaneDlg::CCorvaneDlg(CCorvaneApp& app)
     MapClick("ButtonInternetOptions", [this] { OnInternetOptions(); });
     MapClick("ButtonRemoveRestrictions", [this] { OnRemoveRestrictions(); });
     MapClick("ButtonRemoveAutoLogon", [this] { OnRemoveAutoLogon(); });
+    MapClick("ButtonRecommendedLockdown", [this] { OnRecommendedLockdown(); });
     MapClick("ButtonEnableLumbrel", [this] { OnEnableLumbrel(); });
     MapClick("ButtonFilterFileBrowse", [this] { BrowseForRuleFile(lumbrel.filterURLFile); });
     MapClick("ButtonContentFileBrowse", [this] { BrowseForRuleFile(lumbrel.contentFile); });

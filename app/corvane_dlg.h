@@ -72,6 +72,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void OnInternetOptions();
     void OnRemoveRestrictions();
     void OnRemoveAutoLogon();
+    void OnRecommendedLockdown();
     void OnEnableLumbrel();
     // A key press or mouse action reported by the input hooks.
     void OnUserActivity();

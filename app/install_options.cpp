@@ -1,6 +1,7 @@
 #include "app/install_options.h"
 
 #include "app/corvane_dlg.h"
+#include "app/recommended_lockdown.h"
 #include "app/rule_images.h"
 #include "common/root_values.h"
 #include "common/settings_store.h"
@@ -34,6 +35,16 @@ InstallReport ApplyInstallOptions(platform::System& system, EventLog& log,
     }
     if (options.startAtLogon) {
         StoreFlag(registry, root_value::kUserModeLogon, 1);
+    }
+    if (options.recommended) {
+        const long stored = StoreRecommendedLockdown(registry);
+        if (stored != platform::error::kSuccess) {
+            report.ok = false;
+            report.lines.push_back("the recommended lockdown could not be stored (error " +
+                                   std::to_string(stored) + ")");
+        } else {
+            report.lines.push_back("the recommended lockdown is stored");
+        }
     }
     platform::RegistryKeyPtr root;
     if (OpenForWriting(registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {

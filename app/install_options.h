@@ -14,6 +14,7 @@ struct InstallOptions {
     bool lumbrelOn = false;     // switch the browser helper on
     bool startAtLogon = false;  // start user mode at every logon
     std::string programPath;    // the installed Corvane.exe
+    bool recommended = false;   // store the recommended lockdown
 };
 
 struct InstallReport {

@@ -8,6 +8,7 @@
 ;   /SETTINGS=FILE   import settings exported from another kiosk (reg export of the tree)
 ;   /LUMBREL         switch the browser helper on
 ;   /STARTATLOGON    start user mode at every logon
+;   /RECOMMENDED     store the recommended lockdown (over imported settings)
 ; A 64-bit setup program and uninstaller for the 64-bit programs: they run where 32-bit
 ; programs do not (Windows without WoW64, 64-bit Wine alone), see the registry and the file
 ; system as the programs they install do, and need no redirection turned off.
@@ -100,6 +101,11 @@ Function .onInit
   ${GetOptions} $R0 "/STARTATLOGON" $0
   ${IfNot} ${Errors}
     StrCpy $ConfigureArgs "$ConfigureArgs --start-at-logon"
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/RECOMMENDED" $0
+  ${IfNot} ${Errors}
+    StrCpy $ConfigureArgs "$ConfigureArgs --recommended"
   ${EndIf}
 FunctionEnd
 

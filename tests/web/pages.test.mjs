@@ -98,7 +98,7 @@ const CONTRACT = {
     ...checkbox(['FilterURLs', 'FilterOnlyHTTP', 'FilterFrames']), ...text(['FilterURL', 'FilterURLFile']), ['ButtonFilterFileBrowse', 'button'],
     ['FilterContent', 'checkbox'], ...text(['ContentURL', 'ContentFile']), ['ButtonContentFileBrowse', 'button'],
     ...button(['ButtonFilterFileEdit', 'ButtonContentFileEdit'])],
-  tabPage4: [['ButtonEnableHideGUI', 'button'], ...checkbox(['EnableOverrides',
+  tabPage4: [['ButtonEnableHideGUI', 'button'], ['ButtonRecommendedLockdown', 'button'], ...checkbox(['EnableOverrides',
     'HideTaskbarButtons', 'CloseTaskTray', 'CloseStartButton', 'HideDesktop', 'HideTaskbar', 'HideStartButton', 'HideTaskTray',
     'DisableWindowsKey', 'DisableApplicationsKey', 'DisableCtrlEsc', 'DisableShiftEnter', 'DisableTaskSwitching', 'DisableAltSpace',
     'DisableCtrlKey', 'DisableAltKey', 'DisableBrowserBackKey', 'DisableBrowserForwardKey', 'DisableBrowserRefreshKey',

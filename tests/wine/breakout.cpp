@@ -69,9 +69,9 @@ class Breakout {
 
   private:
     // The hardened configuration: every Hide GUI rule but the plain Ctrl and Alt ones (a kiosk
-    // still lets Ctrl+C through), the system's policies, and auto restart's hang test, which
-    // keeps Corvane's main thread waiting for a window that does not answer. `on` 0 takes it
-    // all back.
+    // still lets Ctrl+C through) and the guard (a kiosk ended on the way out must stay ended
+    // here), the system's policies, and auto restart's hang test, which keeps Corvane's main
+    // thread waiting for a window that does not answer. `on` 0 takes it all back.
     void Configure(uint32_t on) {
         platform::RegistryKeyPtr key;
         constexpr auto kHive = platform::Hive::LocalMachine;
@@ -85,7 +85,7 @@ class Breakout {
             for (const corvane::HideGuiValue& value : corvane::kHideGuiValues) {
                 const std::string name = value.value;
                 const bool plain = name == "DisableCtrlKey" || name == "DisableAltKey" ||
-                                   name == "EnableOverrides";
+                                   name == "EnableOverrides" || name == "KeepUserModeRunning";
                 corvane::SetDWordValue(*key, name, plain ? 0 : on);
             }
         }

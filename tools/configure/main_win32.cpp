@@ -2,6 +2,7 @@
 //   --import FILE     the settings exported from another kiosk (reg export of the tree)
 //   --lumbrel on      the browser helper switched on
 //   --start-at-logon  user mode started at every logon
+//   --recommended     the recommended lockdown stored (after the import, over it)
 // Then the stored switches are put in place with the installed program, whether or not the file
 // was imported. Exit status 0 when all was done, 2 when the settings file was refused (nothing
 // of it written), else 3 when a switch could not be put in place (it is stored off), 1 for a
@@ -28,10 +29,12 @@ int main() {
             ++i;
         } else if (args[i] == "--start-at-logon") {
             options.startAtLogon = true;
+        } else if (args[i] == "--recommended") {
+            options.recommended = true;
         } else {
             std::fprintf(stderr,
                          "usage: corvane-configure [--import FILE] [--lumbrel on] "
-                         "[--start-at-logon]\n");
+                         "[--start-at-logon] [--recommended]\n");
             return 1;
         }
     }

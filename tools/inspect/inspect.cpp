@@ -95,27 +95,41 @@ std::string Text(platform::System& sys, platform::Hive hive, const char* path,
     return value ? "\"" + *value + "\"" : "(not set)";
 }
 
-void DescribePolicies(platform::System& sys, std::ostream& out) {
+// The user's values, or the machine's, as "N of M policy values set; restricting: ...".
+void DescribePolicyValues(platform::System& sys, std::ostream& out, bool machine) {
     int set = 0;
+    int of = 0;
     std::string on;
     for (const PolicyValue& value : kPolicyValues) {
-        const char* path = PolicyKeyPath(value.key);
-        const platform::Hive hive =
-            IsMachineWide(value.key) ? platform::Hive::LocalMachine : platform::Hive::CurrentUser;
-        const auto stored = ReadDWordAt(sys.registry, hive, path, WindowsValueName(value));
+        if (IsMachineWide(value.key) != machine) {
+            continue;
+        }
+        ++of;
+        const auto stored = ReadDWordAt(
+            sys.registry, machine ? platform::Hive::LocalMachine : platform::Hive::CurrentUser,
+            PolicyKeyPath(value.key), WindowsValueName(value));
         set += stored.has_value();
         const bool restricts = value.kind == PolicyKind::Button  ? stored == 2u
                                : value.kind == PolicyKind::Allow ? stored == 0u
                                                                  : stored > 0u;
         if (stored && restricts) {
-            on += std::string(on.empty() ? "" : ", ") + value.name + "=" + std::to_string(*stored);
+            const std::string shown = std::string(WindowsValueName(value)) + "=" +
+                                      std::to_string(*stored);
+            on += std::string(on.empty() ? "" : ", ") +
+                  (value.windowsName == nullptr ? shown
+                                                : std::string(value.name) + " (" + shown + ")");
         }
     }
-    out << "  " << set << " of " << std::size(kPolicyValues) << " policy values set";
+    out << "  " << set << " of " << of << (machine ? " machine" : "") << " policy values set";
     if (set > 0) {
         out << "; restricting: " << (on.empty() ? "none" : on);
     }
     out << "\n";
+}
+
+void DescribePolicies(platform::System& sys, std::ostream& out) {
+    DescribePolicyValues(sys, out, false);
+    DescribePolicyValues(sys, out, true);
 }
 
 void DescribeAutoLogon(platform::System& sys, std::ostream& out) {
