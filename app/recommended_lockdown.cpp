@@ -45,6 +45,8 @@ constexpr LockdownItem kItems[] = {
     {T::HideGui, "DisableCtrlClick", "Disable Ctrl Click"},
     {T::HideGui, "DisableAccessibilityKeys", "Disable Accessibility Hot Keys"},
     {T::HideGui, "DisableDevToolsKey", "Disable F12 and Ctrl Shift I (Developer Tools)"},
+    {T::HideGui, "DisableBrowserShortcuts",
+     "Disable Ctrl O, N, P, S, L, W, Ctrl F4 and Alt F4 (Browser Shortcuts)"},
     {T::HideGui, "KeepUserModeRunning", "Start User Mode Again When It Is Ended"},
     // Policies: the browser's menus and dialogs that open the machine, and the system's screens.
     {T::Policies, "NoRun", "Disable access to Files in Internet Explorer"},

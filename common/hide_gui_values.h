@@ -60,6 +60,7 @@ struct HideGuiSettings {
     int disableAccessibilityKeys = 0;  // the accessibility features' hot keys
     int disableDevToolsKey = 0;        // F12 and Ctrl+Shift+I: the browser's developer tools
     int keepUserModeRunning = 0;       // a guard process starts user mode again when it is ended
+    int disableBrowserShortcuts = 0;   // Ctrl+O, N, P, S, L, W, Ctrl+F4 and Alt+F4
 };
 
 // Each a checkbox of the same name, stored as 0 or 1.
@@ -114,7 +115,8 @@ inline constexpr HideGuiValue kHideGuiValues[] = {
     FlagSetting("DisableAccessibilityKeys", &H::disableAccessibilityKeys),
     FlagSetting("DisableDevToolsKey", &H::disableDevToolsKey),
     FlagSetting("KeepUserModeRunning", &H::keepUserModeRunning),
+    FlagSetting("DisableBrowserShortcuts", &H::disableBrowserShortcuts),
 };
-static_assert(std::size(kHideGuiValues) == 37 + 10);
+static_assert(std::size(kHideGuiValues) == 37 + 11);
 
 }  // namespace corvane

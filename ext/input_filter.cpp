@@ -44,6 +44,23 @@ bool IsAlt(uint32_t key) {
     return key == vk::kMenu || key == vk::kLMenu || key == vk::kRMenu;
 }
 
+// The browser's shortcuts that open a file or a window, print, save, reach the address or close
+// the window; Ctrl+C, V, X, A and Z stay.
+bool BrowserShortcut(uint32_t key, const Modifiers& m) {
+    if (key == vk::kF4) {
+        return m.ctrl || m.alt;
+    }
+    if (!m.ctrl || m.alt) {
+        return false;
+    }
+    for (const char letter : {'O', 'N', 'P', 'S', 'L', 'W'}) {
+        if (key == static_cast<uint32_t>(letter)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSettings& s) {
     if (s.disableCtrlKey && m.ctrl) {
         return true;
@@ -74,6 +91,9 @@ bool Swallowed(uint32_t key, uint32_t flags, const Modifiers& m, const HideGuiSe
         return true;
     }
     if (key == vk::kF10 && ((s.disableMenuKeys && !m.shift) || (s.disableShiftF10 && m.shift))) {
+        return true;
+    }
+    if (s.disableBrowserShortcuts && BrowserShortcut(key, m)) {
         return true;
     }
     // Shift+F12 stays the administrator's: it asks for the page and opens no developer tools.

@@ -95,6 +95,7 @@ inline constexpr int kApps = 0x5D;
 inline constexpr int kSleep = 0x5F;
 inline constexpr int kSnapshot = 0x2C;
 inline constexpr int kF1 = 0x70;
+inline constexpr int kF4 = 0x73;
 inline constexpr int kF5 = 0x74;
 inline constexpr int kF10 = 0x79;
 inline constexpr int kF11 = 0x7A;

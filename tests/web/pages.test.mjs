@@ -108,7 +108,7 @@ const CONTRACT = {
     'DisableLaunchApp2Key', 'DisableRightClick', 'DisableShiftLeftClick',
     'DisableHelpKey', 'DisableMenuKeys', 'DisableShiftF10', 'DisableFullScreenKey', 'DisablePrintScreenKey',
     'DisableMiddleClick', 'DisableCtrlClick', 'DisableAccessibilityKeys', 'DisableDevToolsKey',
-    'KeepUserModeRunning'])],
+    'DisableBrowserShortcuts', 'KeepUserModeRunning'])],
   tabPage5: [['ButtonEnableAutoLogon', 'button'], ['AutoLogonName', 'text'], ['AutoLogonPassword', 'password'],
     ['AutoLogonDomain', 'text'], ['ButtonRemoveAutoLogon', 'button']],
   tabpage7: [['ButtonAutoRestart', 'button'], ['AutoRestartFolder', 'text'], ['ButtonAutoRestartFolder', 'button'],

@@ -74,6 +74,14 @@ const Row kRows[] = {
     {"DisableFullScreenKey", vk::kF11, 0, kNone, vk::kF5, kNone},
     {"DisableDevToolsKey", vk::kF12, 0, kNone, vk::kF5, kNone},
     {"DisableDevToolsKey", 'I', 0, kCtrlShift, 'J', kCtrl},
+    {"DisableBrowserShortcuts", 'O', 0, kCtrl, 'C', kNone},
+    {"DisableBrowserShortcuts", 'N', 0, kCtrl, 'V', kNone},
+    {"DisableBrowserShortcuts", 'P', 0, kCtrl, 'X', kNone},
+    {"DisableBrowserShortcuts", 'S', 0, kCtrl, 'A', kNone},
+    {"DisableBrowserShortcuts", 'L', 0, kCtrl, 'Z', kNone},
+    {"DisableBrowserShortcuts", 'W', 0, kCtrl, 'C', kNone},
+    {"DisableBrowserShortcuts", vk::kF4, 0, kAlt, vk::kF5, kNone},
+    {"DisableBrowserShortcuts", vk::kF4, 0, kCtrl, vk::kF5, kNone},
 };
 
 TEST(KeyFilter, EveryRowSwallowsItsKeyAndOnlyItsKey) {
