@@ -41,6 +41,7 @@ constexpr LockdownItem kItems[] = {
     {T::HideGui, "DisableMenuKeys", "Disable F10 and Alt alone (Menu Bar)"},
     {T::HideGui, "DisableShiftF10", "Disable Shift F10 (Context Menu)"},
     {T::HideGui, "DisableFullScreenKey", "Disable F11 (Full Screen)"},
+    {T::HideGui, "DisablePrintScreenKey", "Disable Print Screen"},
     {T::HideGui, "DisableMiddleClick", "Disable Middle Click"},
     {T::HideGui, "DisableCtrlClick", "Disable Ctrl Click"},
     {T::HideGui, "DisableAccessibilityKeys", "Disable Accessibility Hot Keys"},

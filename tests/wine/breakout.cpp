@@ -1,15 +1,19 @@
-// corvane-breakout.exe [CORVANE_EXE]: the breakout matrix. Starts Corvane.exe /user with a
-// hardened configuration, tries each way out of a kiosk that this Wine can produce (keys and
+// corvane-breakout.exe [--defaults] [CORVANE_EXE]: the breakout matrix. Starts Corvane.exe /user
+// with the recommended lockdown (or, with --defaults, Hide GUI and Policies switched on and every
+// value as it comes), tries each way out of a kiosk that this Wine can produce (keys and
 // chords sent with SendInput, clicks, the shell's taskbar made again, Corvane's main thread kept
 // busy) against a window of its own that records what reaches it, and prints one line per route:
-// blocked, OPEN, or why it cannot be tried here. Exit status 0 only when no route is open.
+// blocked, OPEN, or why it cannot be tried here. Exit status 0 only when no route is open (with
+// --defaults, whenever the matrix could run: it shows what the lockdown buys).
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/recommended_lockdown.h"
 #include "common/hide_gui_values.h"
+#include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/win32/com_ptr.h"
@@ -18,6 +22,7 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_api.h"
+#include "policies/policies.h"
 #include "policies/policy_values.h"
 // after windows.h, which it needs
 #include <shlobj.h>
@@ -33,7 +38,7 @@ HWND Hwnd(WindowHandle window) {
 }
 
 // What reaches the focused window: "k<key>," for a press, "u<key>," for a release,
-// "m<message>," for a button message.
+// "m<message>," for a button message, "close," for a close it refuses.
 class Sink final : public platform::WindowHandler {
   public:
     std::optional<std::intptr_t> OnWindowMessage(WindowHandle, uint32_t message,
@@ -44,6 +49,9 @@ class Sink final : public platform::WindowHandler {
             seen += "u" + std::to_string(wParam) + ",";
         } else if (message >= mouse::kLButtonDown && message <= mouse::kMButtonDblClk) {
             seen += "m" + std::to_string(message) + ",";
+        } else if (message == platform::wm::kClose) {
+            seen += "close,";  // Alt+F4 that arrived: the window stays for the routes after it
+            return 0;
         }
         return std::nullopt;
     }
@@ -52,7 +60,8 @@ class Sink final : public platform::WindowHandler {
 
 class Breakout {
   public:
-    explicit Breakout(std::string corvane) : corvane_(std::move(corvane)) {}
+    Breakout(std::string corvane, bool defaults)
+        : corvane_(std::move(corvane)), defaults_(defaults) {}
 
     int Run() {
         Configure(1);
@@ -64,14 +73,14 @@ class Breakout {
         Configure(0);
         std::printf("%d routes tried: %d blocked, %d open; %d not possible here\n",
                     blocked_ + open_, blocked_, open_, skipped_);
-        return ready && open_ == 0 ? 0 : 1;
+        return ready && (defaults_ || open_ == 0) ? 0 : 1;
     }
 
   private:
-    // The hardened configuration: every Hide GUI rule but the plain Ctrl and Alt ones (a kiosk
-    // still lets Ctrl+C through) and the guard (a kiosk ended on the way out must stay ended
-    // here), the system's policies, and auto restart's hang test, which keeps Corvane's main
-    // thread waiting for a window that does not answer. `on` 0 takes it all back.
+    // The configuration: the recommended lockdown (the switches, the rules, the policies and
+    // the guard), or with --defaults the switches alone; and auto restart's hang test, which
+    // keeps Corvane's main thread waiting for a window that does not answer. `on` 0 takes it
+    // all back: every Hide GUI value and every value the lockdown ticks off.
     void Configure(uint32_t on) {
         platform::RegistryKeyPtr key;
         constexpr auto kHive = platform::Hive::LocalMachine;
@@ -83,15 +92,20 @@ class Breakout {
         }
         if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kHideGuiKey, key) == 0) {
             for (const corvane::HideGuiValue& value : corvane::kHideGuiValues) {
-                const std::string name = value.value;
-                const bool plain = name == "DisableCtrlKey" || name == "DisableAltKey" ||
-                                   name == "EnableOverrides" || name == "KeepUserModeRunning";
-                corvane::SetDWordValue(*key, name, plain ? 0 : on);
+                corvane::SetDWordValue(*key, value.value, 0);
             }
         }
-        if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kPoliciesKey, key) == 0) {
-            for (const char* name : {"DisableTaskMgr", "DisableLockWorkstation",
-                                     "DisableChangePassword", "NoLogoff", "NoRun"}) {
+        for (const corvane::LockdownItem& item : corvane::RecommendedLockdown()) {
+            const char* path = item.tab == corvane::LockdownTab::HideGui    ? corvane::kHideGuiKey
+                               : item.tab == corvane::LockdownTab::Policies ? corvane::kPoliciesKey
+                                                                            : corvane::kLumbrelKey;
+            if (corvane::OpenForWriting(sys_.registry, kHive, path, key) == 0) {
+                corvane::SetDWordValue(*key, item.value, on != 0 && !defaults_ ? 1 : 0);
+            }
+        }
+        // The shell goes in both: the matrix tries what passes a hidden shell.
+        if (corvane::OpenForWriting(sys_.registry, kHive, corvane::kHideGuiKey, key) == 0) {
+            for (const char* name : {"HideDesktop", "HideTaskbar", "HideStartButton"}) {
                 corvane::SetDWordValue(*key, name, on);
             }
         }
@@ -291,9 +305,46 @@ class Breakout {
         Try(
             "Shift+click (link in a new window)",
             [this] { Click(mouse::kEventLeftDown, mouse::kEventLeftUp, k::kShift); }, "m513,");
+        Try(
+            "F12 (the browser's developer tools)", [this] { Key(k::kF12); }, "k123,");
+        Try(
+            "Ctrl+Shift+I (developer tools)",
+            [this] {
+                sys_.windows.SendKey(k::kControl, false, false);
+                Chord(k::kShift, 'I');
+                sys_.windows.SendKey(k::kControl, true, false);
+            },
+            "k73,");
+        Try(
+            "Ctrl+Shift+Esc (Task Manager)",
+            [this] {
+                sys_.windows.SendKey(k::kControl, false, false);
+                Chord(k::kShift, k::kEscape);
+                sys_.windows.SendKey(k::kControl, true, false);
+            },
+            "k27,");
+        Try(
+            "Win+R (the Run box)",
+            [this] {
+                sys_.windows.SendKey(k::kLWin, false, true);
+                Key('R');
+                sys_.windows.SendKey(k::kLWin, true, true);
+            },
+            "k91,");
+        Try(
+            "Alt+F4 (close the browser)", [this] { Chord(k::kMenu, k::kF4); }, "k115,");
+        Try(
+            "Ctrl+O (the browser's Open box)", [this] { Chord(k::kControl, 'O'); }, "k79,");
         TryStarvedMainThread();
         TryShellRestart();
         CheckSystemPolicies();
+        TryKill();
+        for (const char* route : {"a frame's navigation (browses anywhere)",
+                                  "a window a page opens (its own address bar)"}) {
+            ++skipped_;
+            std::printf("  %-8s %-48s %s\n", "n/a", route,
+                        "(in the browser: Lumbrel's Wine tests drive it through the helper)");
+        }
         ++skipped_;
         std::printf("  %-8s %-48s %s\n", "n/a", "Shift five times, NumLock held (hot keys)",
                     "(this Wine has no accessibility hot keys: proven on the sim)");
@@ -356,6 +407,38 @@ class Breakout {
             made && PumpUntil([this] { return !sys_.windows.IsWindowVisible(Taskbar()); });
         Report(hidden, "the shell restarted with a new taskbar",
                hidden ? "(hidden again)" : "(the new taskbar stayed)");
+        // The stand-in makes a second monitor's taskbar too, as the shell does on such a machine.
+        const auto secondary = [this] {
+            return sys_.windows.FindWindow(std::string("Shell_SecondaryTrayWnd"), std::nullopt);
+        };
+        const bool secondHidden =
+            made && PumpUntil([&] { return secondary() != WindowHandle::Null; }) &&
+            PumpUntil([&] { return !sys_.windows.IsWindowVisible(secondary()); });
+        Report(secondHidden, "a second monitor's taskbar (after the restart)",
+               secondHidden ? "(hidden)" : "(shown)");
+    }
+
+    // User mode ended from outside, as any program of the session could: back and locked
+    // (its window again, the taskbar hidden) within two seconds, or open.
+    void TryKill() {
+        const uint64_t killedAt = sys_.processes.TickCount();
+        kiosk_->Terminate(1);
+        kiosk_->WaitForExit(5000);
+        WindowHandle back = WindowHandle::Null;
+        const bool returned =
+            PumpUntil([&] {
+                back = sys_.windows.FindWindow(std::string("#32770"), std::string("Corvane"));
+                return (back != WindowHandle::Null &&
+                        sys_.windows.GetWindowProcessId(back) != kiosk_->Id() &&
+                        !sys_.windows.IsWindowVisible(Taskbar())) ||
+                       sys_.processes.TickCount() - killedAt > 4000;
+            }) &&
+            back != WindowHandle::Null && sys_.windows.GetWindowProcessId(back) != kiosk_->Id();
+        const uint64_t elapsed = sys_.processes.TickCount() - killedAt;
+        const bool blocked = returned && elapsed <= 2000;
+        Report(blocked, "user mode ended from outside (killed)",
+               returned ? "(back and locked " + std::to_string(elapsed) + " ms after the kill)"
+                        : "(nothing brought it back)");
     }
 
     void CheckSystemPolicies() {
@@ -363,33 +446,33 @@ class Breakout {
              {"DisableTaskMgr", "DisableLockWorkstation", "DisableChangePassword"}) {
             const auto value = corvane::ReadDWordAt(sys_.registry, platform::Hive::CurrentUser,
                                                     corvane::kSystemPolicyKey, name);
-            Report(value == 1u, std::string("Ctrl+Alt+Del screen: ") + name, "(policy value 1)");
+            Report(value == 1u, std::string("Ctrl+Alt+Del screen: ") + name,
+                   value == 1u ? "(policy value 1)" : "(not set: the screen offers it)");
         }
         const auto noLogoff = corvane::ReadDWordAt(sys_.registry, platform::Hive::CurrentUser,
                                                    corvane::kExplorerPolicyKey, "NoLogoff");
-        Report(noLogoff == 1u, "Ctrl+Alt+Del screen: NoLogoff", "(policy value 1)");
+        Report(noLogoff == 1u, "Ctrl+Alt+Del screen: NoLogoff",
+               noLogoff == 1u ? "(policy value 1)" : "(not set: the screen offers it)");
     }
 
     void Finish() {
-        if (kiosk_) {
+        // /q only to a user mode that runs (the first, or the one its guard brought back):
+        // alone it would open the configuration page.
+        const bool running = sys_.windows.FindWindow(std::string("#32770"),
+                                                     std::string("Corvane")) != WindowHandle::Null;
+        if (kiosk_ && running) {
             auto quit = sys_.processes.StartProcess("\"" + corvane_ + "\" /q");
+            TieToThisProgram(quit);
             if (quit) {
                 quit->WaitForExit(20000);
             }
+        }
+        if (kiosk_) {
             if (!kiosk_->WaitForExit(20000)) {
                 kiosk_->Terminate(1);
             }
             // The exit button is not pressed: the policies stay; take them away for the next.
-            platform::RegistryKeyPtr key;
-            for (const char* path : {corvane::kSystemPolicyKey, corvane::kExplorerPolicyKey}) {
-                if (corvane::OpenForWriting(sys_.registry, platform::Hive::CurrentUser, path,
-                                            key) == 0) {
-                    for (const char* name : {"DisableTaskMgr", "DisableLockWorkstation",
-                                             "DisableChangePassword", "NoLogoff", "NoRun"}) {
-                        key->DeleteValue(name);
-                    }
-                }
-            }
+            corvane::DeletePolicyValues(sys_.registry);
         }
         // The run's own shell was replaced by a stand-in of this program's: that one stays.
         if (shell_ && !hadShell_) {
@@ -402,6 +485,7 @@ class Breakout {
     }
 
     std::string corvane_;
+    bool defaults_;
     platform::win32::Win32System system_;
     platform::System& sys_ = system_.Get();
     Sink sink_;
@@ -420,12 +504,17 @@ class Breakout {
 
 int main(int argc, char** argv) {
     platform::win32::Win32System probe;
-    std::string corvane = argc > 1 ? argv[1] : probe.Get().processes.ModulePath();
-    if (argc <= 1) {
+    int next = 1;
+    const bool defaults = argc > next && std::string(argv[next]) == "--defaults";
+    next += defaults ? 1 : 0;
+    std::string corvane = argc > next ? argv[next] : probe.Get().processes.ModulePath();
+    if (argc <= next) {
         corvane = corvane.substr(0, corvane.find_last_of('\\') + 1) + "Corvane.exe";
     }
-    std::puts(
-        "The breakout matrix: each way out of the kiosk this Wine can produce, tried against "
-        "user mode in its hardened configuration.");
-    return Breakout(corvane).Run();
+    std::puts(defaults ? "The breakout matrix: each way out of the kiosk this Wine can produce, "
+                         "tried against user mode with its switches on and every value as it "
+                         "comes (no lockdown)."
+                       : "The breakout matrix: each way out of the kiosk this Wine can produce, "
+                         "tried against user mode with the recommended lockdown.");
+    return Breakout(corvane, defaults).Run();
 }
