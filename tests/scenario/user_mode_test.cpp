@@ -109,6 +109,19 @@ class UserMode : public CorvaneWorld {
         platform::RegistryKeyPtr key;
         return OpenForReading(sys.registry, hive, path, key) == 0;
     }
+    // What `look` sees while user mode runs; it then ends by the exit button.
+    template <class Look>
+    auto WhileUserModeRuns(Look look) {
+        auto kiosk = Start("/user");
+        const auto seen = look();
+        const auto window = WindowOf(*kiosk);
+        EXPECT_TRUE(window.has_value());
+        if (window) {
+            world.Page(window->handle)->Click("ButtonExitUserMode");
+            EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+        }
+        return seen;
+    }
     int PolicyValueCount() {
         int count = 0;
         for (const char* name : kExplorerValues) {
@@ -155,17 +168,11 @@ TEST_F(UserMode, TheCtrlAltDelValuesOfAnotherToolSurviveUserMode) {
     SetDWordValue(*key, "DisableChangePassword", 0);
     key.reset();
     const auto runUserMode = [&] {
-        auto kiosk = Start("/user");
-        EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
-        const auto during = UserNumber(kSystemPolicies, "DisableChangePassword");
-        const auto lock = UserNumber(kSystemPolicies, "DisableLockWorkstation");
-        const auto window = WindowOf(*kiosk);
-        EXPECT_TRUE(window.has_value());
-        if (window) {
-            world.Page(window->handle)->Click("ButtonExitUserMode");
-            EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
-        }
-        return std::make_pair(during, lock);
+        return WhileUserModeRuns([&] {
+            EXPECT_EQ(UserNumber(kSystemPolicies, "DisableTaskMgr"), 1u);
+            return std::make_pair(UserNumber(kSystemPolicies, "DisableChangePassword"),
+                                  UserNumber(kSystemPolicies, "DisableLockWorkstation"));
+        });
     };
     EXPECT_EQ(runUserMode(),
               std::make_pair(std::optional<uint32_t>(0u), std::optional<uint32_t>()));
@@ -191,15 +198,7 @@ TEST_F(UserMode, TheDeveloperToolsPolicyIsTheKiosksOnlyWhileTicked) {
     SetDWordValue(*key, "Disabled", 0);  // another tool's: the tools allowed
     key.reset();
     const auto duringUserMode = [&] {
-        auto kiosk = Start("/user");
-        const auto during = UserNumber(kDevToolsPolicies, "Disabled");
-        const auto window = WindowOf(*kiosk);
-        EXPECT_TRUE(window.has_value());
-        if (window) {
-            world.Page(window->handle)->Click("ButtonExitUserMode");
-            EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
-        }
-        return during;
+        return WhileUserModeRuns([&] { return UserNumber(kDevToolsPolicies, "Disabled"); });
     };
     EXPECT_EQ(duringUserMode(), 0u);
     EXPECT_EQ(UserNumber(kDevToolsPolicies, "Disabled"), 0u);

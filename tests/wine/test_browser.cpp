@@ -20,6 +20,24 @@ VARIANT Dispatch(IDispatch* which) {
     return v;
 }
 
+// A text argument; the caller clears it.
+VARIANT Text(const std::wstring& text) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(text.c_str());
+    return v;
+}
+
+// The event's cancel flag, which the handler may set.
+VARIANT CancelFlag(VARIANT_BOOL* cancel) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BOOL | VT_BYREF;
+    v.pboolVal = cancel;
+    return v;
+}
+
 VARIANT ByReference(VARIANT* target) {
     VARIANT v;
     VariantInit(&v);
@@ -80,31 +98,21 @@ void TestBrowser::Fire(DISPID id, std::vector<VARIANT>& arguments) {
 }
 
 bool TestBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* which) {
-    VARIANT address;
-    VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = SysAllocString(url.c_str());
+    VARIANT address = Text(url);
     VARIANT empty;
     VariantInit(&empty);
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    VARIANT cancelArgument;
-    VariantInit(&cancelArgument);
-    cancelArgument.vt = VT_BOOL | VT_BYREF;
-    cancelArgument.pboolVal = &cancel;
     IDispatch* from = which ? which : static_cast<WebBrowser2Stubs*>(this);
     std::vector<VARIANT> arguments = {
         Dispatch(from),      ByReference(&address), ByReference(&empty), ByReference(&empty),
-        ByReference(&empty), ByReference(&empty),   cancelArgument};
+        ByReference(&empty), ByReference(&empty),   CancelFlag(&cancel)};
     Fire(DISPID_BEFORENAVIGATE2, arguments);
     VariantClear(&address);
     return cancel == VARIANT_TRUE;
 }
 
 void TestBrowser::FireDocumentComplete(const std::wstring& url, IDispatch* which) {
-    VARIANT address;
-    VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = SysAllocString(url.c_str());
+    VARIANT address = Text(url);
     IDispatch* from = which ? which : static_cast<WebBrowser2Stubs*>(this);
     std::vector<VARIANT> arguments = {Dispatch(from), ByReference(&address)};
     Fire(DISPID_DOCUMENTCOMPLETE, arguments);
@@ -112,29 +120,19 @@ void TestBrowser::FireDocumentComplete(const std::wstring& url, IDispatch* which
 }
 
 bool TestBrowser::FireNewWindow3(const std::wstring& url) {
-    VARIANT address;
-    VariantInit(&address);
-    address.vt = VT_BSTR;
-    address.bstrVal = SysAllocString(url.c_str());
-    VARIANT context;
-    VariantInit(&context);
-    context.vt = VT_BSTR;
-    context.bstrVal = SysAllocString(L"http://www.example.com/");
+    VARIANT address = Text(url);
+    VARIANT context = Text(L"http://www.example.com/");
     VARIANT flags;
     VariantInit(&flags);
     flags.vt = VT_I4;
     flags.lVal = 0x6;  // NWMF_USERINITED | NWMF_FIRST
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    VARIANT cancelArgument;
-    VariantInit(&cancelArgument);
-    cancelArgument.vt = VT_BOOL | VT_BYREF;
-    cancelArgument.pboolVal = &cancel;
     IDispatch* opened = nullptr;
     VARIANT openedArgument;
     VariantInit(&openedArgument);
     openedArgument.vt = VT_DISPATCH | VT_BYREF;
     openedArgument.ppdispVal = &opened;
-    std::vector<VARIANT> arguments = {openedArgument, cancelArgument, flags, context, address};
+    std::vector<VARIANT> arguments = {openedArgument, CancelFlag(&cancel), flags, context, address};
     Fire(DISPID_NEWWINDOW3, arguments);
     VariantClear(&address);
     VariantClear(&context);
