@@ -122,6 +122,18 @@ constexpr const char* TabName(LockdownTab tab) {
 
 }  // namespace
 
+const char* LockdownKey(LockdownTab tab) {
+    switch (tab) {
+        case T::HideGui:
+            return kHideGuiKey;
+        case T::Policies:
+            return kPoliciesKey;
+        case T::Lumbrel:
+            break;
+    }
+    return kLumbrelKey;
+}
+
 std::span<const LockdownItem> RecommendedLockdown() {
     return kItems;
 }
@@ -158,34 +170,11 @@ std::string RecommendedLockdownSummary() {
 }
 
 long StoreRecommendedLockdown(platform::Registry& registry) {
-    HideGuiSettings hideGui;
-    PolicySettings policies;
-    LumbrelSettings lumbrel;
-    int enableHideGui = 0;
-    int enablePolicies = 0;
-    const auto load = [&](const char* path, auto&& read) {
-        platform::RegistryKeyPtr key;
-        if (OpenForReading(registry, platform::Hive::LocalMachine, path, key) ==
-            platform::error::kSuccess) {
-            read(*key);
-        }
-    };
-    load(kHideGuiKey, [&](platform::RegistryKey& key) {
-        LoadSettings<HideGuiSettings>(key, hideGui, kHideGuiValues);
-    });
-    load(kLumbrelKey, [&](platform::RegistryKey& key) {
-        LoadSettings<LumbrelSettings>(key, lumbrel, kLumbrelValues);
-    });
-    LoadPolicySettings(registry, policies);
-    ApplyRecommendedLockdown({hideGui, policies, lumbrel, enableHideGui, enablePolicies});
-
     // Only the values the lockdown names are written: the rest of each sub-key stays as stored.
     platform::RegistryKeyPtr key;
     for (const LockdownItem& item : kItems) {
-        const char* path = item.tab == T::HideGui    ? kHideGuiKey
-                           : item.tab == T::Policies ? kPoliciesKey
-                                                     : kLumbrelKey;
-        if (const long opened = OpenForWriting(registry, platform::Hive::LocalMachine, path, key);
+        if (const long opened =
+                OpenForWriting(registry, platform::Hive::LocalMachine, LockdownKey(item.tab), key);
             opened != platform::error::kSuccess) {
             return opened;
         }

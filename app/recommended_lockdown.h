@@ -23,6 +23,8 @@ struct LockdownItem {
 };
 
 std::span<const LockdownItem> RecommendedLockdown();
+// The sub-key of the settings tree that holds a tab's items.
+const char* LockdownKey(LockdownTab tab);
 
 // Everything the recommended lockdown changes on the page.
 struct LockdownTarget {

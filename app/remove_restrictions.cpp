@@ -21,8 +21,7 @@ constexpr const char* kProfileListKey =
 // they made when nothing else is in them.
 void RemovePolicyValues(platform::Registry& registry) {
     DeletePolicyValues(registry);
-    for (const char* path :
-         {kExplorerPolicyKey, kSystemPolicyKey, kBrowserPolicyKey, kDevToolsPolicyKey}) {
+    for (const char* path : {kExplorerPolicyKey, kSystemPolicyKey, kBrowserPolicyKey}) {
         const std::string_view key = path;
         DeleteEmptyKeys(registry, platform::Hive::CurrentUser, path,
                         key.substr(0, key.find("\\Policies")));

@@ -15,11 +15,10 @@ constexpr platform::Hive kUserHive = platform::Hive::CurrentUser;
 constexpr platform::Hive kMachineHive = platform::Hive::LocalMachine;
 constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
 
-// The user's keys, which user mode writes, and the machine's, which only the page and the
+// The user's keys, which user mode writes; the machine's (IsMachineWide) only the page and the
 // installer write.
 constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::DevTools,
                                      PolicyKey::System, PolicyKey::PushNotifications};
-constexpr PolicyKey kMachinePolicyKeys[] = {PolicyKey::MachineSystem, PolicyKey::MachineEdgeUi};
 
 // Where the values a key's values held before Corvane wrote them are kept: beside the key,
 // in the user's hive or the machine's.
@@ -211,29 +210,26 @@ void DeletePolicyValues(platform::Registry& registry) {
 
 bool ApplyMachinePolicyValues(platform::Registry& registry, const PolicySettings& settings) {
     bool written = true;
-    for (const PolicyKey target : kMachinePolicyKeys) {
-        for (const PolicyValue& value : kPolicyValues) {
-            if (value.key != target) {
-                continue;
-            }
-            platform::RegistryKeyPtr key;
-            if (settings.*value.field == 0) {
-                if (registry.OpenKey(kMachineHive, PolicyKeyPath(target), platform::reg::kReadWrite,
-                                     key) == platform::error::kSuccess) {
-                    RestoreBefore(registry, kMachineBefore, *key, value);
-                }
-                continue;
-            }
-            // A value whose old state could not be kept is not written: it could never be
-            // put back.
-            written =
-                registry.CreateKey(kMachineHive, PolicyKeyPath(target), platform::reg::kReadWrite,
-                                   key) == platform::error::kSuccess &&
-                RememberBefore(registry, kMachineBefore, *key, value) &&
-                SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings)) ==
-                    platform::error::kSuccess &&
-                written;
+    for (const PolicyValue& value : kPolicyValues) {
+        if (!IsMachineWide(value.key)) {
+            continue;
         }
+        const char* path = PolicyKeyPath(value.key);
+        platform::RegistryKeyPtr key;
+        if (settings.*value.field == 0) {
+            if (registry.OpenKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
+                platform::error::kSuccess) {
+                RestoreBefore(registry, kMachineBefore, *key, value);
+            }
+            continue;
+        }
+        // A value whose old state could not be kept is not written: it could never be put back.
+        written = registry.CreateKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
+                      platform::error::kSuccess &&
+                  RememberBefore(registry, kMachineBefore, *key, value) &&
+                  SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings)) ==
+                      platform::error::kSuccess &&
+                  written;
     }
     DeleteEmptyMachineKeys(registry);
     return written;

@@ -1,5 +1,8 @@
 #include "session/kiosk_guard.h"
 
+#include <deque>
+#include <string>
+
 #include "common/event_log.h"
 
 namespace corvane {
@@ -64,10 +67,17 @@ bool KioskGuard::Check() {
     if (guard_ != nullptr && !guard_->WaitForExit(0).has_value()) {
         return true;
     }
+    const bool wasRunning = guard_ != nullptr;
     guard_.reset();
     const bool started = StartNew();
-    EventLog(system_).Warn(started ? "the guard was ended from outside: it was started again"
-                                   : "the guard was ended from outside and could not be started");
+    if (started) {
+        EventLog(system_).Warn(wasRunning ? "the guard was ended from outside: it was started again"
+                                          : "the guard runs again");
+        saidNotStarted_ = false;
+    } else if (!saidNotStarted_) {
+        EventLog(system_).Warn("the guard was ended from outside and could not be started");
+        saidNotStarted_ = true;
+    }
     return started;
 }
 

@@ -5,9 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <string>
 
 #include "platform/system.h"
 
@@ -34,17 +32,18 @@ class KioskGuard {
     // Keeps the guard that started this user mode (`guardianId` not 0, and still there), or
     // starts one. False when no guard runs.
     bool Start(uint32_t guardianId);
-    // Starts a new guard when this one has ended; true when one runs afterwards.
+    // Starts a new guard when this one has ended; true when one runs afterwards. A guard that
+    // cannot be started is tried again at each check and said once.
     bool Check();
     // Ends the guard: user mode is ending by itself. Nothing when none runs.
     void Stop();
-    bool Running() const { return guard_ != nullptr; }
 
   private:
     bool StartNew();
 
     platform::System& system_;
     std::unique_ptr<platform::Process> guard_;
+    bool saidNotStarted_ = false;
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // Entry point and the four COM exports of Lumbrel.dll.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "framework/com/class_factory.h"
 #include "platform/constants.h"
 #include "platform/win32/system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
 namespace {
@@ -33,32 +35,23 @@ static_assert(sizeof(attachedBrowserCount) == 4 && std::atomic<int32_t>::is_alwa
 // be first. The section is the fallback when the mapping cannot be had.
 class SharedWindowWord {
   public:
-    SharedWindowWord() {
-        mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(int32_t), L"Local\\CorvaneLumbrelBrowserWindows");
-        if (mapping_ != nullptr) {
-            view_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(int32_t));
-        }
-    }
-    ~SharedWindowWord() {
-        if (view_ != nullptr) {
-            UnmapViewOfFile(view_);
-        }
-        if (mapping_ != nullptr) {
-            CloseHandle(mapping_);
-        }
-    }
-    SharedWindowWord(const SharedWindowWord&) = delete;
-    SharedWindowWord& operator=(const SharedWindowWord&) = delete;
+    SharedWindowWord()
+        : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(int32_t), L"Local\\CorvaneLumbrelBrowserWindows")),
+          view_(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(int32_t))
+                         : nullptr) {}
 
     // A new mapping starts zeroed, as the section does.
     std::atomic<int32_t>& Word() {
-        return view_ != nullptr ? *static_cast<std::atomic<int32_t>*>(view_) : attachedBrowserCount;
+        return view_ ? *static_cast<std::atomic<int32_t>*>(view_.get()) : attachedBrowserCount;
     }
 
   private:
-    HANDLE mapping_ = nullptr;
-    void* view_ = nullptr;
+    struct Unmap {
+        void operator()(void* view) const { UnmapViewOfFile(view); }
+    };
+    platform::win32::UniqueHandle mapping_;
+    std::unique_ptr<void, Unmap> view_;  // unmapped before the mapping closes
 };
 
 HINSTANCE moduleHandle = nullptr;

@@ -25,14 +25,15 @@ class WebBrowserWindow final : public BrowserWindow {
     void Quit() override { browser_->Quit(); }
     void GoBack() override { browser_->GoBack(); }
     void Navigate(const std::string& address) override {
+        const platform::win32::Bstr text(platform::win32::Wide(address).c_str());
+        if (text.Get() == nullptr) {
+            return;
+        }
         VARIANT url;
         VariantInit(&url);
         url.vt = VT_BSTR;
-        url.bstrVal = SysAllocString(platform::win32::Wide(address).c_str());
-        if (url.bstrVal != nullptr) {
-            browser_->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
-        }
-        VariantClear(&url);
+        url.bstrVal = text.Get();  // still the string's: no VariantClear
+        browser_->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
     }
 
   private:

@@ -96,10 +96,8 @@ class Breakout {
             }
         }
         for (const corvane::LockdownItem& item : corvane::RecommendedLockdown()) {
-            const char* path = item.tab == corvane::LockdownTab::HideGui    ? corvane::kHideGuiKey
-                               : item.tab == corvane::LockdownTab::Policies ? corvane::kPoliciesKey
-                                                                            : corvane::kLumbrelKey;
-            if (corvane::OpenForWriting(sys_.registry, kHive, path, key) == 0) {
+            if (corvane::OpenForWriting(sys_.registry, kHive, corvane::LockdownKey(item.tab),
+                                        key) == 0) {
                 corvane::SetDWordValue(*key, item.value, on != 0 && !defaults_ ? 1 : 0);
             }
         }

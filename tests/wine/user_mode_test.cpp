@@ -150,6 +150,19 @@ class UserModeUnderWine : public CorvaneProcesses {
         EXPECT_TRUE(WaitForTrayRecord(true).has_value()) << "no icon reached the taskbar";
         return window;
     }
+    // A session page (a dialog captioned "Dialog": no page loads under Wine) of the user mode
+    // under test, if one is up.
+    platform::WindowHandle SessionPage() {
+        platform::WindowHandle window = platform::WindowHandle::Null;
+        while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
+                                                  std::string("Dialog"))) !=
+               platform::WindowHandle::Null) {
+            if (sys.windows.GetWindowProcessId(window) == first->Id()) {
+                return window;
+            }
+        }
+        return platform::WindowHandle::Null;
+    }
     // This thread's messages handled, then a short wait: between looks for another process's
     // windows.
     void Pump() {
@@ -425,17 +438,6 @@ TEST_F(UserModeUnderWine, TheSessionsEndClosesTitledApplicationWindowsOnly) {
 TEST_F(UserModeUnderWine, KeysAtTheKioskKeepTheInactivityPageAway) {
     SetTimers({{"StartInactivityOnOpen", 1}, {"InactivityTime", 2}, {"ShowTimerDialog", 0}});
     const auto pump = [this] { Pump(); };
-    const auto pageOpen = [&] {
-        platform::WindowHandle window = platform::WindowHandle::Null;
-        while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
-                                                  std::string("Dialog"))) !=
-               platform::WindowHandle::Null) {
-            if (sys.windows.GetWindowProcessId(window) == first->Id()) {
-                return true;
-            }
-        }
-        return false;
-    };
     ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
     constexpr uint16_t kF24 = 0x87;                           // a key no program acts on
     const uint64_t until = sys.processes.TickCount() + 5000;  // two and a half counts
@@ -445,7 +447,8 @@ TEST_F(UserModeUnderWine, KeysAtTheKioskKeepTheInactivityPageAway) {
         for (int i = 0; i < 15; ++i) {
             pump();
         }
-        ASSERT_FALSE(pageOpen()) << "the page came while keys were pressed";
+        ASSERT_EQ(SessionPage(), platform::WindowHandle::Null)
+            << "the page came while keys were pressed";
     }
     const platform::WindowHandle page =
         wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
@@ -466,17 +469,6 @@ TEST_F(UserModeUnderWine, KeysWhileAWarningPageIsUpStartTheInactivityCountAgain)
                {"InactivityTime", 6},
                {"ShowTimerDialog", 0}});
     const auto pump = [this] { Pump(); };
-    const auto corvanePage = [&] {
-        platform::WindowHandle window = platform::WindowHandle::Null;
-        while ((window = sys.windows.FindWindowEx(platform::WindowHandle::Null, window, "#32770",
-                                                  std::string("Dialog"))) !=
-               platform::WindowHandle::Null) {
-            if (sys.windows.GetWindowProcessId(window) == first->Id()) {
-                return window;
-            }
-        }
-        return platform::WindowHandle::Null;
-    };
     ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
     const platform::WindowHandle warning =
         wine::WaitForWindow(sys, "#32770", std::string("Dialog"), first.get(), pump);
@@ -496,7 +488,7 @@ TEST_F(UserModeUnderWine, KeysWhileAWarningPageIsUpStartTheInactivityCountAgain)
     const uint64_t until = sys.processes.TickCount() + 3000;  // half the full count
     while (sys.processes.TickCount() < until) {
         pump();
-        ASSERT_EQ(corvanePage(), platform::WindowHandle::Null)
+        ASSERT_EQ(SessionPage(), platform::WindowHandle::Null)
             << "the inactivity page came as if no key had been pressed";
     }
     // The count runs on: its page comes once the keys have stopped for the full count.
