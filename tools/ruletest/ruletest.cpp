@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "browser/filter/browser_lists.h"
 #include "browser/filter/lint.h"
 #include "browser/filter/rule_file.h"
 #include "browser/filter/rule_list.h"
@@ -25,13 +26,15 @@ constexpr const char* kUsage =
     "  --content FILE  judge the markup in FILE as a page body, by RULEFILE as a content list\n"
     "  --lint          list lines that do not compile, duplicate lines, and lines that can\n"
     "                  never decide because an earlier line always wins first\n"
+    "  --browsers      print the block and allow lists Edge and Chrome get from RULEFILE, or\n"
+    "                  the lines that prevent any list and why\n"
     "  --compile       compile RULEFILE and write the image every browser window then maps\n"
     "                  instead of compiling the list again (run as an administrator)\n"
     "  --images FOLDER where compiled images are kept (default: Rules beside this program)\n"
     "  --help          show this text\n"
     "\n"
-    "Exit status: 0 all allowed (--lint: nothing found), 1 something refused (--lint: findings),\n"
-    "2 a usage or file error.\n";
+    "Exit status: 0 all allowed (--lint: nothing found; --browsers: translated), 1 something\n"
+    "refused (--lint: findings; --browsers: not translated), 2 a usage or file error.\n";
 
 // Appended piece by piece: GCC 12 at -O3 warns of a false overlap in a chain of operator+.
 std::string Quoted(std::string_view line) {
@@ -98,6 +101,29 @@ bool ReportRead(platform::FileSystem& files, const std::string& rulePath, long o
     return true;
 }
 
+int PrintBrowserLists(const std::string& rulePath, const filter::RuleLines& lines,
+                      std::ostream& out) {
+    const filter::BrowserTranslation translation = filter::TranslateForBrowsers(lines);
+    if (!translation.lists) {
+        out << rulePath << ": Edge and Chrome get no list; " << translation.refused.size()
+            << (translation.refused.size() == 1 ? " line prevents it:\n" : " lines prevent it:\n");
+        for (const filter::UntranslatableLine& line : translation.refused) {
+            out << rulePath << ":" << line.line + 1 << ": " << Quoted(lines[line.line]) << " "
+                << line.reason << "\n";
+        }
+        return 1;
+    }
+    const auto print = [&](const char* name, const std::vector<std::string>& list) {
+        out << name << " (" << list.size() << ")\n";
+        for (const std::string& filter : list) {
+            out << "  " << filter << "\n";
+        }
+    };
+    print("URLBlocklist", translation.lists->blocklist);
+    print("URLAllowlist", translation.lists->allowlist);
+    return 0;
+}
+
 int Compile(platform::FileSystem& files, const std::string& rulePath,
             const std::string& imageFolder, std::ostream& out, std::ostream& err) {
     if (imageFolder.empty()) {
@@ -126,6 +152,7 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
     std::string imageFolder(defaultImageFolder);
     bool lint = false;
     bool compile = false;
+    bool browsers = false;
     std::vector<std::string> addresses;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -134,6 +161,8 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
             return 0;
         } else if (arg == "--lint") {
             lint = true;
+        } else if (arg == "--browsers") {
+            browsers = true;
         } else if (arg == "--compile") {
             compile = true;
         } else if (arg == "--images") {
@@ -165,10 +194,13 @@ int RunRuleTester(const std::vector<std::string>& args, platform::FileSystem& fi
     if (compile) {
         return Compile(files, rulePath, imageFolder, out, err);
     }
-    if (lint) {
+    if (lint || browsers) {
         const filter::RuleFile file = filter::ReadRuleFile(files, rulePath);
         if (!ReportRead(files, rulePath, file.openError, file.readError, file.lines.size(), err)) {
             return 2;
+        }
+        if (browsers) {
+            return PrintBrowserLists(rulePath, file.lines, out);
         }
         const auto findings = filter::LintRules(file.lines.ToVector());
         for (const auto& finding : findings) {

@@ -99,6 +99,23 @@ TEST_F(RuleTester, JudgesAPageAndLints) {
     EXPECT_EQ(Run({"--lint", "clean.txt"}), 0);
 }
 
+TEST_F(RuleTester, PrintsTheBrowsersListsOrTheLinesThatPreventThem) {
+    files.Put("kiosk.txt",
+              "-^https://([a-z0-9-]+\\.)*ads\\.example\\.com/\n"
+              "+^https?://([a-z0-9-]+\\.)*example\\.com/\n-all\n");
+    EXPECT_EQ(Run({"--browsers", "kiosk.txt"}), 0);
+    EXPECT_EQ(out.str(),
+              "URLBlocklist (2)\n  *\n  https://ads.example.com\n"
+              "URLAllowlist (2)\n  http://example.com:80\n  https://example.com:443\n");
+    files.Put("demo.txt", "-casino\n+^https://kiosk\\.example/\n-all\n");
+    EXPECT_EQ(Run({"--browsers", "demo.txt"}), 1);
+    EXPECT_EQ(out.str().rfind("demo.txt: Edge and Chrome get no list; 1 line prevents it:\n"
+                              "demo.txt:1: \"-casino\" it is not anchored",
+                              0),
+              0u);
+    EXPECT_EQ(Run({"--browsers", "missing.txt"}), 2);
+}
+
 TEST_F(RuleTester, UsageAndFileErrorsExitWith2) {
     EXPECT_EQ(Run({}), 2);
     EXPECT_NE(err.str().find("no rule file given"), std::string::npos);
