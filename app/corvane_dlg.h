@@ -43,6 +43,10 @@ class CCorvaneDlg : public framework::HtmlDialog {
     // The policy values of the current user: written at the start of user mode, removed by
     // the exit button and by Remove Restrictions.
     int ApplyPolicies();
+    // Edge's and Chrome's values and lists; what went wrong goes to the event log.
+    void ApplyBrowserPolicies();
+    // After a save: the page says why the browsers would get no URL list.
+    void WarnOfBrowserUrlRules();
     int RemovePolicies();
     // Writes or removes the system's automatic logon, as the switch says.
     void ApplyAutoLogon();

@@ -75,6 +75,9 @@ int CCorvaneDlg::ExchangeSettings(int save) {
             ApplyPolicies() == 1 ? "settings saved: the policies were written again"
                                  : "settings saved: the browser's policy key could not be written");
     }
+    if (save == 1 && enablePolicies != 0) {
+        WarnOfBrowserUrlRules();
+    }
     // The machine's own policy values need an administrator: only the page outside a kiosk
     // writes them, never user mode.
     if (save == 1 && theApp_.userMode == 0) {

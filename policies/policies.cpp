@@ -6,6 +6,9 @@
 #include "common/registry_tree.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "policies/browser_policies.h"
+#include "policies/browser_policy_values.h"
+#include "policies/policy_records.h"
 
 namespace corvane {
 
@@ -20,12 +23,6 @@ constexpr const char* kExtensionsKey = "SOFTWARE\\Microsoft\\Internet Explorer\\
 constexpr PolicyKey kPolicyKeys[] = {PolicyKey::Explorer, PolicyKey::Browser, PolicyKey::DevTools,
                                      PolicyKey::System, PolicyKey::PushNotifications};
 
-// Where the values a key's values held before Corvane wrote them are kept: beside the key,
-// in the user's hive or the machine's.
-struct BeforeStore {
-    platform::Hive hive;
-    const char* path;
-};
 constexpr BeforeStore kUserBefore{kUserHive, kPoliciesBeforeKey};
 constexpr BeforeStore kMachineBefore{kMachineHive, kMachinePoliciesBeforeKey};
 
@@ -41,52 +38,6 @@ uint32_t WindowsValue(const PolicyValue& value, const PolicySettings& settings) 
             break;
     }
     return settings.*value.field != 0 ? 1u : 0u;
-}
-
-// Keeps what the value held before Corvane first writes it, by the value's stored name; a copy
-// kept by an earlier start (one that ended without taking its values away) is the original and
-// stays.
-bool RememberBefore(platform::Registry& registry, const BeforeStore& store,
-                    const platform::RegistryKey& policyKey, const PolicyValue& value) {
-    const char* name = value.name;
-    platform::RegistryKeyPtr before;
-    if (registry.CreateKey(store.hive, store.path, platform::reg::kReadWrite, before) !=
-        platform::error::kSuccess) {
-        return false;
-    }
-    platform::RawValue kept;
-    if (QueryRawValue(*before, name, kept) == platform::error::kSuccess) {
-        return true;
-    }
-    platform::RawValue old;
-    if (QueryRawValue(policyKey, WindowsValueName(value), old) != platform::error::kSuccess) {
-        old = {platform::reg::kNone, 0, {}};  // there was none
-    }
-    return before->SetValue(name, old.type, old.data) == platform::error::kSuccess;
-}
-
-// Puts the value back as it was before Corvane wrote it; one Corvane never wrote stays.
-// True when a kept value was put back.
-bool RestoreBefore(platform::Registry& registry, const BeforeStore& store,
-                   platform::RegistryKey& policyKey, const PolicyValue& value) {
-    const char* name = value.name;
-    platform::RegistryKeyPtr before;
-    if (registry.OpenKey(store.hive, store.path, platform::reg::kReadWrite, before) !=
-        platform::error::kSuccess) {
-        return false;
-    }
-    platform::RawValue old;
-    if (QueryRawValue(*before, name, old) != platform::error::kSuccess) {
-        return false;
-    }
-    const long restored = old.type == platform::reg::kNone && old.data.empty()
-                              ? policyKey.DeleteValue(WindowsValueName(value))
-                              : policyKey.SetValue(WindowsValueName(value), old.type, old.data);
-    if (restored != platform::error::kSuccess && restored != platform::error::kFileNotFound) {
-        return false;
-    }
-    before->DeleteValue(name);
-    return true;
 }
 
 // The keys Corvane's machine values made, once nothing is left in them; the system's own policy
@@ -142,6 +93,9 @@ bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings) 
             ReadFlagOrNumber(*key, value.name, settings.*value.field);
         }
     }
+    for (const BrowserSwitch& browserSwitch : kBrowserSwitches) {
+        ReadFlagOrNumber(*key, browserSwitch.name, settings.*browserSwitch.field);
+    }
     return true;
 }
 
@@ -156,6 +110,9 @@ bool SavePolicySettings(platform::Registry& registry, const PolicySettings& sett
         } else {
             SetDWordValue(*key, value.name, settings.*value.field != 0 ? 1u : 0u);
         }
+    }
+    for (const BrowserSwitch& browserSwitch : kBrowserSwitches) {
+        SetDWordValue(*key, browserSwitch.name, settings.*browserSwitch.field != 0 ? 1u : 0u);
     }
     return true;
 }
@@ -174,7 +131,7 @@ bool WritePolicyValues(platform::Registry& registry, const PolicySettings& setti
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RememberBefore(registry, kUserBefore, *key, value);
+                RememberBefore(registry, kUserBefore, *key, value.name, WindowsValueName(value));
             }
             SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings));
         }
@@ -195,12 +152,13 @@ void DeletePolicyValues(platform::Registry& registry) {
                 continue;
             }
             if (value.onlyWhenTicked) {
-                RestoreBefore(registry, kUserBefore, *key, value);
+                RestoreBefore(registry, kUserBefore, *key, value.name, WindowsValueName(value));
             } else {
                 key->DeleteValue(WindowsValueName(value));
             }
         }
     }
+    DeleteBrowserPolicyValues(registry);
     DeleteEmptyKeys(registry, kUserHive, kPoliciesBeforeKey, "Software");
     // The keys of the values written only when ticked go with their last value.
     for (const char* path : {kDevToolsPolicyKey, kPushNotificationsPolicyKey}) {
@@ -219,17 +177,18 @@ bool ApplyMachinePolicyValues(platform::Registry& registry, const PolicySettings
         if (settings.*value.field == 0) {
             if (registry.OpenKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
                 platform::error::kSuccess) {
-                RestoreBefore(registry, kMachineBefore, *key, value);
+                RestoreBefore(registry, kMachineBefore, *key, value.name, WindowsValueName(value));
             }
             continue;
         }
         // A value whose old state could not be kept is not written: it could never be put back.
-        written = registry.CreateKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
-                      platform::error::kSuccess &&
-                  RememberBefore(registry, kMachineBefore, *key, value) &&
-                  SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings)) ==
-                      platform::error::kSuccess &&
-                  written;
+        written =
+            registry.CreateKey(kMachineHive, path, platform::reg::kReadWrite, key) ==
+                platform::error::kSuccess &&
+            RememberBefore(registry, kMachineBefore, *key, value.name, WindowsValueName(value)) &&
+            SetDWordValue(*key, WindowsValueName(value), WindowsValue(value, settings)) ==
+                platform::error::kSuccess &&
+            written;
     }
     DeleteEmptyMachineKeys(registry);
     return written;
@@ -251,7 +210,10 @@ int RestoreMachinePolicyValues(platform::Registry& registry) {
         if (IsMachineWide(value.key) &&
             registry.OpenKey(kMachineHive, PolicyKeyPath(value.key), platform::reg::kReadWrite,
                              key) == platform::error::kSuccess) {
-            restored += RestoreBefore(registry, kMachineBefore, *key, value) ? 1 : 0;
+            restored +=
+                RestoreBefore(registry, kMachineBefore, *key, value.name, WindowsValueName(value))
+                    ? 1
+                    : 0;
         }
     }
     DeleteEmptyMachineKeys(registry);

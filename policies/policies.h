@@ -34,7 +34,7 @@ inline constexpr const char* kMachinePoliciesBeforeKey =
 bool WritePolicyValues(platform::Registry& registry, const PolicySettings& settings);
 // Deletes the values from those keys, whoever set them, but puts a value written only when
 // ticked back as it was before Corvane wrote it (and leaves it when Corvane never did);
-// missing keys are passed over.
+// missing keys are passed over. Edge's and Chrome's values and lists go back as they were too.
 void DeletePolicyValues(platform::Registry& registry);
 
 // The machine's values (Switch user, edge swipes), from an administrator's program only: a

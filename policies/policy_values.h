@@ -84,6 +84,17 @@ struct PolicySettings {
     int noToastApplicationNotification = 0;
     int hideFastUserSwitching = 0;
     int disableEdgeSwipe = 0;
+    // Edge and Chrome, written under each browser's own policy key.
+    int browsersNoDeveloperTools = 0;
+    int browsersNoDownloads = 0;
+    int browsersNoPrinting = 0;
+    int browsersNoPrivateWindows = 0;  // InPrivate, Incognito and Guest
+    int browsersNoNewProfiles = 0;
+    int browsersNoFileDialogs = 0;
+    int browsersNoPasswordManager = 0;
+    int browsersBlockOwnPages = 0;  // settings, flags, extensions and the like
+    int browsersNoEndProcess = 0;
+    int browsersUrlRules = 0;      // the Lumbrel tab's URL rules as the browsers' lists
     int drives[kDriveCount] = {};  // DA to DZ
     uint32_t noDrives = 0;         // bit n: drive A + n hidden
 };
