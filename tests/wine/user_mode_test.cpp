@@ -1,5 +1,6 @@
 // User mode of the real Corvane.exe under Wine, read back from outside: the policy values,
 // the automatic logon and the notification-area icon that a stand-in taskbar records.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,11 +15,13 @@
 #include "common/command_ids.h"
 #include "common/event_log.h"
 #include "common/hide_gui_values.h"
+#include "common/lumbrel_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/ole_scope.h"
 #include "platform/win32/wide.h"
+#include "policies/browser_policy_values.h"
 #include "policies/policies.h"
 #include "session/auto_logon.h"
 #include "tests/wine/corvane_process.h"
@@ -586,6 +589,89 @@ TEST_F(UserModeUnderWine, AKilledUserModeIsBackAndLockedWithinTwoSeconds) {
         idle();
     }
     EXPECT_TRUE(sys.windows.IsWindowVisible(taskbar));
+}
+
+// Edge and Chrome: every value of the section under both browsers' keys with its type, the
+// URL rules as their lists from a file that translates and none from one that does not (the log
+// says why); /q leaves them, the uninstaller's cleanup puts back another tool's value.
+TEST_F(UserModeUnderWine, EdgeAndChromeGetTheirValuesAndTheUrlListsOnlyFromAFileThatTranslates) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::string rules = platform::win32::Narrow(temp) + "corvane-browser-urls-" +
+                              std::to_string(GetCurrentProcessId()) + ".txt";
+    ASSERT_EQ(
+        sys.files.WriteWholeFile(rules, "+^https?://([a-z0-9-]+\\.)*kiosk\\.example/\r\n-all\r\n"),
+        0);
+    SetRoot("EnablePolicies", 1);
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kPoliciesKey, key), 0);
+    for (const BrowserSwitch& browserSwitch : kBrowserSwitches) {
+        SetDWordValue(*key, browserSwitch.name, 1);
+    }
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+    SetDWordValue(*key, "FilterURLs", 1);
+    SetStringValue(*key, "FilterURLFile", rules);
+    const char* chrome = BrowserPolicyKey(Browser::Chrome);
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, chrome, key), 0);
+    SetDWordValue(*key, "PrintingEnabled", 1);  // another tool's
+    key.reset();
+    const auto list = [&](Browser browser, const char* name) {
+        std::vector<std::string> entries;
+        const std::string path = std::string(BrowserPolicyKey(browser)) + "\\" + name;
+        while (auto entry =
+                   Text(Hive::CurrentUser, path.c_str(), std::to_string(entries.size() + 1))) {
+            entries.push_back(*entry);
+        }
+        return entries;
+    };
+
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    for (const BrowserPolicyValue& value : kBrowserPolicyValues) {
+        platform::RawValue raw;
+        ASSERT_EQ(
+            OpenForReading(sys.registry, Hive::CurrentUser, BrowserPolicyKey(value.browser), key),
+            0);
+        ASSERT_EQ(QueryRawValue(*key, value.name, raw), 0) << value.name;
+        EXPECT_EQ(raw.type, static_cast<uint32_t>(REG_DWORD)) << value.name;
+        EXPECT_EQ(UserNumber(BrowserPolicyKey(value.browser), value.name), value.data)
+            << value.name;
+    }
+    key.reset();
+    for (const Browser browser : kBrowsers) {
+        const std::vector<std::string> blocked = list(browser, kUrlBlocklist);
+        ASSERT_EQ(blocked.size(), std::size(kBrowserOwnPages) + 1) << BrowserName(browser);
+        EXPECT_EQ(blocked.front(), std::string(BrowserOwnScheme(browser)) + "://settings");
+        EXPECT_EQ(blocked.back(), "*");
+        EXPECT_EQ(
+            list(browser, kUrlAllowlist),
+            (std::vector<std::string>{"http://kiosk.example:80", "https://kiosk.example:443"}));
+    }
+    Quit();
+    EXPECT_EQ(list(Browser::Edge, kUrlAllowlist).size(), 2u);
+
+    // An unanchored word: no list at all, and the log says which line and why.
+    ASSERT_EQ(sys.files.WriteWholeFile(rules, "-casino\r\n+^https://kiosk\\.example/\r\n-all\r\n"),
+              0);
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    EXPECT_TRUE(list(Browser::Chrome, kUrlAllowlist).empty());
+    EXPECT_EQ(list(Browser::Chrome, kUrlBlocklist).size(), std::size(kBrowserOwnPages));
+    const std::vector<std::string> said = ReadEventLines(sys, 20);
+    EXPECT_TRUE(std::any_of(said.begin(), said.end(), [](const std::string& line) {
+        return line.find("Edge and Chrome got no URL list: 1 line of") != std::string::npos &&
+               line.find("Line 1 \"-casino\": it is not anchored") != std::string::npos;
+    }));
+    Quit();
+    RunCleanup();
+    EXPECT_EQ(UserNumber(chrome, "PrintingEnabled"), 1u);
+    EXPECT_EQ(UserNumber(chrome, "DownloadRestrictions"), std::nullopt);
+    EXPECT_TRUE(list(Browser::Edge, kUrlBlocklist).empty());
+    EXPECT_EQ(UserNumber(BrowserPolicyKey(Browser::Edge), "DeveloperToolsAvailability"),
+              std::nullopt);
+    sys.files.RemoveFile(rules);
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::CurrentUser, chrome, key), 0);
+    key->DeleteValue("PrintingEnabled");
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
+    SetDWordValue(*key, "FilterURLs", 0);
 }
 
 TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
