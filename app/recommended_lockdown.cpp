@@ -5,6 +5,7 @@
 
 #include "common/root_values.h"
 #include "common/settings_store.h"
+#include "policies/browser_policy_values.h"
 #include "policies/policies.h"
 
 namespace corvane {
@@ -71,6 +72,17 @@ constexpr LockdownItem kItems[] = {
     {T::Policies, "NoToastApplicationNotification", "Turn off Notification Toasts"},
     {T::Policies, "HideFastUserSwitching", "Hide Switch User (the whole machine)"},
     {T::Policies, "DisableEdgeSwipe", "Disable Edge Swipes (the whole machine, touch screens)"},
+    // Edge and Chrome, which read none of the above. Not the URL rules: they need a file that
+    // translates.
+    {T::Policies, "BrowsersNoDeveloperTools", "Turn off Developer Tools"},
+    {T::Policies, "BrowsersNoDownloads", "Block all downloads"},
+    {T::Policies, "BrowsersNoPrivateWindows", "Turn off InPrivate, Incognito and Guest windows"},
+    {T::Policies, "BrowsersNoNewProfiles", "Do not let the public add profiles"},
+    {T::Policies, "BrowsersNoFileDialogs", "Turn off the file selection dialogs"},
+    {T::Policies, "BrowsersNoPasswordManager", "Turn off the password manager"},
+    {T::Policies, "BrowsersBlockOwnPages",
+     "Block the browsers' own pages (settings, flags, extensions)"},
+    {T::Policies, "BrowsersNoEndProcess", "Do not let the browser's Task Manager end processes"},
     // Lumbrel: the browser windows a page can make.
     {T::Lumbrel, "FilterFrames", "Filter Frames Too"},
     {T::Lumbrel, "BarsEveryWindow", "Set the Bars in Every Window"},
@@ -91,6 +103,11 @@ int* PolicyFlag(PolicySettings& settings, const char* name) {
     for (const PolicyValue& value : kPolicyValues) {
         if (value.field != nullptr && std::strcmp(value.name, name) == 0) {
             return &(settings.*value.field);
+        }
+    }
+    for (const BrowserSwitch& browserSwitch : kBrowserSwitches) {
+        if (std::strcmp(browserSwitch.name, name) == 0) {
+            return &(settings.*browserSwitch.field);
         }
     }
     return nullptr;

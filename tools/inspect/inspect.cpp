@@ -11,6 +11,7 @@
 #include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "policies/browser_policy_values.h"
 #include "policies/policy_values.h"
 #include "tools/fakeshell/fake_shell.h"
 
@@ -113,8 +114,8 @@ void DescribePolicyValues(platform::System& sys, std::ostream& out, bool machine
                                : value.kind == PolicyKind::Allow ? stored == 0u
                                                                  : stored > 0u;
         if (stored && restricts) {
-            const std::string shown = std::string(WindowsValueName(value)) + "=" +
-                                      std::to_string(*stored);
+            const std::string shown =
+                std::string(WindowsValueName(value)) + "=" + std::to_string(*stored);
             on += std::string(on.empty() ? "" : ", ") +
                   (value.windowsName == nullptr ? shown
                                                 : std::string(value.name) + " (" + shown + ")");
@@ -130,6 +131,40 @@ void DescribePolicyValues(platform::System& sys, std::ostream& out, bool machine
 void DescribePolicies(platform::System& sys, std::ostream& out) {
     DescribePolicyValues(sys, out, false);
     DescribePolicyValues(sys, out, true);
+}
+
+// A list key's entries "1", "2", ... as "NAME (N): a, b"; nothing when there is none.
+std::string DescribeList(platform::System& sys, Browser browser, const char* list) {
+    const std::string path = std::string(BrowserPolicyKey(browser)) + "\\" + list;
+    std::string shown;
+    int count = 0;
+    while (auto entry = ReadStringAt(sys.registry, platform::Hive::CurrentUser, path,
+                                     std::to_string(count + 1))) {
+        shown += (count++ == 0 ? "" : ", ") + *entry;
+    }
+    return count == 0 ? "" : std::string(list) + " (" + std::to_string(count) + "): " + shown;
+}
+
+void DescribeBrowsers(platform::System& sys, std::ostream& out) {
+    for (const Browser browser : kBrowsers) {
+        std::string shown;
+        for (const BrowserPolicyValue& value : kBrowserPolicyValues) {
+            const auto stored = ReadDWordAt(sys.registry, platform::Hive::CurrentUser,
+                                            BrowserPolicyKey(browser), value.name);
+            if (value.browser == browser && stored) {
+                shown += (shown.empty() ? "" : ", ") + std::string(value.name) + "=" +
+                         std::to_string(*stored);
+            }
+        }
+        out << "  " << BrowserName(browser) << ": " << (shown.empty() ? "no values" : shown)
+            << "\n";
+        for (const char* list : {kUrlBlocklist, kUrlAllowlist}) {
+            if (const std::string described = DescribeList(sys, browser, list);
+                !described.empty()) {
+                out << "    " << described << "\n";
+            }
+        }
+    }
 }
 
 void DescribeAutoLogon(platform::System& sys, std::ostream& out) {
@@ -182,6 +217,8 @@ std::string Describe(platform::System& sys) {
     DescribeTray(sys, out);
     out << "Policies of this user (HKCU):\n";
     DescribePolicies(sys, out);
+    out << "Edge and Chrome (HKCU\\Software\\Policies):\n";
+    DescribeBrowsers(sys, out);
     out << "Automatic logon (HKLM Winlogon):\n";
     DescribeAutoLogon(sys, out);
     out << "Browser helper:\n";
