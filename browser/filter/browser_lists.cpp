@@ -146,7 +146,8 @@ std::optional<std::string> ReadSchemes(std::string_view p, size_t& i, Shape& sha
         shape.schemes = {scheme};
     }
     if (p.substr(i, 3) != "://") {
-        return "the scheme is not followed by '://', so it also matches longer schemes";
+        return "the scheme is not followed by '://', which the browsers' filters need (and "
+               "without which it also matches longer schemes)";
     }
     i += 3;
     return std::nullopt;
@@ -276,6 +277,11 @@ std::variant<std::vector<Filter>, std::string> RefusingFilters(const Shape& shap
     }
     std::vector<Filter> filters;
     for (const std::string& scheme : shape.schemes) {
+        if (scheme == "file") {
+            return std::string(
+                "the browsers' documentation says their lists do not block "
+                "file:// addresses as expected");
+        }
         Filter filter{scheme, shape.schemeOnly ? "" : shape.host,
                       shape.subdomains != Subdomains::None, shape.port, shape.path};
         filters.push_back(filter);

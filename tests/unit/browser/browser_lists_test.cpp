@@ -100,6 +100,7 @@ TEST(BrowserLists, AnyLineTheBrowsersCannotExpressLeavesNoListsAndSaysWhy) {
         {{"-^https://example.com/"}, 0, "unescaped '.'"},
         {{"-^https://(.*\\.)?example\\.com/"}, 0, "text of the path"},
         {{"-^https://example\\.com/private"}, 0, "capitals"},
+        {{"-^file://", "+all"}, 0, "file://"},
         // The later allow would win in the browsers: the host it names is longer, or the same
         // with a path as long.
         {{"-^https://", "+^https://example\\.com/"}, 1, "line 1 refuses"},
