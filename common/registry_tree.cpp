@@ -35,6 +35,25 @@ std::vector<std::string> SubKeyNames(const platform::RegistryKey& key) {
     return names;
 }
 
+std::vector<std::string> ValueNames(const platform::RegistryKey& key) {
+    std::vector<std::string> names;
+    std::string name;
+    for (uint32_t index = 0; key.EnumValue(index, name) == platform::error::kSuccess; ++index) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+void DeleteKeyTreeAt(platform::Registry& registry, platform::Hive hive, const std::string& path) {
+    const size_t cut = path.rfind('\\');
+    platform::RegistryKeyPtr parent;
+    if (cut != std::string::npos &&
+        registry.OpenKey(hive, path.substr(0, cut), platform::reg::kReadWrite, parent) ==
+            platform::error::kSuccess) {
+        DeleteKeyTree(registry, hive, path.substr(0, cut), *parent, path.substr(cut + 1));
+    }
+}
+
 long DeleteKeyTree(platform::Registry& registry, platform::Hive hive, const std::string& parentPath,
                    platform::RegistryKey& parent, const std::string& name) {
     return DeleteTreeAt(registry, hive, parentPath, parent, name, 1);

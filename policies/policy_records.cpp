@@ -24,27 +24,7 @@ bool CopyValues(const platform::RegistryKey& from, platform::RegistryKey& to) {
     return true;
 }
 
-// Deletes the sub-key at `path` (its last part) with everything below it.
-void DeleteTreeAt(platform::Registry& registry, platform::Hive hive, const std::string& path) {
-    const size_t cut = path.rfind('\\');
-    platform::RegistryKeyPtr parent;
-    if (cut != std::string::npos &&
-        registry.OpenKey(hive, path.substr(0, cut), platform::reg::kReadWrite, parent) ==
-            platform::error::kSuccess) {
-        DeleteKeyTree(registry, hive, path.substr(0, cut), *parent, path.substr(cut + 1));
-    }
-}
-
 }  // namespace
-
-std::vector<std::string> ValueNames(const platform::RegistryKey& key) {
-    std::vector<std::string> names;
-    std::string name;
-    for (uint32_t i = 0; key.EnumValue(i, name) == platform::error::kSuccess; ++i) {
-        names.push_back(name);
-    }
-    return names;
-}
 
 // Keeps what the value held before Corvane first writes it, by the value's stored name; a copy
 // kept by an earlier start (one that ended without taking its values away) is the original and
@@ -108,7 +88,7 @@ bool RememberListBefore(platform::Registry& registry, const BeforeStore& store, 
     if (registry.OpenKey(hive, listPath, platform::reg::kRead, list) == platform::error::kSuccess &&
         !CopyValues(*list, *record)) {
         record.reset();
-        DeleteTreeAt(registry, store.hive, recordPath);  // half a copy is no record
+        DeleteKeyTreeAt(registry, store.hive, recordPath);  // half a copy is no record
         return false;
     }
     return true;
@@ -122,7 +102,7 @@ bool RestoreListBefore(platform::Registry& registry, const BeforeStore& store, p
         platform::error::kSuccess) {
         return false;
     }
-    DeleteTreeAt(registry, hive, listPath);
+    DeleteKeyTreeAt(registry, hive, listPath);
     if (!ValueNames(*record).empty()) {
         platform::RegistryKeyPtr list;
         if (registry.CreateKey(hive, listPath, platform::reg::kReadWrite, list) !=
@@ -132,7 +112,7 @@ bool RestoreListBefore(platform::Registry& registry, const BeforeStore& store, p
         }
     }
     record.reset();
-    DeleteTreeAt(registry, store.hive, recordPath);
+    DeleteKeyTreeAt(registry, store.hive, recordPath);
     return true;
 }
 

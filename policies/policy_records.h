@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/registry.h"
 
@@ -34,7 +33,5 @@ bool RememberListBefore(platform::Registry& registry, const BeforeStore& store, 
                         const std::string& listPath, std::string_view name);
 bool RestoreListBefore(platform::Registry& registry, const BeforeStore& store, platform::Hive hive,
                        const std::string& listPath, std::string_view name);
-
-std::vector<std::string> ValueNames(const platform::RegistryKey& key);
 
 }  // namespace corvane
