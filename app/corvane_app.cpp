@@ -6,6 +6,7 @@
 #include "app/res/resource.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/managed_settings.h"
 #include "session/kiosk_guard.h"
 
 namespace corvane {
@@ -15,7 +16,9 @@ CCorvaneApp::CCorvaneApp(platform::System& system, ShellExtensions* extensions)
     name = "Corvane";
 }
 
-CCorvaneApp::~CCorvaneApp() = default;
+CCorvaneApp::~CCorvaneApp() {
+    SetManagedProblemReporter(nullptr);
+}
 
 void CCorvaneApp::ParseCommandLine() {
     CommandLineOptions options{userMode, commandId, shortcutPath};
@@ -49,6 +52,7 @@ bool CCorvaneApp::InitInstance() {
         return false;
     }
     system.windows.InitCommonControls(0xFF);  // every standard window class
+    SetManagedProblemReporter([this](const std::string& text) { EventLog(system).Warn(text); });
     {
         // What a user mode that did not end by itself left switched off.
         EventLog log(system);

@@ -1,5 +1,11 @@
 #include "app/corvane_dlg.h"
 
+#include <map>
+#include <set>
+
+#include "app/setting_catalog.h"
+#include "common/managed_settings.h"
+
 #include "app/about_dlg.h"
 #include "app/corvane_app.h"
 #include "app/password.h"
@@ -165,6 +171,37 @@ void CCorvaneDlg::RenderToggleButtons() {
         page->SetOuterHtml("ButtonSetPassword",
                            ToggleButtonHtml("ButtonSetPassword", "Set Corvane Password",
                                             noPassword != 0 ? "bt1" : "bt2"));
+    }
+    ShowManagedSettings();  // the buttons were drawn anew
+}
+
+void CCorvaneDlg::ShowManagedSettings() {
+    platform::HtmlDocument* page = Document();
+    if (page == nullptr) {
+        return;
+    }
+    std::map<std::string, std::set<std::string>> managedByKey;
+    std::set<std::string> tabs;
+    for (const CatalogValue& value : SettingCatalog()) {
+        auto known = managedByKey.find(value.key);
+        if (known == managedByKey.end()) {
+            known = managedByKey.emplace(value.key, ManagedValueNames(system.registry, value.key))
+                        .first;
+        }
+        if (!known->second.contains(value.name)) {
+            continue;
+        }
+        for (const std::string& element : value.elements) {
+            page->SetDisabled(element, true);
+        }
+        tabs.insert(value.tab);
+    }
+    for (const std::string& tab : tabs) {
+        std::string id = "Managed" + tab;
+        std::erase(id, ' ');
+        page->SetInnerText(id,
+                           "Set by your organisation: the greyed settings of this tab cannot "
+                           "be changed here.");
     }
 }
 

@@ -63,6 +63,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
 
     // Redraws the feature switches of the page from the fields.
     void RenderToggleButtons();
+    // Disables what the organisation manages and says so on its tabs.
+    void ShowManagedSettings();
     // The password gate in front of the hidden page of user mode; true when it was shown.
     bool UnlockDialog();
 
@@ -102,6 +104,8 @@ class CCorvaneDlg : public framework::HtmlDialog {
     // Wrong passwords at the unlock prompt, held while user mode runs.
     GuessThrottle guesses;
     std::uintptr_t timerId = 0;
+    // The organisation's values as user mode last put them in place.
+    std::string managedSnapshot;
     std::uintptr_t guardTimerId = 0;
     std::unique_ptr<KioskGuard> guard;
     // The tabs' fields, one per page element.
@@ -139,6 +143,7 @@ class CCorvaneDlg : public framework::HtmlDialog {
     void RemoveTrayIcon();
     void OnTrayNotify(std::intptr_t mouseMessage);
     void OnShellRestarted();
+    void OnSettingChange();
     // Each tab's element bindings, in one direction.
     void BindRoot(Exchange& exchange);
     void BindPolicies(Exchange& exchange);

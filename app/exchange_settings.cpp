@@ -39,8 +39,7 @@ int CCorvaneDlg::ExchangeSettings(int save) {
         BindRoot(pull);
         appPath = system.processes.ModulePath();
         platform::RegistryKeyPtr key;
-        if (OpenForWriting(system.registry, kHive, kSettingsRoot, key) ==
-            platform::error::kSuccess) {
+        if (OpenForSaving(system.registry, kSettingsRoot, key) == platform::error::kSuccess) {
             for (size_t i = 0; i < std::size(fields); ++i) {
                 SetDWordValue(*key, root_value::kSwitches[i], *fields[i] != 0 ? 1u : 0u);
             }

@@ -14,6 +14,7 @@ class LinkedExtensions final : public corvane::ShellExtensions {
     }
     int EndExtensions() override { return ::EndExtensions(); }
     int HideShellAgain() override { return ::HideShellAgain(); }
+    int ApplySettingsAgain() override { return ::ApplySettingsAgain(); }
 };
 
 }  // namespace

@@ -29,7 +29,7 @@ int CCorvaneDlg::ExchangeAutoLogonSettings(int save) {
         BindAutoLogon(pull);
     }
     platform::RegistryKeyPtr key;
-    if (OpenForWriting(system.registry, platform::Hive::LocalMachine, kAutoLogonKey, key) != 0) {
+    if (OpenForSaving(system.registry, kAutoLogonKey, key) != 0) {
         return 0;
     }
     uint32_t wasSecret = 0;

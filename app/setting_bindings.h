@@ -38,7 +38,7 @@ int ExchangeSubKey(framework::HtmlDialog& dialog, platform::Registry& registry, 
     if (save != 0) {
         framework::HtmlDialog::Exchange pull(dialog, true);
         BindSettings(pull, settings, table);
-        if (OpenForWriting(registry, platform::Hive::LocalMachine, path, key) != 0) {
+        if (OpenForSaving(registry, path, key) != 0) {
             return 0;
         }
         if (normalise != nullptr) {

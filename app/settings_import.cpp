@@ -292,7 +292,7 @@ struct Before {
 Before ReadBefore(platform::Registry& registry, const std::string& path, const std::string& name) {
     Before before{path, name, false, std::nullopt};
     platform::RegistryKeyPtr key;
-    long status = OpenForReading(registry, platform::Hive::LocalMachine, path, key);
+    long status = OpenStoredForReading(registry, platform::Hive::LocalMachine, path, key);
     if (status == platform::error::kFileNotFound) {
         before.known = true;
         return before;
@@ -311,7 +311,7 @@ Before ReadBefore(platform::Registry& registry, const std::string& path, const s
 
 bool KeyExists(platform::Registry& registry, const std::string& path) {
     platform::RegistryKeyPtr key;
-    return OpenForReading(registry, platform::Hive::LocalMachine, path, key) == 0;
+    return OpenStoredForReading(registry, platform::Hive::LocalMachine, path, key) == 0;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

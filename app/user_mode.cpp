@@ -7,9 +7,11 @@
 #include "app/res/resource.h"
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/managed_settings.h"
 #include "common/root_values.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
+#include "session/session_timers.h"
 
 namespace corvane {
 
@@ -21,6 +23,7 @@ constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\R
 
 void CCorvaneDlg::EnterUserMode() {
     showAllowed = 0;
+    managedSnapshot = ManagedSnapshot(system.registry);
     EventLog log(system);
     log.Note("user mode started");
     if (enablePolicies != 0) {
@@ -116,7 +119,7 @@ void CCorvaneDlg::OnUserModeLogon() {
         userModeLogon = 0;  // not switched on
     }  // an entry that could not be deleted is still in place: the switch stays on
     platform::RegistryKeyPtr root;
-    if (OpenForWriting(system.registry, platform::Hive::LocalMachine, kSettingsRoot, root) == 0) {
+    if (OpenForSaving(system.registry, kSettingsRoot, root) == 0) {
         SetDWordValue(*root, root_value::kUserModeLogon, userModeLogon != 0 ? 1u : 0u);
     }
     RenderToggleButtons();
@@ -177,7 +180,37 @@ std::optional<std::intptr_t> CCorvaneDlg::OnMessage(uint32_t message, std::uintp
         OnShellRestarted();
         return 0;
     }
+    if (message == platform::wm::kSettingChange && theApp_.userMode == 1) {
+        OnSettingChange();
+    }
     return HtmlDialog::OnMessage(message, wParam, lParam);
+}
+
+// Group Policy announces a refresh with a setting change ("Policy"), as other programs announce
+// theirs: whichever it is, only a change of the organisation's values is put in place. The
+// policy values are written again, the key and click rules and the shell's windows follow the
+// new settings, and the session's counts are kept within new times.
+void CCorvaneDlg::OnSettingChange() {
+    std::string snapshot = ManagedSnapshot(system.registry);
+    if (snapshot == managedSnapshot) {
+        return;
+    }
+    managedSnapshot = std::move(snapshot);
+    ExchangeSettings(0);
+    EventLog log(system);
+    if (enablePolicies != 0) {
+        ApplyPolicies();
+    }
+    ShellExtensions* extensions = theApp_.Extensions();
+    const bool applied = extensions != nullptr && extensions->ApplySettingsAgain() != 0;
+    if (timerId == 0) {
+        StartSessionServices();  // switched on now
+    } else {
+        ShortenCounters(timers, counters);
+    }
+    log.Note(applied ? "the organisation's settings changed: user mode put them in place"
+                     : "the organisation's settings changed: user mode read them, but the "
+                       "extension library could not put them in place");
 }
 
 void CCorvaneDlg::OnWindowPosChanging(platform::WindowPos& pos) {

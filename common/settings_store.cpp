@@ -1,5 +1,6 @@
 #include "common/settings_store.h"
 
+#include "common/managed_settings.h"
 #include "platform/constants.h"
 #include "platform/text.h"
 
@@ -8,17 +9,9 @@ namespace corvane {
 namespace error = platform::error;
 namespace reg = platform::reg;
 
-long OpenForReading(platform::Registry& registry, platform::Hive hive, std::string_view path,
-                    platform::RegistryKeyPtr& key) {
-    return registry.OpenKey(hive, path, reg::kRead, key);
-}
+namespace {
 
-long OpenForWriting(platform::Registry& registry, platform::Hive hive, std::string_view path,
-                    platform::RegistryKeyPtr& key) {
-    return registry.CreateKey(hive, path, reg::kReadWrite, key);
-}
-
-long QueryDWordValue(const platform::RegistryKey& key, std::string_view name, uint32_t& value) {
+long QueryDWordOf(const platform::RegistryKey& key, std::string_view name, uint32_t& value) {
     platform::RawValue raw;
     const long status = key.QueryValue(name, sizeof(uint32_t), raw);
     if (status != error::kSuccess) {
@@ -33,8 +26,8 @@ long QueryDWordValue(const platform::RegistryKey& key, std::string_view name, ui
     return error::kSuccess;
 }
 
-long QueryStringValue(const platform::RegistryKey& key, std::string_view name, std::string& value,
-                      uint32_t bufferChars, uint32_t& chars) {
+long QueryStringOf(const platform::RegistryKey& key, std::string_view name, std::string& value,
+                   uint32_t bufferChars, uint32_t& chars) {
     chars = 0;
     platform::RawValue raw;
     const long status = key.QueryValue(name, bufferChars * 2, raw);
@@ -56,6 +49,65 @@ long QueryStringValue(const platform::RegistryKey& key, std::string_view name, s
     value = platform::Utf16ToUtf8(units);
     chars = raw.size / 2;
     return error::kSuccess;
+}
+
+}  // namespace
+
+long OpenForReading(platform::Registry& registry, platform::Hive hive, std::string_view path,
+                    platform::RegistryKeyPtr& key, uint32_t view) {
+    const long local = registry.OpenKey(hive, path, reg::kRead | view, key);
+    const std::optional<std::string> managedPath =
+        hive == platform::Hive::LocalMachine ? ManagedPathOf(path) : std::nullopt;
+    platform::RegistryKeyPtr managed;
+    if (!managedPath ||
+        registry.OpenKey(hive, *managedPath, reg::kRead | view, managed) != error::kSuccess) {
+        return local;
+    }
+    key = std::make_unique<ManagedOverlayKey>(
+        std::string(path), local == error::kSuccess ? std::move(key) : nullptr, std::move(managed));
+    return error::kSuccess;
+}
+
+long OpenForSaving(platform::Registry& registry, std::string_view path,
+                   platform::RegistryKeyPtr& key) {
+    const long opened = OpenForWriting(registry, platform::Hive::LocalMachine, path, key);
+    if (opened != error::kSuccess) {
+        return opened;
+    }
+    std::set<std::string> managed = ManagedValueNames(registry, path);
+    if (!managed.empty()) {
+        key = std::make_unique<ManagedSkippingKey>(std::move(key), std::move(managed));
+    }
+    return error::kSuccess;
+}
+
+long OpenStoredForReading(platform::Registry& registry, platform::Hive hive, std::string_view path,
+                          platform::RegistryKeyPtr& key) {
+    return registry.OpenKey(hive, path, reg::kRead, key);
+}
+
+long OpenForWriting(platform::Registry& registry, platform::Hive hive, std::string_view path,
+                    platform::RegistryKeyPtr& key) {
+    return registry.CreateKey(hive, path, reg::kReadWrite, key);
+}
+
+long QueryDWordValue(const platform::RegistryKey& key, std::string_view name, uint32_t& value) {
+    if (const auto* overlay = dynamic_cast<const ManagedOverlayKey*>(&key)) {
+        return overlay->Read(name, [&](const platform::RegistryKey& layer) {
+            return QueryDWordOf(layer, name, value);
+        });
+    }
+    return QueryDWordOf(key, name, value);
+}
+
+long QueryStringValue(const platform::RegistryKey& key, std::string_view name, std::string& value,
+                      uint32_t bufferChars, uint32_t& chars) {
+    if (const auto* overlay = dynamic_cast<const ManagedOverlayKey*>(&key)) {
+        return overlay->Read(name, [&](const platform::RegistryKey& layer) {
+            return QueryStringOf(layer, name, value, bufferChars, chars);
+        });
+    }
+    return QueryStringOf(key, name, value, bufferChars, chars);
 }
 
 long SetDWordValue(platform::RegistryKey& key, std::string_view name, uint32_t value) {

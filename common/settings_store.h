@@ -13,12 +13,22 @@ namespace corvane {
 inline constexpr const char* kSettingsRoot = "Software\\Vemtrix\\Corvane";
 inline constexpr uint32_t kTextBufferChars = 1024;
 
-// Open an existing key with KEY_READ.
+// Open an existing key with KEY_READ, as every reader of the settings sees it: a key of the
+// tree under HKEY_LOCAL_MACHINE with the organisation's managed key laid over it, when there is
+// one (see managed_settings.h); it opens when either is there.
+// `view` adds a registry view to the access (a 32-bit reader asks for the 64-bit one).
 long OpenForReading(platform::Registry& registry, platform::Hive hive, std::string_view path,
-                    platform::RegistryKeyPtr& key);
+                    platform::RegistryKeyPtr& key, uint32_t view = 0);
+// The key as stored, nothing laid over it: for what puts the local tree back as it was.
+long OpenStoredForReading(platform::Registry& registry, platform::Hive hive, std::string_view path,
+                          platform::RegistryKeyPtr& key);
 // Create or open a key with KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE.
 long OpenForWriting(platform::Registry& registry, platform::Hive hive, std::string_view path,
                     platform::RegistryKeyPtr& key);
+// The same for a save of the tree under HKEY_LOCAL_MACHINE by the page: the values the
+// organisation manages are passed over, never copied into the local tree.
+long OpenForSaving(platform::Registry& registry, std::string_view path,
+                   platform::RegistryKeyPtr& key);
 
 // A REG_DWORD through a buffer of 4 bytes. Another type, or another size, gives 13; a longer
 // value 234. The field changes only on success.

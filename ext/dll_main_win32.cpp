@@ -56,3 +56,6 @@ CORVANE_EXT_API int ShowWindowsGUI(int showCommand) {
 CORVANE_EXT_API int HideShellAgain() {
     return extension->HideShellAgain();
 }
+CORVANE_EXT_API int ApplySettingsAgain() {
+    return extension->ApplySettingsAgain();
+}

@@ -1,4 +1,4 @@
-// The six exports of CorvaneExt.dll, for the programs that link it.
+// The exports of CorvaneExt.dll, for the programs that link it.
 #pragma once
 
 #include "platform/win32/windows_api.h"
@@ -16,3 +16,4 @@ CORVANE_EXT_API int StartExtHooks();
 CORVANE_EXT_API int EndExtHooks();
 CORVANE_EXT_API int ShowWindowsGUI(int showCommand);
 CORVANE_EXT_API int HideShellAgain();
+CORVANE_EXT_API int ApplySettingsAgain();

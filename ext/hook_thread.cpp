@@ -23,6 +23,7 @@ std::optional<std::intptr_t> ShellExtension::HookWindow::OnWindowMessage(platfor
     switch (message) {
         case kInstallHooks:
         case kRemoveHooks:
+        case kReadSettings:
             return owner_.HandleHookRequest(static_cast<HookRequest>(message));
         case platform::wm::kTimer:
             owner_.Watchdog();
@@ -36,6 +37,9 @@ std::optional<std::intptr_t> ShellExtension::HookWindow::OnWindowMessage(platfor
 int ShellExtension::HandleHookRequest(HookRequest request) {
     if (request == kRemoveHooks) {
         return RemoveHooks();
+    }
+    if (request == kReadSettings) {
+        return InitExtension();  // where the filter procedures read them
     }
     InstallHooks();
     return 1;

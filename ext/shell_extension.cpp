@@ -149,6 +149,32 @@ int ShellExtension::HideShellAgain() {
     return 1;
 }
 
+int ShellExtension::ApplySettingsAgain() {
+    if (shared_.initialised == 0) {
+        return 0;
+    }
+    // What the old settings hid comes back first; the new ones hide what they name.
+    if (settings_.enableHideGUI != 0 && shared_.guiHidden == 1) {
+        WindowPass(platform::sw::kShow);
+        shared_.guiHidden = 0;
+    }
+    const int read = hookThread_ ? RunOnHookThread(kReadSettings) : InitExtension();
+    if (read == 0) {
+        return 0;
+    }
+    if ((settings_.enableHideGUI != 0 || settings_.enableTimers != 0) && StartExtHooks() == 0) {
+        return 0;
+    }
+    if (settings_.enableHideGUI != 0) {
+        if (!WindowPass(platform::sw::kHide)) {
+            return 0;
+        }
+        CloseSteps();
+        shared_.guiHidden = 1;
+    }
+    return 1;
+}
+
 bool ShellExtension::WindowPass(int showCommand) {
     auto& windows = system_.windows;
     const HideGuiSettings& s = settings_.hideGui;

@@ -32,6 +32,7 @@ class ShellExtension final : public ShellExtensions {
     int EndExtHooks();
     int ShowWindowsGUI(int showCommand);
     int HideShellAgain() override;
+    int ApplySettingsAgain() override;
 
     std::intptr_t KeyboardFilterProc(int code, std::uintptr_t message, std::intptr_t record);
     std::intptr_t MouseFilterProc(int code, std::uintptr_t message, std::intptr_t record);
@@ -45,7 +46,7 @@ class ShellExtension final : public ShellExtensions {
     // The hooks live on a thread of their own that only pumps its queue (hook_thread.cpp), so
     // that no work of the main thread delays a verdict. Its hidden window takes the requests
     // below, and each second a watchdog installs the hooks again when input went past them.
-    enum HookRequest : uint32_t { kInstallHooks = 0x8000 + 0x40, kRemoveHooks };
+    enum HookRequest : uint32_t { kInstallHooks = 0x8000 + 0x40, kRemoveHooks, kReadSettings };
     class HookWindow final : public platform::WindowHandler {
       public:
         explicit HookWindow(ShellExtension& owner) : owner_(owner) {}

@@ -133,6 +133,12 @@ Section "Corvane"
   File "${BIN}/corvane-configure.exe"
   CreateDirectory "$INSTDIR\x86"
   !insertmacro ReplaceLibrary "x86/Lumbrel.dll" "x86\Lumbrel.dll"
+  ; The administrative templates, to be copied where Group Policy or MDM reads them.
+  SetOutPath "$INSTDIR\PolicyDefinitions"
+  File "${DEFINITIONS}/Corvane.admx"
+  SetOutPath "$INSTDIR\PolicyDefinitions\en-US"
+  File "${DEFINITIONS}/en-US/Corvane.adml"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Corvane"
@@ -178,6 +184,10 @@ Section "Uninstall"
   Delete "$INSTDIR\lumbrel-ruletest.exe"
   Delete "$INSTDIR\corvane-cleanup.exe"
   Delete "$INSTDIR\corvane-configure.exe"
+  Delete "$INSTDIR\PolicyDefinitions\en-US\Corvane.adml"
+  RMDir "$INSTDIR\PolicyDefinitions\en-US"
+  Delete "$INSTDIR\PolicyDefinitions\Corvane.admx"
+  RMDir "$INSTDIR\PolicyDefinitions"
   Delete "$INSTDIR\Uninstall.exe"
   ; The lists compiled from the administrator's rule files, which stay where they are. One a
   ; browser still maps goes at the next restart.

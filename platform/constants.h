@@ -63,6 +63,7 @@ inline constexpr uint32_t kClose = 0x0010;
 inline constexpr uint32_t kQueryEndSession = 0x0011;
 inline constexpr uint32_t kQuit = 0x0012;
 inline constexpr uint32_t kShowWindow = 0x0018;
+inline constexpr uint32_t kSettingChange = 0x001A;
 inline constexpr uint32_t kWindowPosChanging = 0x0046;
 inline constexpr uint32_t kCopyData = 0x004A;
 inline constexpr uint32_t kSetIcon = 0x0080;

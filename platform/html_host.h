@@ -37,6 +37,8 @@ class HtmlDocument {
     virtual std::optional<std::string> InnerText(const std::string& id) const = 0;
     virtual bool SetInnerText(const std::string& id, const std::string& text) = 0;
     virtual bool SetOuterHtml(const std::string& id, const std::string& html) = 0;
+    // A disabled element takes no clicks and no input; its value can still be set.
+    virtual bool SetDisabled(const std::string& id, bool disabled) = 0;
     virtual std::string Title() const = 0;
 };
 

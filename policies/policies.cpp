@@ -101,7 +101,7 @@ bool LoadPolicySettings(platform::Registry& registry, PolicySettings& settings) 
 
 bool SavePolicySettings(platform::Registry& registry, const PolicySettings& settings) {
     platform::RegistryKeyPtr key;
-    if (OpenForWriting(registry, kMachineHive, kPoliciesKey, key) != platform::error::kSuccess) {
+    if (OpenForSaving(registry, kPoliciesKey, key) != platform::error::kSuccess) {
         return false;
     }
     for (const PolicyValue& value : kPolicyValues) {

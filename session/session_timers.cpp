@@ -1,5 +1,7 @@
 #include "session/session_timers.h"
 
+#include <algorithm>
+
 #include <cstdint>
 
 #include "platform/constants.h"
@@ -72,6 +74,11 @@ void StartCounters(const TimerSettings& settings, SessionCounters& counters) {
     counters.inactivityLeft = Seconds(settings.inactivityTime);
     counters.activityRunning = settings.startActivityOnOpen;
     counters.inactivityRunning = settings.startInactivityOnOpen;
+}
+
+void ShortenCounters(const TimerSettings& settings, SessionCounters& counters) {
+    counters.activityLeft = std::min(counters.activityLeft, Seconds(settings.activityTime));
+    counters.inactivityLeft = std::min(counters.inactivityLeft, Seconds(settings.inactivityTime));
 }
 
 void OnActivity(const TimerSettings& settings, SessionCounters& counters) {

@@ -38,6 +38,8 @@ class SessionWindows {
 
 // The counters at the start of user mode.
 void StartCounters(const TimerSettings& settings, SessionCounters& counters);
+// New times while a session runs: no count is left longer than its new time.
+void ShortenCounters(const TimerSettings& settings, SessionCounters& counters);
 // A key press or mouse action: both timers run, the inactivity count starts over.
 void OnActivity(const TimerSettings& settings, SessionCounters& counters);
 // The session timers' part of one tick: the activity step, then the inactivity step.

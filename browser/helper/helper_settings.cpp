@@ -15,9 +15,8 @@ corvane::LumbrelSettings HelperDefaults() {
 int ReadSettings(platform::Registry& registry, corvane::LumbrelSettings& settings) {
     platform::RegistryKeyPtr key;
     // The settings live in the 64-bit view, which a 32-bit browser's helper must ask for.
-    if (registry.OpenKey(platform::Hive::LocalMachine, corvane::kLumbrelKey,
-                         platform::reg::kRead | platform::reg::kWow64_64Key,
-                         key) != platform::error::kSuccess) {
+    if (corvane::OpenForReading(registry, platform::Hive::LocalMachine, corvane::kLumbrelKey, key,
+                                platform::reg::kWow64_64Key) != platform::error::kSuccess) {
         return 0;
     }
     corvane::LoadSettings<corvane::LumbrelSettings>(*key, settings, corvane::kLumbrelValues);
@@ -27,9 +26,8 @@ int ReadSettings(platform::Registry& registry, corvane::LumbrelSettings& setting
 std::string ReadProgramPath(platform::Registry& registry) {
     platform::RegistryKeyPtr key;
     std::string path;
-    if (registry.OpenKey(platform::Hive::LocalMachine, corvane::kSettingsRoot,
-                         platform::reg::kRead | platform::reg::kWow64_64Key,
-                         key) == platform::error::kSuccess) {
+    if (corvane::OpenForReading(registry, platform::Hive::LocalMachine, corvane::kSettingsRoot, key,
+                                platform::reg::kWow64_64Key) == platform::error::kSuccess) {
         corvane::ReadText(*key, corvane::root_value::kAppPath, path);
     }
     return path;

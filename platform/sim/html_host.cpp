@@ -124,6 +124,19 @@ bool SimHtmlHost::SetOuterHtml(const std::string& id, const std::string& html) {
     return node && dom_->ReplaceOuterHtml(*node, html);
 }
 
+bool SimHtmlHost::SetDisabled(const std::string& id, bool disabled) {
+    DomNode* node = dom_ ? dom_->FindById(id) : nullptr;
+    if (!node) {
+        return false;
+    }
+    std::erase_if(node->attributes,
+                  [](const auto& attribute) { return attribute.first == "disabled"; });
+    if (disabled) {
+        node->attributes.emplace_back("disabled", "disabled");
+    }
+    return true;
+}
+
 std::string SimHtmlHost::Title() const {
     return dom_ ? dom_->Title() : std::string();
 }

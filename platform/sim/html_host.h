@@ -35,6 +35,7 @@ class SimHtmlHost final : public platform::HtmlHost, public platform::HtmlDocume
     std::optional<std::string> InnerText(const std::string& id) const override;
     bool SetInnerText(const std::string& id, const std::string& text) override;
     bool SetOuterHtml(const std::string& id, const std::string& html) override;
+    bool SetDisabled(const std::string& id, bool disabled) override;
     std::string Title() const override;
 
     // The scripted user.

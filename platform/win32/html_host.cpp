@@ -19,6 +19,10 @@ namespace platform::win32 {
 
 namespace {
 
+// IHTMLElement3, which MinGW's uuid library lacks.
+constexpr IID kIidHtmlElement3 = {
+    0x3050f673, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+
 HWND Hwnd(WindowHandle window) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
@@ -258,6 +262,10 @@ class WebBrowserHost final : public HtmlHost, public HtmlDocument {
         auto element = Element(id);
         Bstr value(Wide(html).c_str());
         return element && SUCCEEDED(element->put_outerHTML(value.Get()));
+    }
+    bool SetDisabled(const std::string& id, bool disabled) override {
+        auto element = Element(id).As<IHTMLElement3>(kIidHtmlElement3);
+        return element && SUCCEEDED(element->put_disabled(disabled ? VARIANT_TRUE : VARIANT_FALSE));
     }
     std::string Title() const override {
         if (!document_) {

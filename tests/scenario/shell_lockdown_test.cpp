@@ -2,6 +2,7 @@
 // windows hidden, closed and restored, the shared state seen by every process.
 #include "common/command_ids.h"
 #include "common/event_log.h"
+#include "common/managed_settings.h"
 #include "common/settings_store.h"
 #include "ext/shell_extension.h"
 #include "tests/scenario/corvane_world.h"
@@ -65,6 +66,38 @@ class ShellLockdown : public CorvaneWorld {
         auto shell = sys.processes.StartProcess("explorer.exe " + args);
         world.RunFor(20);
         return shell;
+    }
+
+    // A value as Group Policy writes it, under the organisation's key of the tree's `path`.
+    void SetManaged(const char* path, const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(
+            OpenForWriting(sys.registry, platform::Hive::LocalMachine, *ManagedPathOf(path), key),
+            0);
+        SetDWordValue(*key, name, value);
+    }
+
+    // The keys a window of another program of the session receives from a press of each.
+    std::vector<std::uintptr_t> KeysThrough(std::initializer_list<int> presses) {
+        PassAll browser;
+        const WindowHandle focus = sys.windows.CreateWindow(
+            {"KioskBrowser", "browser", platform::ws::kVisible, {}}, &browser);
+        sys.windows.SetForegroundWindow(focus);
+        for (const int key : presses) {
+            sys.windows.SendKey(key, false, key == vk::kLWin);
+        }
+        platform::Message message;
+        while (sys.windows.PeekMessage(message, true)) {
+            sys.windows.DispatchMessage(message);
+        }
+        sys.windows.DestroyWindow(focus);
+        std::vector<std::uintptr_t> keys;
+        for (const auto& [msg, wParam] : browser.received) {
+            if (msg == wm::kKeyDown) {
+                keys.push_back(wParam);
+            }
+        }
+        return keys;
     }
 
     // The window's own visibility flag (a hidden parent does not change it).
@@ -171,6 +204,42 @@ TEST_F(ShellLockdown, KioskHooksFilterAnotherProcesssInput) {
         sys.windows.DispatchMessage(message);
     }
     EXPECT_EQ(browser.received.back(), std::make_pair(wm::kKeyDown, std::uintptr_t(vk::kLWin)));
+}
+
+// Group Policy's values win over the local ones for the library's hide settings and key rules,
+// at the start of user mode and again after a refresh announced while it runs.
+TEST_F(ShellLockdown, ManagedValuesWinAndARefreshWhileUserModeRunsPutsThemInPlace) {
+    Settings(1, 0, {"HideDesktop"});
+    SetManaged(kHideGuiKey, "DisableWindowsKey", 1);
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), true);
+    EXPECT_EQ(KeysThrough({vk::kLWin, 'A'}), std::vector<std::uintptr_t>{'A'});
+
+    SetManaged(kHideGuiKey, "HideTaskbar", 1);
+    SetManaged(kHideGuiKey, "DisableWindowsKey", 0);
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    sys.windows.PostMessage(window->handle, wm::kSettingChange, 0, 0);
+    world.RunFor(100);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), false);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), false);
+    EXPECT_EQ(KeysThrough({vk::kLWin, 'A'}), (std::vector<std::uintptr_t>{vk::kLWin, 'A'}));
+    const std::vector<std::string> said = ReadEventLines(sys, 5);
+    EXPECT_NE(said.back().find("the organisation's settings changed: user mode put them in place"),
+              std::string::npos)
+        << said.back();
+
+    // Another program's setting change alone changes nothing, and logs nothing.
+    sys.windows.PostMessage(window->handle, wm::kSettingChange, 0, 0);
+    world.RunFor(100);
+    EXPECT_EQ(ReadEventLines(sys, 5), said);
+
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), true);
+    EXPECT_EQ(Shown("SHELLDLL_DefView"), true);
 }
 
 TEST_F(ShellLockdown, BothSwitchesOffInstallsNothingAndHidesNothing) {

@@ -6,6 +6,8 @@
 
 #include "common/command_ids.h"
 #include "common/hide_gui_values.h"
+#include "common/managed_settings.h"
+#include "common/registry_tree.h"
 #include "common/settings_store.h"
 #include "ext/exports.h"
 #include "platform/constants.h"
@@ -64,6 +66,7 @@ class Extension : public testing::Test {
     }
     void TearDown() override {
         EndExtensions();
+        DeleteKeyTreeAt(sys.registry, platform::Hive::LocalMachine, "Software\\Policies\\Vemtrix");
         platform::RegistryKeyPtr key;
         if (OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, key) == 0) {
             SetDWordValue(*key, "EnableHideGUI", 0);
@@ -144,6 +147,14 @@ class Extension : public testing::Test {
         w.rebar = child(w.tray, "ReBarWindow32");
         w.secondTray = WaitFor("Shell_SecondaryTrayWnd", shell.get());
         return w;
+    }
+    // As Group Policy writes it.
+    void SetManagedHideGui(const char* name, uint32_t value) {
+        platform::RegistryKeyPtr key;
+        ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine,
+                                 *ManagedPathOf(kHideGuiKey), key),
+                  0);
+        SetDWordValue(*key, name, value);
     }
     void SetHideGui(const char* name, uint32_t value) {
         platform::RegistryKeyPtr key;
@@ -236,6 +247,35 @@ TEST_F(Extension, ForbiddenKeysAndClicksNeverReachAnotherProcess) {
     // among them) and three button presses; releases and the cursor's placing do not.
     Pump(0);
     EXPECT_EQ(counter.activity, 17);
+}
+
+// The organisation's values win over the local ones for the key rules and the hidden windows,
+// and a change of them is put in place while the library runs.
+TEST_F(Extension, ManagedValuesWinAndAChangeIsPutInPlaceWhileItRuns) {
+    SetManagedHideGui("DisableWindowsKey", 0);  // locally 1
+    SetManagedHideGui("HideTaskbar", 0);        // locally 1
+    const ShellWindows w = StartShell();
+    const WindowHandle sinkWindow = StartSink();
+    ASSERT_NE(sinkWindow, WindowHandle::Null);
+    ASSERT_EQ(StartExtensions(Hwnd(main)), 1);
+    EXPECT_TRUE(sys.windows.IsWindowVisible(w.tray));
+    EXPECT_FALSE(sys.windows.IsWindowVisible(w.desktop));  // the local value holds
+    Press(vk::kLWin, true);
+    Release(vk::kLWin, true);
+    std::string seen = SinkRecord(sinkWindow);
+    EXPECT_NE(seen.find("k91,"), std::string::npos) << seen;
+
+    SetManagedHideGui("DisableWindowsKey", 1);
+    SetManagedHideGui("HideTaskbar", 1);
+    ASSERT_EQ(ApplySettingsAgain(), 1);
+    EXPECT_FALSE(sys.windows.IsWindowVisible(w.tray));
+    EXPECT_FALSE(sys.windows.IsWindowVisible(w.desktop));
+    const size_t before = seen.size();
+    Press(vk::kLWin, true);
+    Release(vk::kLWin, true);
+    seen = SinkRecord(sinkWindow);
+    EXPECT_EQ(seen.find("k91,", before), std::string::npos) << seen;
+    EXPECT_NE(seen.find("u91,", before), std::string::npos) << seen;
 }
 
 // The kiosk's own rules, all on: F1, F10, Shift+F10, F11, F12, Ctrl+Shift+I and PrintScreen

@@ -16,6 +16,8 @@
 #include "common/event_log.h"
 #include "common/hide_gui_values.h"
 #include "common/lumbrel_values.h"
+#include "common/managed_settings.h"
+#include "common/registry_tree.h"
 #include "common/settings_store.h"
 #include "platform/constants.h"
 #include "platform/win32/com_ptr.h"
@@ -93,6 +95,7 @@ class UserModeUnderWine : public CorvaneProcesses {
             }
         }
         SetHideGui("KeepUserModeRunning", 0);
+        DeleteKeyTreeAt(sys.registry, Hive::LocalMachine, "Software\\Policies\\Vemtrix");
         CorvaneProcesses::TearDown();
         if (shell_) {
             shell_->Terminate(0);
@@ -672,6 +675,45 @@ TEST_F(UserModeUnderWine, EdgeAndChromeGetTheirValuesAndTheUrlListsOnlyFromAFile
     key->DeleteValue("PrintingEnabled");
     ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, kLumbrelKey, key), 0);
     SetDWordValue(*key, "FilterURLs", 0);
+}
+
+// Group Policy's refresh while user mode runs: the value it wrote under the policies key, and
+// its broadcast, hide the taskbar without a restart; the value it wrote before the start won
+// over the local one from the first.
+TEST_F(UserModeUnderWine, AManagedValueWinsAndAPolicyRefreshPutsAChangeInPlace) {
+    SetRoot("EnableHideGUI", 1);
+    SetHideGui("HideDesktop", 0);
+    SetHideGui("HideTaskbar", 0);
+    platform::RegistryKeyPtr key;
+    ASSERT_EQ(OpenForWriting(sys.registry, Hive::LocalMachine, *ManagedPathOf(kHideGuiKey), key),
+              0);
+    SetDWordValue(*key, "HideDesktop", 1);
+    const platform::WindowHandle taskbar =
+        sys.windows.FindWindow(std::string("Shell_TrayWnd"), std::nullopt);
+    const platform::WindowHandle progman =
+        sys.windows.FindWindow(std::string("Progman"), std::nullopt);
+    const platform::WindowHandle desktop = sys.windows.FindWindowEx(
+        progman, platform::WindowHandle::Null, std::string("SHELLDLL_DefView"), std::nullopt);
+    ASSERT_NE(desktop, platform::WindowHandle::Null);
+    ASSERT_NE(StartUserMode(), platform::WindowHandle::Null);
+    for (int i = 0; i < 500 && sys.windows.IsWindowVisible(desktop); ++i) {
+        Pump();  // the shell is hidden once the library has started
+    }
+    EXPECT_FALSE(sys.windows.IsWindowVisible(desktop)) << "the managed value did not win";
+    EXPECT_TRUE(sys.windows.IsWindowVisible(taskbar));
+
+    SetDWordValue(*key, "HideTaskbar", 1);
+    key.reset();
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    for (int i = 0; i < 500 && sys.windows.IsWindowVisible(taskbar); ++i) {
+        Pump();
+    }
+    EXPECT_FALSE(sys.windows.IsWindowVisible(taskbar)) << "the refresh was not put in place";
+    EXPECT_FALSE(sys.windows.IsWindowVisible(desktop));
+    Quit();
+    EXPECT_TRUE(sys.windows.IsWindowVisible(taskbar));
 }
 
 TEST_F(UserModeUnderWine, AutoRestartKeepsTheFoldersProgramsRunning) {
