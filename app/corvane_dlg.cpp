@@ -3,14 +3,13 @@
 #include <map>
 #include <set>
 
-#include "app/setting_catalog.h"
-#include "common/managed_settings.h"
-
 #include "app/about_dlg.h"
 #include "app/corvane_app.h"
 #include "app/password.h"
 #include "app/password_dlg.h"
 #include "app/res/resource.h"
+#include "app/setting_catalog.h"
+#include "common/managed_settings.h"
 #include "framework/page_accelerators.h"
 #include "platform/constants.h"
 

@@ -113,7 +113,7 @@ long ManagedSkippingKey::DeleteValue(std::string_view name) {
 }
 
 void SetManagedProblemReporter(std::function<void(const std::string&)> reporter) {
-    TheReporter() = Reporter{std::move(reporter), {}};
+    TheReporter().report = std::move(reporter);  // what was reported stays reported
 }
 
 void ReportMalformedManagedValue(std::string_view path, std::string_view name) {

@@ -82,6 +82,17 @@ class ManagedSkippingKey final : public platform::RegistryKey {
 void SetManagedProblemReporter(std::function<void(const std::string&)> reporter);
 void ReportMalformedManagedValue(std::string_view path, std::string_view name);
 
+// Reports this thread's malformed managed values through `reporter` while it lives.
+class ManagedProblemScope {
+  public:
+    explicit ManagedProblemScope(std::function<void(const std::string&)> reporter) {
+        SetManagedProblemReporter(std::move(reporter));
+    }
+    ~ManagedProblemScope() { SetManagedProblemReporter(nullptr); }
+    ManagedProblemScope(const ManagedProblemScope&) = delete;
+    ManagedProblemScope& operator=(const ManagedProblemScope&) = delete;
+};
+
 // Every managed key's values as one text, to tell whether a policy refresh changed any.
 std::string ManagedSnapshot(platform::Registry& registry);
 

@@ -1,6 +1,7 @@
 // The hook thread of the extension library: the two low-level hooks, a hidden window for the
 // main thread's requests, and the watchdog.
 #include "common/event_log.h"
+#include "common/managed_settings.h"
 #include "ext/shell_extension.h"
 #include "platform/constants.h"
 
@@ -72,6 +73,9 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
 
 void ShellExtension::HookThreadMain() {
     auto& windows = system_.windows;
+    // The settings read again here after a policy refresh.
+    const ManagedProblemScope reporting(
+        [this](const std::string& text) { EventLog(system_).Warn(text); });
     const platform::WindowHandle window =
         windows.CreateWindow({"CorvaneHookThread", "", 0, {}}, &hookWindowHandler_);
     hookWindow_ = window;

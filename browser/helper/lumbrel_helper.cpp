@@ -2,6 +2,8 @@
 
 #include "browser/filter/rule_store.h"
 #include "browser/helper/helper_settings.h"
+#include "common/event_log.h"
+#include "common/managed_settings.h"
 
 namespace lumbrel {
 
@@ -45,7 +47,11 @@ void LumbrelHelper::Attach(BrowserWindow& browser) {
 
 void LumbrelHelper::AttachTo(BrowserWindow& browser) {
     settings_ = HelperDefaults();
-    ReadSettings(system_.registry, settings_);
+    {
+        const corvane::ManagedProblemScope reporting(
+            [this](const std::string& text) { corvane::EventLog(system_).Warn(text); });
+        ReadSettings(system_.registry, settings_);
+    }
     filter::FilterSwitches switches{settings_.filterURLs, settings_.filterURLFile,
                                     settings_.filterContent, settings_.contentFile};
     // The lists' compiled images are kept beside the program, where only administrators write.
