@@ -151,4 +151,27 @@ std::string HexOf(std::span<const uint8_t> bytes) {
     return hex;
 }
 
+std::string EscapeMarkup(std::string_view text, bool attribute) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += attribute ? "&quot;" : "\"";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace platform

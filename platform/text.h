@@ -18,6 +18,10 @@ std::u16string Utf16FromBytes(std::span<const uint8_t> bytes);
 // With the terminator, as REG_SZ is stored: (units + 1) x 2 bytes.
 std::vector<uint8_t> Utf16ToRegSzBytes(std::u16string_view text);
 
+// Text for HTML or XML markup: &, < and > as entities, and the double quote too in an
+// attribute's value.
+std::string EscapeMarkup(std::string_view text, bool attribute);
+
 // Lower- or upper-cases A to Z only, as the C locale does.
 std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);

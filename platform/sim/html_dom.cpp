@@ -69,29 +69,6 @@ const DomNode* Find(const DomNode& node, const std::function<bool(const DomNode&
     return nullptr;
 }
 
-std::string Escape(const std::string& text, bool attribute) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += attribute ? "&quot;" : "\"";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 bool IsVoid(const std::string& tag) {
     for (const char* v : {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
                           "meta", "param", "source", "track", "wbr"}) {
@@ -145,11 +122,11 @@ std::string HtmlDom::InnerText(const DomNode& node) {
 
 std::string HtmlDom::OuterHtml(const DomNode& node) {
     if (node.isText) {
-        return Escape(node.text, false);
+        return platform::EscapeMarkup(node.text, false);
     }
     std::string html = "<" + node.tag;
     for (const auto& [name, value] : node.attributes) {
-        html += " " + name + "=\"" + Escape(value, true) + "\"";
+        html += " " + name + "=\"" + platform::EscapeMarkup(value, true) + "\"";
     }
     html += ">";
     if (IsVoid(node.tag)) {

@@ -4,32 +4,14 @@
 
 #include "common/managed_settings.h"
 #include "common/settings_store.h"
+#include "platform/text.h"
 
 namespace corvane::admx {
 
 namespace {
 
 std::string Escape(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return platform::EscapeMarkup(text, true);
 }
 
 std::string Trimmed(std::string text) {
