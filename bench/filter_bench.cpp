@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/engines.h"
+#include "bench/heap_peak.h"
 
 namespace lumbrel::bench {
 namespace {
@@ -38,6 +39,36 @@ void ContentPage(benchmark::State& state) {
                             static_cast<int64_t>(body.size()));
     state.SetLabel("per 2 MB page");
 }
+
+// One rule that is a long literal, on a 2 MB page of its near-matches: the most a page author
+// can make one rule cost.
+void LongLiteralNearMatches(benchmark::State& state) {
+    const auto length = static_cast<size_t>(state.range(0));
+    std::string rule = "-";  // piece by piece: GCC 12 at -O3 warns of a false overlap in a chain
+    rule.append(length, 'a');
+    rule += 'b';
+    Ours engine({rule, "+all"});
+    const std::string page(size_t(2) << 20, 'a');
+    const size_t start = StartPeak();
+    for (auto _ : state) {
+        if (!engine.Allowed(page)) {
+            state.SkipWithError("a page meant to pass was refused");
+            break;
+        }
+    }
+    state.counters["peak_MB"] = PeakMegabytes(start);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
+    state.SetLabel("per 2 MB page");
+}
+// Quadratic today past a few hundred bytes (the confirming match, not the literal scan): one run
+// each is enough to see it.
+BENCHMARK(LongLiteralNearMatches)
+    ->Arg(100)
+    ->Arg(300)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 #define URL_BENCH(E)                   \
     BENCHMARK_TEMPLATE(UrlDecision, E) \
