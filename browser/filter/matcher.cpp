@@ -536,8 +536,75 @@ Program CompileProgram(const Pattern& pattern) {
     return program;
 }
 
+namespace {
+
+// The pattern's text when it is one plain literal of at least two characters.
+std::optional<std::string> PlainLiteral(const Pattern& pattern) {
+    const Node& root = pattern.nodes[static_cast<size_t>(pattern.root)];
+    if (root.kind != NodeKind::Concat || root.children.size() < 2) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (const int child : root.children) {
+        const Node& node = pattern.nodes[static_cast<size_t>(child)];
+        if (node.kind != NodeKind::Char) {
+            return std::nullopt;
+        }
+        text += static_cast<char>(node.ch);
+    }
+    return text;
+}
+
+}  // namespace
+
 Matcher::Matcher(const Pattern& pattern)
-    : program_(std::make_unique<Program>(CompileProgram(pattern))) {}
+    : program_(std::make_unique<Program>(CompileProgram(pattern))) {
+    if (std::optional<std::string> text = PlainLiteral(pattern)) {
+        literal_ = std::make_unique<Literal>();
+        literal_->folded = std::move(*text);
+        literal_->anchoredStart = pattern.anchoredStart;
+        literal_->anchoredEnd = pattern.anchoredEnd;
+        // Knuth, Morris and Pratt's borders: the search never reads a byte of the text twice.
+        const std::string& p = literal_->folded;
+        literal_->border.assign(p.size(), 0);
+        for (size_t i = 1, k = 0; i < p.size(); ++i) {
+            while (k > 0 && p[i] != p[k]) {
+                k = literal_->border[k - 1];
+            }
+            k += p[i] == p[k] ? 1 : 0;
+            literal_->border[i] = static_cast<uint32_t>(k);
+        }
+    }
+}
+
+bool Matcher::Literal::FoundIn(std::string_view text) const {
+    const size_t m = folded.size();
+    const auto same = [&](size_t at) {
+        for (size_t i = 0; i < m; ++i) {
+            if (FoldCase(static_cast<uint8_t>(text[at + i])) != static_cast<uint8_t>(folded[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (anchoredStart || anchoredEnd) {
+        if (text.size() < m || (anchoredStart && anchoredEnd && text.size() != m)) {
+            return false;
+        }
+        return same(anchoredStart ? 0 : text.size() - m);
+    }
+    size_t k = 0;
+    for (const char c : text) {
+        const auto b = static_cast<char>(FoldCase(static_cast<uint8_t>(c)));
+        while (k > 0 && b != folded[k]) {
+            k = border[k - 1];
+        }
+        if (b == folded[k] && ++k == m) {
+            return true;
+        }
+    }
+    return false;
+}
 
 Matcher::~Matcher() = default;
 Matcher::Matcher(Matcher&&) noexcept = default;
@@ -545,6 +612,9 @@ Matcher& Matcher::operator=(Matcher&&) noexcept = default;
 
 SearchResult Matcher::Search(std::string_view text) const {
     try {
+        if (literal_) {
+            return literal_->FoundIn(text) ? SearchResult::Match : SearchResult::NoMatch;
+        }
         if (!scratch_) {  // made on the first search: most lines of a long list never get one
             scratch_ = std::make_unique<Scratch>();
         }

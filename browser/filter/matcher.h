@@ -10,6 +10,7 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,17 @@ class Matcher {
     struct Scratch;
 
   private:
+    // A pattern that is one plain literal is searched for by its own linear-time method: the
+    // automaton's memory budget would make a long one cost the product of its length and the
+    // text's.
+    struct Literal {
+        std::string folded;
+        std::vector<uint32_t> border;  // per prefix: its longest proper border
+        bool anchoredStart = false;
+        bool anchoredEnd = false;
+        bool FoundIn(std::string_view text) const;
+    };
+    std::unique_ptr<Literal> literal_;
     std::unique_ptr<Program> program_;
     mutable std::unique_ptr<Scratch> scratch_;  // reused between searches: one thread at a time
 };

@@ -72,6 +72,24 @@ TEST(RuleList, AWideWordListDecidesOnAPageOfMegabytes) {
     EXPECT_EQ(hit.line, 0u);
 }
 
+// A rule that is one long literal, on a page of its near-matches: decided right in any case and
+// anchoring (and in time linear in the page: filter_bench LongLiteralNearMatches).
+TEST(RuleList, ALongLiteralRuleOnAPageOfNearMatchesIsDecidedRight) {
+    const std::string literal = std::string(1000, 'a') + "b";
+    const std::string page = std::string(200000, 'a');
+    EXPECT_TRUE(Allowed({"-" + literal, "+all"}, page));
+    EXPECT_FALSE(Allowed({"-" + literal, "+all"}, page + "B" + page));
+    EXPECT_FALSE(Allowed({"-^" + std::string(999, 'A') + "ab", "+all"}, literal + page));
+    EXPECT_TRUE(Allowed({"-^" + literal, "+all"}, page + "b"));
+    EXPECT_TRUE(Allowed({"-^" + literal, "+all"}, "x" + page + "b"));
+    EXPECT_FALSE(Allowed({"-" + literal + "$", "+all"}, page + "b"));
+    EXPECT_TRUE(Allowed({"-" + literal + "$", "+all"}, page + "bx"));
+    EXPECT_FALSE(Allowed({"-^ab$", "+all"}, "AB"));
+    EXPECT_TRUE(Allowed({"-^ab$", "+all"}, "abc"));
+    // Borders inside the literal: "aab" after "aaab".
+    EXPECT_FALSE(Allowed({"-aabaab", "+all"}, "aaabaabaab"));
+}
+
 TEST(RuleList, LinesAreTrimmedButTheBodyIsNot) {
     EXPECT_TRUE(Allowed({"  +example\t ", "-all"}, "example.com"));
     EXPECT_FALSE(Allowed({"+ example", "-all"}, "example.com"));
