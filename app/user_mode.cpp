@@ -195,7 +195,6 @@ void CCorvaneDlg::OnSettingChange() {
     if (snapshot == managedSnapshot) {
         return;
     }
-    managedSnapshot = std::move(snapshot);
     ExchangeSettings(0);
     EventLog log(system);
     if (enablePolicies != 0) {
@@ -208,9 +207,14 @@ void CCorvaneDlg::OnSettingChange() {
     } else {
         ShortenCounters(timers, counters);
     }
-    log.Note(applied ? "the organisation's settings changed: user mode put them in place"
-                     : "the organisation's settings changed: user mode read them, but the "
-                       "extension library could not put them in place");
+    if (applied) {
+        managedSnapshot = std::move(snapshot);  // a failed one is tried again at the next change
+        log.Note("the organisation's settings changed: user mode put them in place");
+    } else {
+        log.Warn(
+            "the organisation's settings changed, but the extension library could not read "
+            "them: its key and click rules and hidden windows stay as they were");
+    }
 }
 
 void CCorvaneDlg::OnWindowPosChanging(platform::WindowPos& pos) {

@@ -1,7 +1,6 @@
 // The hook thread of the extension library: the two low-level hooks, a hidden window for the
 // main thread's requests, and the watchdog.
 #include "common/event_log.h"
-#include "common/managed_settings.h"
 #include "ext/shell_extension.h"
 #include "platform/constants.h"
 
@@ -24,7 +23,7 @@ std::optional<std::intptr_t> ShellExtension::HookWindow::OnWindowMessage(platfor
     switch (message) {
         case kInstallHooks:
         case kRemoveHooks:
-        case kReadSettings:
+        case kTakeSettings:
             return owner_.HandleHookRequest(static_cast<HookRequest>(message));
         case platform::wm::kTimer:
             owner_.Watchdog();
@@ -39,8 +38,9 @@ int ShellExtension::HandleHookRequest(HookRequest request) {
     if (request == kRemoveHooks) {
         return RemoveHooks();
     }
-    if (request == kReadSettings) {
-        return InitExtension();  // where the filter procedures read them
+    if (request == kTakeSettings) {
+        settings_ = pending_;
+        return 1;
     }
     InstallHooks();
     return 1;
@@ -73,9 +73,6 @@ int ShellExtension::RunOnHookThread(HookRequest request) {
 
 void ShellExtension::HookThreadMain() {
     auto& windows = system_.windows;
-    // The settings read again here after a policy refresh.
-    const ManagedProblemScope reporting(
-        [this](const std::string& text) { EventLog(system_).Warn(text); });
     const platform::WindowHandle window =
         windows.CreateWindow({"CorvaneHookThread", "", 0, {}}, &hookWindowHandler_);
     hookWindow_ = window;

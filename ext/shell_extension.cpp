@@ -16,20 +16,30 @@ constexpr platform::Hive kHive = platform::Hive::LocalMachine;
 ShellExtension::ShellExtension(platform::System& system, ExtSharedState& shared)
     : system_(system), shared_(shared) {}
 
-int ShellExtension::InitExtension() {
+// The settings as they read now; false, with `out` as it was, when they cannot be read.
+bool ShellExtension::ReadSettings(ExtSettings& out) const {
     platform::RegistryKeyPtr root;
     if (OpenForReading(system_.registry, kHive, kSettingsRoot, root) != 0) {
-        return 0;
+        return false;
     }
-    ReadFlagOrNumber(*root, root_value::kEnableHideGUI, settings_.enableHideGUI);
-    ReadFlagOrNumber(*root, root_value::kEnableTimers, settings_.enableTimers);
+    ExtSettings read = out;
+    ReadFlagOrNumber(*root, root_value::kEnableHideGUI, read.enableHideGUI);
+    ReadFlagOrNumber(*root, root_value::kEnableTimers, read.enableTimers);
     root.reset();
-    if (settings_.enableHideGUI != 0) {
+    if (read.enableHideGUI != 0) {
         platform::RegistryKeyPtr hideGui;
         if (OpenForReading(system_.registry, kHive, kHideGuiKey, hideGui) != 0) {
-            return 0;
+            return false;
         }
-        LoadSettings<HideGuiSettings>(*hideGui, settings_.hideGui, kHideGuiValues);
+        LoadSettings<HideGuiSettings>(*hideGui, read.hideGui, kHideGuiValues);
+    }
+    out = read;
+    return true;
+}
+
+int ShellExtension::InitExtension() {
+    if (!ReadSettings(settings_)) {
+        return 0;
     }
     shared_.initialised = 1;
     return 1;
@@ -150,34 +160,56 @@ int ShellExtension::HideShellAgain() {
 }
 
 int ShellExtension::ApplySettingsAgain() {
-    if (shared_.initialised == 0) {
+    ExtSettings fresh = settings_;
+    // Settings that cannot be read change nothing: the rules and the hidden windows stay.
+    if (shared_.initialised == 0 || !ReadSettings(fresh)) {
         return 0;
     }
-    // What the old settings hid comes back first; the new ones hide what they name.
-    if (settings_.enableHideGUI != 0 && shared_.guiHidden == 1) {
-        WindowPass(platform::sw::kShow);
-        shared_.guiHidden = 0;
+    const ExtSettings old = settings_;
+    pending_ = fresh;
+    if (hookThread_) {
+        RunOnHookThread(kTakeSettings);  // where the filter procedures read them
+    } else {
+        settings_ = pending_;
     }
-    const int read = hookThread_ ? RunOnHookThread(kReadSettings) : InitExtension();
-    if (read == 0) {
+    if ((fresh.enableHideGUI != 0 || fresh.enableTimers != 0) && StartExtHooks() == 0) {
         return 0;
     }
-    if ((settings_.enableHideGUI != 0 || settings_.enableTimers != 0) && StartExtHooks() == 0) {
-        return 0;
-    }
-    if (settings_.enableHideGUI != 0) {
-        if (!WindowPass(platform::sw::kHide)) {
+    const bool wasHidden = old.enableHideGUI != 0 && shared_.guiHidden == 1;
+    if (fresh.enableHideGUI != 0) {
+        if (!WindowPass(platform::sw::kHide, fresh.hideGui)) {
             return 0;
         }
         CloseSteps();
         shared_.guiHidden = 1;
+    } else {
+        shared_.guiHidden = 0;
+    }
+    // Only what the old settings hid and the new ones no longer do comes back: nothing the new
+    // settings hide is ever shown on the way.
+    if (wasHidden) {
+        HideGuiSettings released = old.hideGui;
+        const HideGuiSettings& kept = fresh.hideGui;
+        const bool hiding = fresh.enableHideGUI != 0;
+        for (int HideGuiSettings::*flag :
+             {&HideGuiSettings::hideDesktop, &HideGuiSettings::hideTaskbar,
+              &HideGuiSettings::hideStartButton, &HideGuiSettings::hideTaskTray,
+              &HideGuiSettings::hideTaskbarButtons}) {
+            released.*flag = released.*flag != 0 && !(hiding && kept.*flag != 0) ? 1 : 0;
+        }
+        const bool secondaryKept =
+            hiding && (kept.hideTaskbar || kept.hideStartButton || kept.hideTaskbarButtons);
+        WindowPass(platform::sw::kShow, released, !secondaryKept);
     }
     return 1;
 }
 
 bool ShellExtension::WindowPass(int showCommand) {
+    return WindowPass(showCommand, settings_.hideGui);
+}
+
+bool ShellExtension::WindowPass(int showCommand, const HideGuiSettings& s, bool secondaryTaskbars) {
     auto& windows = system_.windows;
-    const HideGuiSettings& s = settings_.hideGui;
     const platform::WindowHandle desktop = windows.FindWindow(std::string("Progman"), std::nullopt);
     if (desktop == platform::WindowHandle::Null) {
         return false;
@@ -196,7 +228,7 @@ bool ShellExtension::WindowPass(int showCommand) {
     }
     // The taskbar of every other monitor has a start button and task buttons of its own: it goes
     // whole whenever the main taskbar or either of those parts does.
-    if (s.hideTaskbar || s.hideStartButton || s.hideTaskbarButtons) {
+    if (secondaryTaskbars && (s.hideTaskbar || s.hideStartButton || s.hideTaskbarButtons)) {
         platform::WindowHandle secondary = platform::WindowHandle::Null;
         while ((secondary = windows.FindWindowEx(platform::WindowHandle::Null, secondary,
                                                  std::string("Shell_SecondaryTrayWnd"),

@@ -46,7 +46,7 @@ class ShellExtension final : public ShellExtensions {
     // The hooks live on a thread of their own that only pumps its queue (hook_thread.cpp), so
     // that no work of the main thread delays a verdict. Its hidden window takes the requests
     // below, and each second a watchdog installs the hooks again when input went past them.
-    enum HookRequest : uint32_t { kInstallHooks = 0x8000 + 0x40, kRemoveHooks, kReadSettings };
+    enum HookRequest : uint32_t { kInstallHooks = 0x8000 + 0x40, kRemoveHooks, kTakeSettings };
     class HookWindow final : public platform::WindowHandler {
       public:
         explicit HookWindow(ShellExtension& owner) : owner_(owner) {}
@@ -66,8 +66,11 @@ class ShellExtension final : public ShellExtensions {
     int RemoveHooks();
     void Watchdog();
 
-    // The window pass: false when there is no desktop window.
+    bool ReadSettings(ExtSettings& out) const;
+    // The window pass over what `s` names (the settings' own by default), the other monitors'
+    // taskbars with it unless told otherwise: false when there is no desktop window.
     bool WindowPass(int showCommand);
+    bool WindowPass(int showCommand, const HideGuiSettings& s, bool secondaryTaskbars = true);
     void CloseSteps();
     void Post(const FilterActions& actions);
 
@@ -99,6 +102,7 @@ class ShellExtension final : public ShellExtensions {
     std::atomic<bool> hookThreadReady_{false};
     HookWindow hookWindowHandler_{*this};
     ExtSettings settings_;
+    ExtSettings pending_;  // new settings the hook thread takes into settings_
     Hook<&ShellExtension::KeyboardFilterProc> keyboardHook_{*this};
     Hook<&ShellExtension::MouseFilterProc> mouseHook_{*this};
 };

@@ -242,6 +242,34 @@ TEST_F(ShellLockdown, ManagedValuesWinAndARefreshWhileUserModeRunsPutsThemInPlac
     EXPECT_EQ(Shown("SHELLDLL_DefView"), true);
 }
 
+// A refresh whose settings cannot be read changes nothing: the shell stays hidden and the rules
+// stay; the next refresh tries again.
+TEST_F(ShellLockdown, ARefreshWhoseSettingsCannotBeReadLeavesTheKioskLocked) {
+    Settings(1, 0, {"HideTaskbar", "DisableWindowsKey"});
+    auto shell = StartShell();
+    auto kiosk = Start("/user");
+    ASSERT_EQ(Shown("Shell_TrayWnd"), false);
+    platform::RegistryKeyPtr tree;
+    ASSERT_EQ(OpenForWriting(sys.registry, platform::Hive::LocalMachine, kSettingsRoot, tree), 0);
+    ASSERT_EQ(tree->DeleteSubKey("HideGUI"), 0);  // Hide GUI on, its key gone
+    tree.reset();
+    SetManaged(kSettingsRoot, "EnableTimers", 0);
+    const auto window = WindowOf(*kiosk);
+    ASSERT_TRUE(window.has_value());
+    sys.windows.PostMessage(window->handle, wm::kSettingChange, 0, 0);
+    world.RunFor(100);
+    EXPECT_EQ(Shown("Shell_TrayWnd"), false);
+    EXPECT_EQ(KeysThrough({vk::kLWin, 'A'}), std::vector<std::uintptr_t>{'A'});
+    EXPECT_NE(ReadEventLines(sys, 1).back().find("could not read them"), std::string::npos);
+
+    Settings(1, 0, {"HideTaskbar", "DisableWindowsKey"});
+    sys.windows.PostMessage(window->handle, wm::kSettingChange, 0, 0);
+    world.RunFor(100);
+    EXPECT_NE(ReadEventLines(sys, 1).back().find("user mode put them in place"), std::string::npos);
+    Start("/q");
+    EXPECT_EQ(kiosk->WaitForExit(5000), 1u);
+}
+
 TEST_F(ShellLockdown, BothSwitchesOffInstallsNothingAndHidesNothing) {
     Settings(0, 0, {"HideDesktop"});
     auto shell = StartShell();
