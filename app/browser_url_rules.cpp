@@ -2,6 +2,7 @@
 
 #include "browser/filter/browser_lists.h"
 #include "browser/filter/rule_file.h"
+#include "platform/constants.h"
 
 namespace corvane {
 
@@ -27,12 +28,21 @@ BrowserUrlRules BrowserUrlRulesFor(platform::FileSystem& files, const PolicySett
     }
     const std::string& path = lumbrel.filterURLFile;
     const lumbrel::filter::RuleFile file = lumbrel::filter::ReadRuleFile(files, path);
-    if (file.openError != 0 || file.readError != 0) {
-        // Part of a file could allow what its end refuses.
+    const long error = file.openError != 0 ? file.openError : file.readError;
+    if (error == platform::error::kFileNotFound || error == platform::error::kPathNotFound) {
+        // As the browser helper: a file that is not there turns the filter off.
         rules.problem =
-            std::string(kNoList) + path +
+            std::string(kNoList) + path + " cannot be opened: " + files.DescribeError(error);
+        return rules;
+    }
+    if (error != 0) {
+        // A file that is there but cannot be read whole: what it allows is unknown, so the
+        // browsers refuse every address, as the browser helper does.
+        rules.filters = BrowserUrlFilters{{"*"}, {}};
+        rules.problem =
+            "Edge and Chrome refuse every address: " + path +
             (file.openError != 0 ? " cannot be opened: " : " cannot be read to its end: ") +
-            files.DescribeError(file.openError != 0 ? file.openError : file.readError);
+            files.DescribeError(error);
         return rules;
     }
     const lumbrel::filter::BrowserTranslation translation =

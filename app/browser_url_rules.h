@@ -17,8 +17,9 @@ struct BrowserUrlRules {
 };
 
 // Nothing when the switch is off; otherwise the translated file, or the problem: the URL filter
-// is off or has no file, the file cannot be read to its end, or lines the browsers' lists
-// cannot express (each named with its reason).
+// is off or has no file, the file is not there, or lines the browsers' lists cannot express
+// (each named with its reason). A file that is there but cannot be read whole gives lists that
+// refuse every address, and says so.
 BrowserUrlRules BrowserUrlRulesFor(platform::FileSystem& files, const PolicySettings& policies,
                                    const LumbrelSettings& lumbrel);
 

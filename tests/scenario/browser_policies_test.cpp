@@ -172,7 +172,28 @@ TEST_F(BrowserPolicies, TheUrlRulesReachTheBrowsersOnlyWhenEveryLineTranslates) 
     ExitUserMode(*kiosk);
 }
 
-TEST_F(BrowserPolicies, AFilterThatIsOffOrAFileThatCannotBeReadGivesNoList) {
+// A rule file that is there but cannot be read whole (held open by another program) leaves the
+// browsers refusing every address, as the browser helper does, and the page and the log say so.
+TEST_F(BrowserPolicies, ARuleFileThatCannotBeReadWholeRefusesEveryAddress) {
+    world.Files().Put(kRulesFile, "+^https://kiosk\\.example/\n-all\n");
+    world.Files().At(kRulesFile).openError = platform::error::kSharingViolation;
+    Tick("BrowsersUrlRules");
+    auto kiosk = Start("/user");
+    for (const char* browser : {kEdge, kChrome}) {
+        EXPECT_EQ(List(browser, "URLBlocklist"), std::vector<std::string>{"*"}) << browser;
+        EXPECT_TRUE(List(browser, "URLAllowlist").empty()) << browser;
+    }
+    const std::vector<std::string> said = ReadEventLines(sys, 10);
+    EXPECT_TRUE(std::any_of(said.begin(), said.end(), [](const std::string& line) {
+        return line.find(
+                   "warning  Edge and Chrome refuse every address: C:\\kiosk\\urls.txt "
+                   "cannot be opened") != std::string::npos;
+    }));
+    ExitUserMode(*kiosk);
+    EXPECT_FALSE(UserKeyExists(kEdge));
+}
+
+TEST_F(BrowserPolicies, AFilterThatIsOffOrAFileThatIsNotThereGivesNoList) {
     Tick("BrowsersUrlRules");
     auto kiosk = Start("/user");  // no file there
     EXPECT_FALSE(UserKeyExists(kEdge));
