@@ -250,6 +250,12 @@ std::optional<unsigned> DefaultPort(std::string_view scheme) {
     return std::nullopt;
 }
 
+// The filter a shape says for one of its schemes, before the port an allowing line adds.
+Filter FilterFor(const Shape& shape, const std::string& scheme) {
+    return {scheme, shape.schemeOnly ? "" : shape.host, shape.subdomains != Subdomains::None,
+            shape.port, shape.path};
+}
+
 // A refusing line: its filters must cover every address the line matches.
 std::variant<std::vector<Filter>, std::string> RefusingFilters(const Shape& shape) {
     if (shape.looseDot) {
@@ -282,9 +288,7 @@ std::variant<std::vector<Filter>, std::string> RefusingFilters(const Shape& shap
                 "the browsers' documentation says their lists do not block "
                 "file:// addresses as expected");
         }
-        Filter filter{scheme, shape.schemeOnly ? "" : shape.host,
-                      shape.subdomains != Subdomains::None, shape.port, shape.path};
-        filters.push_back(filter);
+        filters.push_back(FilterFor(shape, scheme));
     }
     return filters;
 }
@@ -308,8 +312,7 @@ std::variant<std::vector<Filter>, std::string> AllowingFilters(const Shape& shap
     }
     std::vector<Filter> filters;
     for (const std::string& scheme : shape.schemes) {
-        Filter filter{scheme, shape.schemeOnly ? "" : shape.host,
-                      shape.subdomains != Subdomains::None, shape.port, shape.path};
+        Filter filter = FilterFor(shape, scheme);
         const std::optional<unsigned> own = DefaultPort(scheme);
         if (shape.port && shape.port == own) {
             return "port " + std::to_string(*own) + " is " + scheme +

@@ -25,11 +25,6 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
-// Built on the build machine alone: the path's text, not the store's functions.
-std::string ManagedKey(const std::string& key) {
-    return std::string(kManagedRoot) + key.substr(std::string(kSettingsRoot).size());
-}
-
 std::string TagOf(const std::string& key) {
     if (key == kSettingsRoot) {
         return "Root";
@@ -69,7 +64,7 @@ std::string DisplayName(const CatalogValue& value,
 }
 
 std::string Explanation(const CatalogValue& value, const std::string& display) {
-    const std::string where = "HKLM\\" + ManagedKey(value.key) + "\\" + value.name;
+    const std::string where = "HKLM\\" + *ManagedPathOf(value.key) + "\\" + value.name;
     std::string text =
         "\"" + display + "\" on the " + value.tab + " tab of Corvane's configuration page.\n\n";
     switch (value.type) {
@@ -147,7 +142,7 @@ Templates MakeTemplates(const std::vector<CatalogValue>& catalog,
         const std::string display = DisplayName(value, labels);
         string(name, display);
         string(name + "_Explain", Explanation(value, display));
-        const std::string key = Escape(ManagedKey(value.key));
+        const std::string key = Escape(*ManagedPathOf(value.key));
         policies += "    <policy name=\"" + name + "\" class=\"Machine\" displayName=\"$(string." +
                     name + ")\" explainText=\"$(string." + name + "_Explain)\" key=\"" + key + "\"";
         if (value.type == CatalogType::Flag) {
