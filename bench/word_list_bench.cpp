@@ -108,6 +108,23 @@ void WordList(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
 
+// A page that a listed word refuses near its start (range(0) words, range(1) shape): the rest of
+// the page cannot change the verdict of a list in one line, and is not read.
+template <typename E>
+void EarlyRefusal(benchmark::State& state) {
+    const auto rules = WordRules(static_cast<int>(state.range(0)), Shape(state.range(1)));
+    const std::string word = " " + Words(1, 1234).front() + " ";  // the list's first word
+    std::string page = PageOf(2);
+    page.replace(1000, word.size(), word);
+    E engine(rules);
+    for (auto _ : state) {
+        if (engine.Allowed(page)) {
+            state.SkipWithError("a page meant to be refused passed");
+            return;
+        }
+    }
+}
+
 // The worst single rules an author can write over a 10 MB page that none of them matches:
 // an automaton of 2^12 states, a look-ahead, a back-reference, a chain of wildcards.
 const char* const kHardRules[] = {
@@ -253,6 +270,15 @@ BENCHMARK_TEMPLATE(WordList, Re2Loop)
     ->Args({100, kLinePerWord, 2})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(WordList, Pcre2Jit) WORDS(Pcre2Jit, kOneLine)->Unit(benchmark::kMillisecond);
+
+#define EARLY(E)                        \
+    BENCHMARK_TEMPLATE(EarlyRefusal, E) \
+        ->Args({20, kOneLine})          \
+        ->Args({1000, kOneLine})        \
+        ->Args({1000, kLinePerWord})    \
+        ->Unit(benchmark::kMicrosecond)
+EARLY(Ours);
+EARLY(Hyperscan);
 
 BENCHMARK(HardRule)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3);
 

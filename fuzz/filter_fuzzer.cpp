@@ -6,7 +6,9 @@
 // the plain evaluation. The list's compiled image, damaged where the input's first bytes say,
 // is attached and judges the text without reading outside it. When the input's last byte has
 // its high bit set, the text is repeated to over 4,096 bytes, so that the long-text paths of
-// the literal scanner run too.
+// the literal scanner run too. Every line is also a literal: the scanner over all of them, in
+// each vector scan the processor has, finds exactly what a plain search finds.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <string_view>
 
 #include "browser/filter/lint.h"
+#include "browser/filter/literals.h"
 #include "browser/filter/matcher.h"
 #include "browser/filter/rule_file.h"
 #include "browser/filter/rule_list.h"
@@ -66,6 +69,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     LintRules(lines);
+
+    LiteralScannerBuilder literals;
+    std::vector<std::string> folded;
+    for (const std::string& line : lines) {
+        if (!line.empty() && literals.Add(FoldText(line)) == folded.size()) {
+            folded.push_back(FoldText(line));
+        }
+    }
+    literals.Build();
+    if (!ScannerTablesAreSound(literals.Tables())) {
+        std::abort();
+    }
+    const std::string foldedText = FoldText(text);
+    std::vector<uint32_t> expected;
+    for (uint32_t id = 0; id < folded.size(); ++id) {
+        if (foldedText.find(folded[id]) != std::string::npos) {
+            expected.push_back(id);
+        }
+    }
+    for (const VectorScan scan :
+         {VectorScan::None, VectorScan::Ssse3, VectorScan::Avx2, VectorScan::Avx512}) {
+        if (scan > BestVectorScan()) {
+            break;
+        }
+        std::vector<uint64_t> seen;
+        std::vector<uint32_t> ids;
+        LiteralScanner(literals.Tables(), scan).Scan(text, seen, ids);
+        std::sort(ids.begin(), ids.end());
+        if (ids != expected) {
+            std::abort();
+        }
+    }
 
     // The list's image with bytes changed where the input says: refused, or a list that
     // decides without reading outside the image.

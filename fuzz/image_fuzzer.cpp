@@ -22,10 +22,11 @@ using namespace lumbrel::filter;
 
 namespace {
 
-// Where the reader finds the fields the rewrites change (the header's layout, version 2).
-static_assert(kImageVersion == 2, "the harness rewrites the fields of version 2's header");
-constexpr size_t kSectionTable = 80;
-constexpr size_t kSections = 13;
+// Where the reader finds the fields the rewrites change (the header's layout, version 3).
+static_assert(kImageVersion == 3, "the harness rewrites the fields of version 3's header");
+constexpr size_t kSectionTable = 88;
+constexpr size_t kSections = 15;
+constexpr size_t kCounts = 5;  // lastAll, lastAllAllows, literalCount, scannerWidth, scannerStride
 constexpr size_t kCountsAt = 64;
 
 void Put32(char* image, size_t at, uint32_t value) {
@@ -58,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&literalCount, image + kCountsAt + 8, sizeof literalCount);
     ImageProblem soundProblem;
     const std::optional<ImageContents> contents = ReadImage({image, length}, soundProblem);
-    if (!contents || literalCount != contents->scanner.count) {
+    uint64_t firstSection;  // the line text's, just after the header
+    std::memcpy(&firstSection, image + kSectionTable, sizeof firstSection);
+    if (!contents || literalCount != contents->scanner.count ||
+        firstSection != kSectionTable + 16 * kSections) {
         std::abort();  // the layout above is not the reader's: the rewrites would miss
     }
 
@@ -75,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else if (field < 2 * kSections) {
             const uint64_t count = (field & 1) != 0 ? value : value % (length + 16);
             Put64(image, kSectionTable + (field - kSections) * 16 + 8, count);
-        } else if (field < 2 * kSections + 4) {
+        } else if (field < 2 * kSections + kCounts) {
             Put32(image, kCountsAt + (field - 2 * kSections) * 4, value % 300);
         } else if (length > 0) {
             image[value % length] = static_cast<char>(field);
@@ -84,8 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageProblem problem = ImageProblem::None;
     const auto attached = RuleList::Attach({image, length}, nullptr, problem);
     if (attached) {
+        std::string longText(text);  // long enough for the vector scans
+        while (!text.empty() && longText.size() < 200) {
+            longText += text;
+        }
         for (const std::string_view probe :
-             {text, std::string_view("http://www.example.com/casino"), std::string_view()}) {
+             {text, std::string_view(longText), std::string_view("http://www.example.com/casino"),
+              std::string_view()}) {
             const Verdict verdict = attached->Evaluate(probe);
             if (verdict.line && *verdict.line >= attached->Lines().size()) {
                 std::abort();  // decided by a line the list does not have

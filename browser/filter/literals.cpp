@@ -279,15 +279,29 @@ void LiteralScannerBuilder::Build() {
 
     // The beginnings: every literal's first `width_` bytes.
     width_ = static_cast<uint32_t>(std::clamp<size_t>(shortest, 1, 4));
-    starts_.assign(LiteralScanner::MarkTableSize(width_), 0);
-    startsAgain_.assign(width_ <= 2 ? 0 : LiteralScanner::MarkTableSize(width_), 0);
+    starts_.assign(MarkTableWords(width_), 0);
+    startsAgain_.assign(width_ <= 2 ? 0 : MarkTableWords(width_), 0);
+    stride_ = StrideFor(shortest, width_);
+    const auto mark = [](std::vector<uint32_t>& table, uint32_t at) {
+        table[at >> 5] |= 1u << (at & 31);
+    };
     for (uint32_t id = 0; id < count_; ++id) {
         const auto* literal = reinterpret_cast<const uint8_t*>(Literal(id).data());
-        const uint32_t window = LiteralScanner::Window(literal, width_);
-        starts_[LiteralScanner::Mark(window, width_)] = 1;
+        const uint32_t window = Window(literal, width_);
+        mark(starts_, Mark(window, width_));
         if (width_ > 2) {
-            startsAgain_[LiteralScanner::SecondMark(window)] = 1;
+            mark(startsAgain_, SecondMark(window));
         }
+        for (uint32_t offset = 1; offset < stride_; ++offset) {
+            mark(starts_, Mark(Window(literal + offset, width_), width_));
+        }
+    }
+    if (count_ <= kMaxNibbleScanLiterals && shortest >= 1) {
+        std::vector<std::string_view> sorted;
+        for (const uint32_t id : order) {
+            sorted.push_back(Literal(id));
+        }
+        nibbles_ = BuildNibbleTables(sorted, width_, NibbleGroupsFor(count_));
     }
     arena_ = {};
     places_ = {};
@@ -298,8 +312,8 @@ ScannerTables LiteralScannerBuilder::Tables() const {
     if (count_ == 0) {
         return {};
     }
-    return {count_,       width_,    rootChildren_, firstEdge_,  edgeBytes_,
-            edgeTargets_, endsHere_, starts_,       startsAgain_};
+    return {count_,       width_,    stride_, rootChildren_, firstEdge_, edgeBytes_,
+            edgeTargets_, endsHere_, starts_, startsAgain_,  nibbles_};
 }
 
 bool ScannerTablesAreSound(const ScannerTables& t) {
@@ -308,10 +322,12 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     }
     const size_t states = t.endsHere.size();
     const size_t edges = t.edgeBytes.size();
-    if (t.width < 1 || t.width > 4 || states == 0 || t.rootChildren.size() != 256 ||
+    if (t.width < 1 || t.width > 4 || t.stride < 1 || t.stride > kMaxStride ||
+        (t.stride > 1 && t.width < 4) || states == 0 || t.rootChildren.size() != 256 ||
         t.firstEdge.size() != states + 1 || t.edgeTargets.size() != edges ||
-        t.starts.size() != LiteralScanner::MarkTableSize(t.width) ||
-        t.startsAgain.size() != (t.width <= 2 ? 0 : LiteralScanner::MarkTableSize(t.width))) {
+        t.starts.size() != MarkTableWords(t.width) ||
+        t.startsAgain.size() != (t.width <= 2 ? 0 : MarkTableWords(t.width)) ||
+        (!t.nibbles.empty() && !NibbleTablesFit(t.nibbles.size(), t.width))) {
         return false;
     }
     const auto isState = [&](uint32_t s) { return s < states; };
@@ -344,7 +360,8 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     return true;
 }
 
-LiteralScanner::LiteralScanner(const ScannerTables& tables) : tables_(tables) {
+LiteralScanner::LiteralScanner(const ScannerTables& tables, VectorScan vectors)
+    : tables_(tables), vectors_(vectors) {
     for (int b = 0; b < 256; ++b) {
         fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
     }
@@ -363,49 +380,102 @@ uint32_t LiteralScanner::Child(uint32_t state, uint8_t folded) const {
 }
 
 // Every literal that starts at `at` lies on one path down the trie.
-void LiteralScanner::VerifyFrom(size_t at, std::string_view text, std::vector<uint64_t>& seen,
-                                std::vector<uint32_t>& ids) const {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+bool LiteralScanner::VerifyFrom(size_t at, Pass& pass) const {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(pass.text.data());
     uint32_t state = 0;
-    for (size_t j = at; j < text.size(); ++j) {
+    for (size_t j = at; j < pass.text.size(); ++j) {
         state = Child(state, fold_[bytes[j]]);
         if (state == 0) {
-            return;
+            return false;
         }
-        if (const uint32_t id = tables_.endsHere[state]; id != ~0u) {
-            uint64_t& word = seen[id >> 6];
-            const uint64_t bit = uint64_t(1) << (id & 63);
-            if (!(word & bit)) {
-                word |= bit;
-                ids.push_back(id);
+        if (const uint32_t id = tables_.endsHere[state]; id != ~0u && pass.Add(id)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LiteralScanner::Pass::Add(uint32_t id) {
+    uint64_t& word = seen[id >> 6];
+    const uint64_t bit = uint64_t(1) << (id & 63);
+    if (word & bit) {
+        return false;
+    }
+    word |= bit;
+    ids.push_back(id);
+    return watch != nullptr && watch->Found(id);
+}
+
+bool LiteralScanner::VerifyCandidates(std::span<const size_t> candidates, uint32_t reach,
+                                      Pass& pass) const {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(pass.text.data());
+    for (const size_t candidate : candidates) {
+        for (size_t from = candidate >= reach - 1 ? candidate - (reach - 1) : 0;
+             from <= candidate && from + tables_.width <= pass.text.size(); ++from) {
+            const uint32_t window = Window(bytes + from, tables_.width);
+            if (IsMarked(tables_.starts, Mark(window, tables_.width)) && MarkedAgain(window) &&
+                VerifyFrom(from, pass)) {
+                return true;
             }
+        }
+    }
+    return false;
+}
+
+template <typename Find>
+size_t LiteralScanner::ScanByVectors(Find find, uint32_t reach, Pass& pass) const {
+    size_t candidates[std::max(kCandidateRoom, kMarkedRoom)];
+    size_t at = 0;
+    for (;;) {
+        const size_t before = at;
+        const size_t found = find(at, candidates);
+        if (VerifyCandidates({candidates, found}, reach, pass)) {
+            pass.stopped = true;
+            return at;
+        }
+        if (at == before) {
+            return at;
         }
     }
 }
 
 void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
-                          std::vector<uint32_t>& ids) const {
+                          std::vector<uint32_t>& ids, ScanWatch* watch) const {
     ids.clear();
     if (tables_.count == 0) {
         return;
     }
     seen.assign((tables_.count + 63) / 64, 0);
-    if (const uint32_t id = tables_.endsHere[0]; id != ~0u) {  // the empty literal: everywhere
-        seen[id >> 6] |= uint64_t(1) << (id & 63);
-        ids.push_back(id);
+    Pass pass{text, seen, ids, watch};
+    if (const uint32_t id = tables_.endsHere[0]; id != ~0u && pass.Add(id)) {
+        return;  // the empty literal: everywhere
+    }
+    size_t i = 0;
+    if (!tables_.nibbles.empty() && vectors_ != VectorScan::None &&
+        (vectors_ == VectorScan::Ssse3 ||
+         (tables_.count <= kNibblesBeforeGathers && tables_.stride <= 2))) {
+        i = ScanByVectors(
+            [&](size_t& at, size_t* out) {
+                return FindCandidateStarts(vectors_, tables_.nibbles, tables_.width, text, at, out);
+            },
+            1, pass);
+    } else if (vectors_ >= VectorScan::Avx2) {
+        i = ScanByVectors(
+            [&](size_t& at, size_t* out) {
+                return FindMarkedStarts(vectors_, tables_.starts, tables_.width, tables_.stride,
+                                        text, at, out);
+            },
+            tables_.stride, pass);
+        // A literal that starts just before the vectors ended has its tested position after.
+        i = i >= tables_.stride - 1 ? i - (tables_.stride - 1) : 0;
+    }
+    if (pass.stopped) {
+        return;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const size_t n = text.size();
-    const uint8_t* starts = tables_.starts.data();
-    const uint8_t* startsAgain = tables_.startsAgain.data();
     const uint32_t width = tables_.width;
     const uint32_t mask = WindowMask(width);
-    const auto verify = [&](size_t at, uint32_t window) {
-        if (width <= 2 || startsAgain[SecondMark(window)] != 0) {
-            VerifyFrom(at, text, seen, ids);
-        }
-    };
-    size_t i = 0;
     // Four positions from one load of eight bytes, tested together.
     for (; i + 8 <= n; i += 4) {
         uint64_t word;
@@ -417,20 +487,22 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         uint32_t marks = 0;
         for (int p = 0; p < 4; ++p) {
             windows[p] = (static_cast<uint32_t>(word >> (8 * p)) | 0x20202020u) & mask;
-            marks |= uint32_t(starts[Mark(windows[p], width)]) << p;
+            marks |= uint32_t(IsMarked(tables_.starts, Mark(windows[p], width))) << p;
         }
         if (marks != 0) [[unlikely]] {
             for (int p = 0; p < 4; ++p) {
-                if (marks & (1u << p)) {
-                    verify(i + static_cast<size_t>(p), windows[p]);
+                if ((marks & (1u << p)) && MarkedAgain(windows[p]) &&
+                    VerifyFrom(i + static_cast<size_t>(p), pass)) {
+                    return;
                 }
             }
         }
     }
     for (; i + width <= n; ++i) {
         const uint32_t window = Window(bytes + i, width);
-        if (starts[Mark(window, width)] != 0) {
-            verify(i, window);
+        if (IsMarked(tables_.starts, Mark(window, width)) && MarkedAgain(window) &&
+            VerifyFrom(i, pass)) {
+            return;
         }
     }
 }

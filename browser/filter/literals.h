@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/filter/gather_scan.h"
+#include "browser/filter/nibble_scan.h"
 #include "browser/filter/pattern.h"
 
 namespace lumbrel::filter {
@@ -26,18 +28,27 @@ RequiredLiterals FindRequiredLiterals(const Pattern& pattern);
 // The tables of a literal scanner: built by a LiteralScannerBuilder, or read from a compiled
 // image. Every index in them stays inside them (ScannerTablesAreSound checks that).
 struct ScannerTables {
-    uint32_t count = 0;  // literals; none of the spans is used when 0
-    uint32_t width = 0;  // bytes of a beginning: 1 to 4
+    uint32_t count = 0;   // literals; none of the spans is used when 0
+    uint32_t width = 0;   // bytes of a beginning: 1 to 4
+    uint32_t stride = 1;  // the gathered scan tests every stride-th position (see StrideFor)
     // The trie over folded bytes: the root's children in full (0: none), every other state's
     // children as a run of (byte, child) edges sorted by byte.
     std::span<const uint32_t> rootChildren;  // 256
     std::span<const uint32_t> firstEdge;     // per state, and one past the last
     std::span<const uint8_t> edgeBytes;
     std::span<const uint32_t> edgeTargets;
-    std::span<const uint32_t> endsHere;    // per state: the literal that ends there, or ~0u
-    std::span<const uint8_t> starts;       // a mark per beginning
-    std::span<const uint8_t> startsAgain;  // the same by a second hash, for wide beginnings
+    std::span<const uint32_t> endsHere;     // per state: the literal that ends there, or ~0u
+    std::span<const uint32_t> starts;       // a mark per beginning, in bits
+    std::span<const uint32_t> startsAgain;  // the same by a second hash, for wide beginnings
+    // Nibble tables of the literals' first `width` bytes, for a small set (else empty).
+    std::span<const uint8_t> nibbles;
 };
+
+// Sets of up to this many literals are scanned by nibble tables where the processor can.
+inline constexpr uint32_t kMaxNibbleScanLiterals = 128;
+// Where gathers are there too, the nibble tables are faster for up to this many literals when
+// the gathered scan must test every position or every other (word_list_bench, filter_bench).
+inline constexpr uint32_t kNibblesBeforeGathers = 24;
 
 // Whether the tables are what a builder makes: sizes that agree, indexes in range, edges in
 // byte order. A scanner over tables that pass reads nothing outside them.
@@ -75,59 +86,71 @@ class LiteralScannerBuilder {
     uint32_t count_ = 0;
 
     uint32_t width_ = 0;
+    uint32_t stride_ = 1;
     std::vector<uint32_t> rootChildren_;
     std::vector<uint32_t> firstEdge_;
     std::vector<uint8_t> edgeBytes_;
     std::vector<uint32_t> edgeTargets_;
     std::vector<uint32_t> endsHere_;
-    std::vector<uint8_t> starts_;
-    std::vector<uint8_t> startsAgain_;
+    std::vector<uint32_t> starts_;
+    std::vector<uint32_t> startsAgain_;
+    std::vector<uint8_t> nibbles_;
+};
+
+// Told of each literal as a scan first finds it.
+class ScanWatch {
+  public:
+    // True: nothing more needs finding, and the scan ends here.
+    virtual bool Found(uint32_t id) = 0;
+
+  protected:
+    ~ScanWatch() = default;
 };
 
 // Finds which of many literals occur in a text, in one pass. Most positions are passed over
-// after one test of the first bytes there (three or four, fewer when a literal is shorter)
-// against a table of the literals' beginnings; from the few others, a trie of the literals is
-// walked. Memory grows with the literals' total length, never with the text. The scanner only
+// after a test of the first bytes there (up to four, fewer when a literal is shorter): for a
+// small set by nibble tables, 16 to 64 positions at a time; for a large one by a table of the
+// literals' beginnings, eight at a time by a gather or four from one load where there are no
+// vectors. From the few other positions a trie of the literals is walked. Memory grows with
+// the literals' total length, never with the text, which is never copied. The scanner only
 // reads its tables, which must outlive it.
 class LiteralScanner {
   public:
     LiteralScanner() = default;
-    explicit LiteralScanner(const ScannerTables& tables);
+    // `vectors`: the widest vector scan to use; the processor's best unless a test says.
+    explicit LiteralScanner(const ScannerTables& tables, VectorScan vectors = BestVectorScan());
     uint32_t Count() const { return tables_.count; }
 
-    // The ids of the literals that occur in the text, each once.
-    // `seen` is scratch space of one bit per literal.
-    void Scan(std::string_view text, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids) const;
-
-    // The first `width` bytes at `at`, with bit 5 set in each: A to Z fold onto a to z, and so
-    // do the bytes of any other pair that differ in bit 5 alone (a coarser test, never a lost
-    // literal).
-    static uint32_t Window(const uint8_t* at, uint32_t width) {
-        uint32_t word = 0;
-        for (uint32_t k = 0; k < width; ++k) {
-            word |= uint32_t(at[k]) << (8 * k);
-        }
-        return (word | 0x20202020u) & WindowMask(width);
-    }
-    static uint32_t WindowMask(uint32_t width) {
-        return width >= 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
-    }
-    // Where a window's mark is: the window itself when it has two bytes or fewer, else a hash;
-    // wide windows are marked twice, by two hashes, each in its own table.
-    static uint32_t Mark(uint32_t window, uint32_t width) {
-        return width <= 2 ? window : (window * 0x9E3779B1u) >> 17;
-    }
-    static uint32_t SecondMark(uint32_t window) { return (window * 0x85EBCA6Bu + 7) >> 17; }
-    static size_t MarkTableSize(uint32_t width) {
-        return width <= 2 ? size_t(1) << (8 * width) : 32768;
-    }
+    // The ids of the literals that occur in the text, each once; with a watch, those found
+    // before it ended the scan. `seen` is scratch space of one bit per literal.
+    void Scan(std::string_view text, std::vector<uint64_t>& seen, std::vector<uint32_t>& ids,
+              ScanWatch* watch = nullptr) const;
 
   private:
-    void VerifyFrom(size_t at, std::string_view text, std::vector<uint64_t>& seen,
-                    std::vector<uint32_t>& ids) const;
+    // One scan's text and findings. Add returns true when the watch ends the scan.
+    struct Pass {
+        std::string_view text;
+        std::vector<uint64_t>& seen;
+        std::vector<uint32_t>& ids;
+        ScanWatch* watch;
+        bool stopped = false;
+        bool Add(uint32_t id);
+    };
+    // Each returns true when the scan is to end.
+    bool VerifyFrom(size_t at, Pass& pass) const;
+    // Each candidate tells of literals that may start there or up to `reach - 1` bytes before.
+    bool VerifyCandidates(std::span<const size_t> candidates, uint32_t reach, Pass& pass) const;
+    template <typename Find>
+    size_t ScanByVectors(Find find, uint32_t reach, Pass& pass) const;
     uint32_t Child(uint32_t state, uint8_t folded) const;
 
+    // Whether a window's second mark is set too, where the window is wide enough to have one.
+    bool MarkedAgain(uint32_t window) const {
+        return tables_.width <= 2 || IsMarked(tables_.startsAgain, SecondMark(window));
+    }
+
     ScannerTables tables_;
+    VectorScan vectors_ = VectorScan::None;
     std::array<uint8_t, 256> fold_{};
 };
 

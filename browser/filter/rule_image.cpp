@@ -25,9 +25,11 @@ enum Section : uint32_t {
     kEndsHere,
     kStarts,
     kStartsAgain,
+    kNibbles,
+    kLiteralsBefore,
     kSectionCount
 };
-constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1, 4, 4, 1, 1};
+constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1, 4, 4, 4, 4, 1, 4};
 
 constexpr char kMagic[8] = {'L', 'U', 'M', 'B', 'R', 'I', 'M', 'G'};
 
@@ -47,6 +49,8 @@ struct Header {
     uint32_t lastAllAllows;
     uint32_t literalCount;
     uint32_t scannerWidth;
+    uint32_t scannerStride;
+    uint32_t reserved;
     SectionPlace sections[kSectionCount];
 };
 static_assert(sizeof(Header) % 8 == 0);
@@ -89,14 +93,41 @@ bool IsSound(const ImageContents& c, uint32_t literalCount) {
             return false;
         }
     }
-    return Rising(c.alwaysChecked, true) && AllBelow(c.alwaysChecked, c.entries.size()) &&
-           c.firstRequirer.size() == size_t(literalCount) + 1 &&
-           AreStarts(c.firstRequirer, c.requirers.size()) &&
-           AllBelow(c.requirers, c.entries.size()) && (c.lastAll == kNoLine || c.lastAll < lines) &&
-           c.scanner.count == literalCount && ScannerTablesAreSound(c.scanner);
+    if (!Rising(c.alwaysChecked, true) || !AllBelow(c.alwaysChecked, c.entries.size()) ||
+        c.firstRequirer.size() != size_t(literalCount) + 1 ||
+        !AreStarts(c.firstRequirer, c.requirers.size()) ||
+        !AllBelow(c.requirers, c.entries.size()) || (c.lastAll != kNoLine && c.lastAll >= lines) ||
+        c.scanner.count != literalCount || !ScannerTablesAreSound(c.scanner)) {
+        return false;
+    }
+    // A scan ends early by these counts: they must be the ones the requirers give.
+    for (uint32_t k = 0; k < literalCount; ++k) {
+        if (!Rising(c.requirers.subspan(c.firstRequirer[k],
+                                        c.firstRequirer[k + 1] - c.firstRequirer[k]),
+                    true)) {
+            return false;
+        }
+    }
+    return c.literalsBefore.size() == c.entries.size() + 1 &&
+           std::ranges::equal(c.literalsBefore,
+                              CountLiteralsBefore(c.entries.size(), c.firstRequirer, c.requirers));
 }
 
 }  // namespace
+
+std::vector<uint32_t> CountLiteralsBefore(size_t entries, std::span<const uint32_t> firstRequirer,
+                                          std::span<const uint32_t> requirers) {
+    std::vector<uint32_t> before(entries + 1, 0);
+    for (size_t k = 0; k + 1 < firstRequirer.size(); ++k) {
+        if (firstRequirer[k] < firstRequirer[k + 1]) {
+            ++before[requirers[firstRequirer[k]] + 1];
+        }
+    }
+    for (size_t e = 0; e < entries; ++e) {
+        before[e + 1] += before[e];
+    }
+    return before;
+}
 
 const char* DescribeImageProblem(ImageProblem problem) {
     switch (problem) {
@@ -166,13 +197,16 @@ std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& pro
     c.lastAllAllows = header.lastAllAllows != 0;
     c.scanner.count = header.literalCount;
     c.scanner.width = header.scannerWidth;
+    c.scanner.stride = header.scannerStride;
     c.scanner.rootChildren = View<uint32_t>(bytes, sections[kRootChildren]);
     c.scanner.firstEdge = View<uint32_t>(bytes, sections[kFirstEdge]);
     c.scanner.edgeBytes = View<uint8_t>(bytes, sections[kEdgeBytes]);
     c.scanner.edgeTargets = View<uint32_t>(bytes, sections[kEdgeTargets]);
     c.scanner.endsHere = View<uint32_t>(bytes, sections[kEndsHere]);
-    c.scanner.starts = View<uint8_t>(bytes, sections[kStarts]);
-    c.scanner.startsAgain = View<uint8_t>(bytes, sections[kStartsAgain]);
+    c.scanner.starts = View<uint32_t>(bytes, sections[kStarts]);
+    c.scanner.startsAgain = View<uint32_t>(bytes, sections[kStartsAgain]);
+    c.scanner.nibbles = View<uint8_t>(bytes, sections[kNibbles]);
+    c.literalsBefore = View<uint32_t>(bytes, sections[kLiteralsBefore]);
     if (!AreStarts(c.lineStarts, c.lineText.size()) || !IsSound(c, header.literalCount)) {
         return std::nullopt;
     }
@@ -195,6 +229,8 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
         AsBytes(c.scanner.endsHere),
         AsBytes(c.scanner.starts),
         AsBytes(c.scanner.startsAgain),
+        AsBytes(c.scanner.nibbles),
+        AsBytes(c.literalsBefore),
     };
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
@@ -206,6 +242,7 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
     header.lastAllAllows = c.lastAllAllows ? 1 : 0;
     header.literalCount = c.scanner.count;
     header.scannerWidth = c.scanner.width;
+    header.scannerStride = c.scanner.stride;
     uint64_t offset = sizeof header;
     for (uint32_t s = 0; s < kSectionCount; ++s) {
         header.sections[s] = {offset, data[s].size() / kElementSize[s]};

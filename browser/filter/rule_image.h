@@ -14,7 +14,7 @@
 
 namespace lumbrel::filter {
 
-inline constexpr uint32_t kImageVersion = 2;
+inline constexpr uint32_t kImageVersion = 3;
 
 // The rule file an image was compiled from: its size and SHA-256. Only an image of the file's
 // bytes as they are now is used.
@@ -44,6 +44,8 @@ struct ImageContents {
     // The entries requiring literal k: requirers[firstRequirer[k] .. firstRequirer[k + 1]).
     std::span<const uint32_t> firstRequirer;
     std::span<const uint32_t> requirers;
+    // Per entry, and one past the last: the literals whose first requirer comes before it.
+    std::span<const uint32_t> literalsBefore;
     uint32_t lastAll = kNoLine;  // the last "all" line
     bool lastAllAllows = false;
     ScannerTables scanner;
@@ -59,6 +61,10 @@ enum class ImageProblem {
     OpenToOthers,  // someone other than an administrator could have written it
 };
 const char* DescribeImageProblem(ImageProblem problem);
+
+// literalsBefore for these requirers (each literal's run of them rising).
+std::vector<uint32_t> CountLiteralsBefore(size_t entries, std::span<const uint32_t> firstRequirer,
+                                          std::span<const uint32_t> requirers);
 
 // The image's contents when all of it is sound: every size agrees, every index is in range,
 // every run in order. The bytes must start on an 8-byte boundary, as a mapping and a

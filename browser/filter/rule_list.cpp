@@ -105,6 +105,9 @@ RuleList::RuleList(const RuleLines& lines, const SourceId& source) {
     c.alwaysChecked = alwaysChecked;
     c.firstRequirer = firstRequirer;
     c.requirers = requirers;
+    const std::vector<uint32_t> literalsBefore =
+        CountLiteralsBefore(entries.size(), firstRequirer, requirers);
+    c.literalsBefore = literalsBefore;
     c.scanner = literals.Tables();
     auto words = std::make_shared<std::vector<uint64_t>>(WriteImage(c));
     const std::string_view image = ImageBytes(*words);
@@ -165,12 +168,59 @@ Verdict RuleList::Evaluate(std::string_view text) const {
     }
 }
 
+namespace {
+
+// Ends a scan once the line that will decide is known: the earliest line that a found literal
+// decides alone, when every literal that an earlier line requires has been found too (the
+// earlier lines it could bring are then all candidates already; lines without literals always
+// are).
+class DecidingLineWatch final : public ScanWatch {
+  public:
+    DecidingLineWatch(const ImageContents& c, const std::vector<uint32_t>& found)
+        : c_(c), found_(found) {}
+
+    bool Found(uint32_t id) override {
+        const uint32_t first = c_.firstRequirer[id];
+        const uint32_t end = c_.firstRequirer[id + 1];
+        if (first == end) {
+            return false;
+        }
+        for (uint32_t r = first; r < end; ++r) {  // rising: the first that decides alone
+            const uint32_t entry = c_.requirers[r];
+            if (entry >= bound_) {
+                break;
+            }
+            if ((c_.entries[entry].flags & kEntryNeedsMatcher) == 0) {
+                bound_ = entry;
+                foundBefore_ = 0;
+                for (const uint32_t seen : found_) {  // includes this one
+                    foundBefore_ += c_.requirers[c_.firstRequirer[seen]] < bound_ ? 1 : 0;
+                }
+                return foundBefore_ == c_.literalsBefore[bound_];
+            }
+        }
+        if (c_.requirers[first] < bound_) {
+            ++foundBefore_;
+        }
+        return bound_ != kNoLine && foundBefore_ == c_.literalsBefore[bound_];
+    }
+
+  private:
+    const ImageContents& c_;
+    const std::vector<uint32_t>& found_;
+    uint32_t bound_ = kNoLine;
+    uint32_t foundBefore_ = 0;
+};
+
+}  // namespace
+
 Verdict RuleList::Decide(std::string_view text) const {
     const ImageContents& c = contents_;
     if (!text.empty()) {
         std::vector<uint32_t>& found = found_;
         std::vector<uint32_t>& candidates = candidates_;
-        scanner_.Scan(text, seen_, found);
+        DecidingLineWatch watch(c, found);
+        scanner_.Scan(text, seen_, found, &watch);
         candidates.assign(c.alwaysChecked.begin(), c.alwaysChecked.end());
         for (const uint32_t id : found) {
             candidates.insert(candidates.end(), c.requirers.begin() + c.firstRequirer[id],

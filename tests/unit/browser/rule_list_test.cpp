@@ -72,6 +72,30 @@ TEST(RuleList, AWideWordListDecidesOnAPageOfMegabytes) {
     EXPECT_EQ(hit.line, 0u);
 }
 
+// The scan ends once the deciding line is known, never before: a later line found first waits
+// for the earlier lines' literals, wherever in the page they come, and a line whose literal
+// needs its pattern confirmed does not end it.
+TEST(RuleList, TheScanEndsOnlyOnceTheDecidingLineIsKnown) {
+    std::vector<std::string> lines = {"-zebra", "+apple"};
+    for (int k = 0; k < 40; ++k) {  // a set wide enough for every scan
+        lines.push_back("-filler" + std::to_string(k));
+    }
+    lines.push_back("+all");
+    const RuleList list(lines);
+    const std::string filler(5000, '.');
+    const Verdict later = list.Evaluate("apple" + filler + "zebra");
+    EXPECT_FALSE(later.allowed);
+    EXPECT_EQ(later.line, 0u);
+    const Verdict only = list.Evaluate("apple" + filler + "zebr");
+    EXPECT_TRUE(only.allowed);
+    EXPECT_EQ(only.line, 1u);
+
+    // "cat" found first decides nothing alone: its line must still see "catfish" refused.
+    const RuleList confirmed({"-cat!(fish)", "+dog", "-all"});
+    EXPECT_EQ(confirmed.Evaluate("dog catfish" + filler + "cat").line, 0u);
+    EXPECT_EQ(confirmed.Evaluate("catfish dog" + filler + "catfish").line, 1u);
+}
+
 // A rule that is one long literal, on a page of its near-matches: decided right in any case and
 // anchoring (and in time linear in the page: filter_bench LongLiteralNearMatches).
 TEST(RuleList, ALongLiteralRuleOnAPageOfNearMatchesIsDecidedRight) {

@@ -1,0 +1,72 @@
+// Where any of a large set of literals may begin: a mark per beginning of its first one to four
+// bytes, in a table of bits, looked up for eight text positions at once by a gather.
+//
+// A window is the first `width` bytes at a position with bit 5 set in each: A to Z fold onto a
+// to z, and so do the bytes of any other pair that differ in bit 5 alone (a coarser test, never
+// a lost literal). A window of one or two bytes is its own mark; a wider one is hashed, and
+// marked again by a second hash in a table of its own, which the caller tests.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "browser/filter/vector_scan.h"
+
+namespace lumbrel::filter {
+
+inline uint32_t WindowMask(uint32_t width) {
+    return width >= 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
+}
+
+inline uint32_t Window(const uint8_t* at, uint32_t width) {
+    uint32_t word = 0;
+    for (uint32_t k = 0; k < width; ++k) {
+        word |= uint32_t(at[k]) << (8 * k);
+    }
+    return (word | 0x20202020u) & WindowMask(width);
+}
+
+inline constexpr uint32_t kHashedMarkBits = 17;
+inline constexpr uint32_t kFirstMarkFactor = 0x9E3779B1u;
+
+inline uint32_t Mark(uint32_t window, uint32_t width) {
+    return width <= 2 ? window : (window * kFirstMarkFactor) >> (32 - kHashedMarkBits);
+}
+inline uint32_t SecondMark(uint32_t window) {
+    return (window * 0x85EBCA6Bu + 7) >> (32 - kHashedMarkBits);
+}
+
+// Words of 32 marks in a table of marks of windows this wide.
+inline size_t MarkTableWords(uint32_t width) {
+    return (width <= 2 ? size_t(1) << (8 * width) : size_t(1) << kHashedMarkBits) / 32;
+}
+
+inline bool IsMarked(std::span<const uint32_t> table, uint32_t mark) {
+    return (table[mark >> 5] >> (mark & 31)) & 1u;
+}
+
+// Literals at least `width + stride - 1` bytes long may be looked for at every `stride`-th
+// position only, when the windows at each of their first `stride` offsets are marked: a
+// literal that starts at p has one of them at a tested position q, p <= q < p + stride.
+inline constexpr uint32_t kMaxStride = 4;
+inline uint32_t StrideFor(size_t shortestLiteral, uint32_t width) {
+    return width < 4 || shortestLiteral < 4
+               ? 1
+               : static_cast<uint32_t>(std::min<size_t>(shortestLiteral - 3, kMaxStride));
+}
+
+// Of positions at, at + stride, ..., those whose window is marked in `starts`, in rising order,
+// into `out` (room for kMarkedRoom), until a round of vectors no longer fits before the end,
+// the room runs short, or the first is kMarkedLag bytes behind; `at` is moved past what was
+// tested (a multiple of `stride` on). Returns 0 without moving `at` where the processor has no
+// gathers.
+inline constexpr size_t kMarkedRoom = 128;
+inline constexpr size_t kMarkedLag = 4096;
+size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> starts, uint32_t width,
+                        uint32_t stride, std::string_view text, size_t& at, size_t* out);
+
+}  // namespace lumbrel::filter
