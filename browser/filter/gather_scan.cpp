@@ -45,7 +45,7 @@ __attribute__((target("avx2"), always_inline)) inline uint32_t MarkedOf8(const u
         _mm256_or_si256(_mm256_shuffle_epi8(v, spread), _mm256_set1_epi32(0x20202020)), keep);
     const __m256i factor = _mm256_set1_epi32(static_cast<int>(kFirstMarkFactor));
     const __m256i mark =
-        hashed ? _mm256_srli_epi32(_mm256_mullo_epi32(window, factor), 32 - kHashedMarkBits)
+        hashed ? _mm256_srli_epi32(_mm256_mullo_epi32(window, factor), 32 - kGatheredMarkBits)
                : window;
     const __m256i words = _mm256_i32gather_epi32(table, _mm256_srli_epi32(mark, 5), 4);
     const __m256i top =
@@ -70,7 +70,7 @@ __attribute__((target("avx512f,avx512bw"), always_inline)) inline uint32_t Marke
         _mm512_or_si512(_mm512_shuffle_epi8(v, spread), _mm512_set1_epi32(0x20202020)), keep);
     const __m512i factor = _mm512_set1_epi32(static_cast<int>(kFirstMarkFactor));
     const __m512i mark =
-        hashed ? _mm512_srli_epi32(_mm512_mullo_epi32(window, factor), 32 - kHashedMarkBits)
+        hashed ? _mm512_srli_epi32(_mm512_mullo_epi32(window, factor), 32 - kGatheredMarkBits)
                : window;
     const __m512i words = _mm512_i32gather_epi32(_mm512_srli_epi32(mark, 5), table, 4);
     const __m512i top =
@@ -142,12 +142,12 @@ constexpr Kernel kAvx512[4] = {FindAvx512<1>, FindAvx512<2>, FindAvx512<3>, Find
 }  // namespace
 #endif
 
-size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> starts, uint32_t width,
+size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
                         uint32_t stride, std::string_view text, size_t& at, size_t* out) {
 #if LUMBREL_X86
     if (width >= 1 && width <= 4 && stride >= 1 && stride <= kMaxStride &&
-        starts.size() == MarkTableWords(width)) {
-        const auto* table = reinterpret_cast<const int*>(starts.data());
+        gathered.size() == GatheredTableWords(width)) {
+        const auto* table = reinterpret_cast<const int*>(gathered.data());
         if (scan == VectorScan::Avx512) {
             return kAvx512[stride - 1](table, width, text, at, out);
         }
@@ -156,7 +156,7 @@ size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> starts, uint3
         }
     }
 #endif
-    (void)scan, (void)starts, (void)width, (void)stride, (void)text, (void)at, (void)out;
+    (void)scan, (void)gathered, (void)width, (void)stride, (void)text, (void)at, (void)out;
     return 0;
 }
 

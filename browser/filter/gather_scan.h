@@ -1,5 +1,6 @@
 // Where any of a large set of literals may begin: a mark per beginning of its first one to four
-// bytes, in a table of bits, looked up for eight text positions at once by a gather.
+// bytes, looked up one position at a time in a table of bytes, or eight at once by a gather in
+// a finer table of bits.
 //
 // A window is the first `width` bytes at a position with bit 5 set in each: A to Z fold onto a
 // to z, and so do the bytes of any other pair that differ in bit 5 alone (a coarser test, never
@@ -30,22 +31,33 @@ inline uint32_t Window(const uint8_t* at, uint32_t width) {
     return (word | 0x20202020u) & WindowMask(width);
 }
 
-inline constexpr uint32_t kHashedMarkBits = 17;
 inline constexpr uint32_t kFirstMarkFactor = 0x9E3779B1u;
 
+// The tables of bytes: a byte load tests a position, the fewest instructions for a short text.
+inline constexpr uint32_t kHashedMarkBits = 15;
 inline uint32_t Mark(uint32_t window, uint32_t width) {
     return width <= 2 ? window : (window * kFirstMarkFactor) >> (32 - kHashedMarkBits);
 }
 inline uint32_t SecondMark(uint32_t window) {
     return (window * 0x85EBCA6Bu + 7) >> (32 - kHashedMarkBits);
 }
-
-// Words of 32 marks in a table of marks of windows this wide.
-inline size_t MarkTableWords(uint32_t width) {
-    return (width <= 2 ? size_t(1) << (8 * width) : size_t(1) << kHashedMarkBits) / 32;
+inline size_t MarkTableSize(uint32_t width) {
+    return width <= 2 ? size_t(1) << (8 * width) : size_t(1) << kHashedMarkBits;
 }
 
-inline bool IsMarked(std::span<const uint32_t> table, uint32_t mark) {
+// The gathered table of bits: four times the marks in half the bytes, for the few false marks
+// that a stride's several windows a literal need.
+inline constexpr uint32_t kGatheredMarkBits = 17;
+inline uint32_t GatheredMark(uint32_t window, uint32_t width) {
+    return width <= 2 ? window : (window * kFirstMarkFactor) >> (32 - kGatheredMarkBits);
+}
+inline uint32_t SecondGatheredMark(uint32_t window) {
+    return (window * 0x85EBCA6Bu + 7) >> (32 - kGatheredMarkBits);
+}
+inline size_t GatheredTableWords(uint32_t width) {
+    return (width <= 2 ? size_t(1) << (8 * width) : size_t(1) << kGatheredMarkBits) / 32;
+}
+inline bool IsGathered(std::span<const uint32_t> table, uint32_t mark) {
     return (table[mark >> 5] >> (mark & 31)) & 1u;
 }
 
@@ -59,14 +71,14 @@ inline uint32_t StrideFor(size_t shortestLiteral, uint32_t width) {
                : static_cast<uint32_t>(std::min<size_t>(shortestLiteral - 3, kMaxStride));
 }
 
-// Of positions at, at + stride, ..., those whose window is marked in `starts`, in rising order,
+// Of positions at, at + stride, ..., those whose window is marked in `gathered`, in rising order,
 // into `out` (room for kMarkedRoom), until a round of vectors no longer fits before the end,
 // the room runs short, or the first is kMarkedLag bytes behind; `at` is moved past what was
 // tested (a multiple of `stride` on). Returns 0 without moving `at` where the processor has no
 // gathers.
 inline constexpr size_t kMarkedRoom = 128;
 inline constexpr size_t kMarkedLag = 4096;
-size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> starts, uint32_t width,
+size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
                         uint32_t stride, std::string_view text, size_t& at, size_t* out);
 
 }  // namespace lumbrel::filter

@@ -279,21 +279,24 @@ void LiteralScannerBuilder::Build() {
 
     // The beginnings: every literal's first `width_` bytes.
     width_ = static_cast<uint32_t>(std::clamp<size_t>(shortest, 1, 4));
-    starts_.assign(MarkTableWords(width_), 0);
-    startsAgain_.assign(width_ <= 2 ? 0 : MarkTableWords(width_), 0);
+    starts_.assign(MarkTableSize(width_), 0);
+    startsAgain_.assign(width_ <= 2 ? 0 : MarkTableSize(width_), 0);
     stride_ = StrideFor(shortest, width_);
-    const auto mark = [](std::vector<uint32_t>& table, uint32_t at) {
-        table[at >> 5] |= 1u << (at & 31);
+    gathered_.assign(GatheredTableWords(width_), 0);
+    gatheredAgain_.assign(width_ <= 2 ? 0 : GatheredTableWords(width_), 0);
+    const auto gather = [](std::vector<uint32_t>& table, uint32_t mark) {
+        table[mark >> 5] |= 1u << (mark & 31);
     };
     for (uint32_t id = 0; id < count_; ++id) {
         const auto* literal = reinterpret_cast<const uint8_t*>(Literal(id).data());
         const uint32_t window = Window(literal, width_);
-        mark(starts_, Mark(window, width_));
+        starts_[Mark(window, width_)] = 1;
         if (width_ > 2) {
-            mark(startsAgain_, SecondMark(window));
+            startsAgain_[SecondMark(window)] = 1;
+            gather(gatheredAgain_, SecondGatheredMark(window));
         }
-        for (uint32_t offset = 1; offset < stride_; ++offset) {
-            mark(starts_, Mark(Window(literal + offset, width_), width_));
+        for (uint32_t offset = 0; offset < stride_; ++offset) {
+            gather(gathered_, GatheredMark(Window(literal + offset, width_), width_));
         }
     }
     if (count_ <= kMaxNibbleScanLiterals && shortest >= 1) {
@@ -312,8 +315,9 @@ ScannerTables LiteralScannerBuilder::Tables() const {
     if (count_ == 0) {
         return {};
     }
-    return {count_,       width_,    stride_, rootChildren_, firstEdge_, edgeBytes_,
-            edgeTargets_, endsHere_, starts_, startsAgain_,  nibbles_};
+    return {count_,     width_,         stride_,   rootChildren_, firstEdge_,
+            edgeBytes_, edgeTargets_,   endsHere_, starts_,       startsAgain_,
+            gathered_,  gatheredAgain_, nibbles_};
 }
 
 bool ScannerTablesAreSound(const ScannerTables& t) {
@@ -325,8 +329,10 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     if (t.width < 1 || t.width > 4 || t.stride < 1 || t.stride > kMaxStride ||
         (t.stride > 1 && t.width < 4) || states == 0 || t.rootChildren.size() != 256 ||
         t.firstEdge.size() != states + 1 || t.edgeTargets.size() != edges ||
-        t.starts.size() != MarkTableWords(t.width) ||
-        t.startsAgain.size() != (t.width <= 2 ? 0 : MarkTableWords(t.width)) ||
+        t.starts.size() != MarkTableSize(t.width) ||
+        t.startsAgain.size() != (t.width <= 2 ? 0 : MarkTableSize(t.width)) ||
+        t.gathered.size() != GatheredTableWords(t.width) ||
+        t.gatheredAgain.size() != (t.width <= 2 ? 0 : GatheredTableWords(t.width)) ||
         (!t.nibbles.empty() && !NibbleTablesFit(t.nibbles.size(), t.width))) {
         return false;
     }
@@ -413,8 +419,7 @@ bool LiteralScanner::VerifyCandidates(std::span<const size_t> candidates, uint32
         for (size_t from = candidate >= reach - 1 ? candidate - (reach - 1) : 0;
              from <= candidate && from + tables_.width <= pass.text.size(); ++from) {
             const uint32_t window = Window(bytes + from, tables_.width);
-            if (IsMarked(tables_.starts, Mark(window, tables_.width)) && MarkedAgain(window) &&
-                VerifyFrom(from, pass)) {
+            if (Gathered(window) && VerifyFrom(from, pass)) {
                 return true;
             }
         }
@@ -451,9 +456,11 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         return;  // the empty literal: everywhere
     }
     size_t i = 0;
-    if (!tables_.nibbles.empty() && vectors_ != VectorScan::None &&
-        (vectors_ == VectorScan::Ssse3 ||
-         (tables_.count <= kNibblesBeforeGathers && tables_.stride <= 2))) {
+    if (text.size() < kMinVectorText) {
+        // the plain scan below
+    } else if (!tables_.nibbles.empty() && vectors_ != VectorScan::None &&
+               (vectors_ == VectorScan::Ssse3 ||
+                (tables_.count <= kNibblesBeforeGathers && tables_.stride <= 2))) {
         i = ScanByVectors(
             [&](size_t& at, size_t* out) {
                 return FindCandidateStarts(vectors_, tables_.nibbles, tables_.width, text, at, out);
@@ -462,7 +469,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     } else if (vectors_ >= VectorScan::Avx2) {
         i = ScanByVectors(
             [&](size_t& at, size_t* out) {
-                return FindMarkedStarts(vectors_, tables_.starts, tables_.width, tables_.stride,
+                return FindMarkedStarts(vectors_, tables_.gathered, tables_.width, tables_.stride,
                                         text, at, out);
             },
             tables_.stride, pass);
@@ -476,6 +483,12 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     const size_t n = text.size();
     const uint32_t width = tables_.width;
     const uint32_t mask = WindowMask(width);
+    // Kept in locals: the compiler cannot tell that the findings written below leave them be.
+    const uint8_t* starts = tables_.starts.data();
+    const uint8_t* startsAgain = tables_.startsAgain.data();
+    const auto verify = [&](size_t at, uint32_t window) {
+        return (width <= 2 || startsAgain[SecondMark(window)] != 0) && VerifyFrom(at, pass);
+    };
     // Four positions from one load of eight bytes, tested together.
     for (; i + 8 <= n; i += 4) {
         uint64_t word;
@@ -487,12 +500,11 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         uint32_t marks = 0;
         for (int p = 0; p < 4; ++p) {
             windows[p] = (static_cast<uint32_t>(word >> (8 * p)) | 0x20202020u) & mask;
-            marks |= uint32_t(IsMarked(tables_.starts, Mark(windows[p], width))) << p;
+            marks |= uint32_t(starts[Mark(windows[p], width)]) << p;
         }
         if (marks != 0) [[unlikely]] {
             for (int p = 0; p < 4; ++p) {
-                if ((marks & (1u << p)) && MarkedAgain(windows[p]) &&
-                    VerifyFrom(i + static_cast<size_t>(p), pass)) {
+                if ((marks & (1u << p)) && verify(i + static_cast<size_t>(p), windows[p])) {
                     return;
                 }
             }
@@ -500,8 +512,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     }
     for (; i + width <= n; ++i) {
         const uint32_t window = Window(bytes + i, width);
-        if (IsMarked(tables_.starts, Mark(window, width)) && MarkedAgain(window) &&
-            VerifyFrom(i, pass)) {
+        if (starts[Mark(window, width)] != 0 && verify(i, window)) {
             return;
         }
     }

@@ -37,13 +37,20 @@ struct ScannerTables {
     std::span<const uint32_t> firstEdge;     // per state, and one past the last
     std::span<const uint8_t> edgeBytes;
     std::span<const uint32_t> edgeTargets;
-    std::span<const uint32_t> endsHere;     // per state: the literal that ends there, or ~0u
-    std::span<const uint32_t> starts;       // a mark per beginning, in bits
-    std::span<const uint32_t> startsAgain;  // the same by a second hash, for wide beginnings
+    std::span<const uint32_t> endsHere;    // per state: the literal that ends there, or ~0u
+    std::span<const uint8_t> starts;       // a mark per beginning
+    std::span<const uint8_t> startsAgain;  // the same by a second hash, for wide beginnings
+    // The vector scans' marks, in bits: of the windows at each of a literal's first `stride`
+    // offsets (which a gather tests), and of its first window by a second hash (which their
+    // candidates are confirmed by, in a table as small as the first).
+    std::span<const uint32_t> gathered;
+    std::span<const uint32_t> gatheredAgain;
     // Nibble tables of the literals' first `width` bytes, for a small set (else empty).
     std::span<const uint8_t> nibbles;
 };
 
+// Texts shorter than this are scanned without vectors: a few rounds would not pay for starting.
+inline constexpr size_t kMinVectorText = 256;
 // Sets of up to this many literals are scanned by nibble tables where the processor can.
 inline constexpr uint32_t kMaxNibbleScanLiterals = 128;
 // Where gathers are there too, the nibble tables are faster for up to this many literals when
@@ -92,8 +99,10 @@ class LiteralScannerBuilder {
     std::vector<uint8_t> edgeBytes_;
     std::vector<uint32_t> edgeTargets_;
     std::vector<uint32_t> endsHere_;
-    std::vector<uint32_t> starts_;
-    std::vector<uint32_t> startsAgain_;
+    std::vector<uint8_t> starts_;
+    std::vector<uint8_t> startsAgain_;
+    std::vector<uint32_t> gathered_;
+    std::vector<uint32_t> gatheredAgain_;
     std::vector<uint8_t> nibbles_;
 };
 
@@ -144,9 +153,12 @@ class LiteralScanner {
     size_t ScanByVectors(Find find, uint32_t reach, Pass& pass) const;
     uint32_t Child(uint32_t state, uint8_t folded) const;
 
-    // Whether a window's second mark is set too, where the window is wide enough to have one.
-    bool MarkedAgain(uint32_t window) const {
-        return tables_.width <= 2 || IsMarked(tables_.startsAgain, SecondMark(window));
+    // Whether a vector scan's candidate window is marked in both tables of bits, where it is
+    // wide enough to have two.
+    bool Gathered(uint32_t window) const {
+        return IsGathered(tables_.gathered, GatheredMark(window, tables_.width)) &&
+               (tables_.width <= 2 ||
+                IsGathered(tables_.gatheredAgain, SecondGatheredMark(window)));
     }
 
     ScannerTables tables_;

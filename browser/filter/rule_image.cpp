@@ -25,11 +25,14 @@ enum Section : uint32_t {
     kEndsHere,
     kStarts,
     kStartsAgain,
+    kGathered,
+    kGatheredAgain,
     kNibbles,
     kLiteralsBefore,
     kSectionCount
 };
-constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1, 4, 4, 4, 4, 1, 4};
+constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1,
+                                                  4, 4, 1, 1, 4, 4, 1, 4};
 
 constexpr char kMagic[8] = {'L', 'U', 'M', 'B', 'R', 'I', 'M', 'G'};
 
@@ -203,8 +206,10 @@ std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& pro
     c.scanner.edgeBytes = View<uint8_t>(bytes, sections[kEdgeBytes]);
     c.scanner.edgeTargets = View<uint32_t>(bytes, sections[kEdgeTargets]);
     c.scanner.endsHere = View<uint32_t>(bytes, sections[kEndsHere]);
-    c.scanner.starts = View<uint32_t>(bytes, sections[kStarts]);
-    c.scanner.startsAgain = View<uint32_t>(bytes, sections[kStartsAgain]);
+    c.scanner.starts = View<uint8_t>(bytes, sections[kStarts]);
+    c.scanner.startsAgain = View<uint8_t>(bytes, sections[kStartsAgain]);
+    c.scanner.gathered = View<uint32_t>(bytes, sections[kGathered]);
+    c.scanner.gatheredAgain = View<uint32_t>(bytes, sections[kGatheredAgain]);
     c.scanner.nibbles = View<uint8_t>(bytes, sections[kNibbles]);
     c.literalsBefore = View<uint32_t>(bytes, sections[kLiteralsBefore]);
     if (!AreStarts(c.lineStarts, c.lineText.size()) || !IsSound(c, header.literalCount)) {
@@ -229,6 +234,8 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
         AsBytes(c.scanner.endsHere),
         AsBytes(c.scanner.starts),
         AsBytes(c.scanner.startsAgain),
+        AsBytes(c.scanner.gathered),
+        AsBytes(c.scanner.gatheredAgain),
         AsBytes(c.scanner.nibbles),
         AsBytes(c.literalsBefore),
     };

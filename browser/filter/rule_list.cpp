@@ -171,41 +171,38 @@ Verdict RuleList::Evaluate(std::string_view text) const {
 namespace {
 
 // Ends a scan once the line that will decide is known: the earliest line that a found literal
-// decides alone, when every literal that an earlier line requires has been found too (the
-// earlier lines it could bring are then all candidates already; lines without literals always
-// are).
+// decides alone (as its first requirer: a literal many lines need is not walked each time),
+// when every literal that an earlier line requires has been found too (the earlier lines it
+// could bring are then all candidates already; lines without literals always are).
 class DecidingLineWatch final : public ScanWatch {
   public:
     DecidingLineWatch(const ImageContents& c, const std::vector<uint32_t>& found)
         : c_(c), found_(found) {}
 
     bool Found(uint32_t id) override {
-        const uint32_t first = c_.firstRequirer[id];
-        const uint32_t end = c_.firstRequirer[id + 1];
-        if (first == end) {
+        if (c_.firstRequirer[id] == c_.firstRequirer[id + 1]) {
             return false;
         }
-        for (uint32_t r = first; r < end; ++r) {  // rising: the first that decides alone
-            const uint32_t entry = c_.requirers[r];
-            if (entry >= bound_) {
-                break;
+        const uint32_t entry = FirstRequirer(id);
+        if (entry < bound_ && (c_.entries[entry].flags & kEntryNeedsMatcher) == 0) {
+            bound_ = entry;
+            foundBefore_ = 0;
+            for (const uint32_t seen : found_) {  // includes this one
+                foundBefore_ += FirstRequirer(seen) < bound_ ? 1 : 0;
             }
-            if ((c_.entries[entry].flags & kEntryNeedsMatcher) == 0) {
-                bound_ = entry;
-                foundBefore_ = 0;
-                for (const uint32_t seen : found_) {  // includes this one
-                    foundBefore_ += c_.requirers[c_.firstRequirer[seen]] < bound_ ? 1 : 0;
-                }
-                return foundBefore_ == c_.literalsBefore[bound_];
-            }
-        }
-        if (c_.requirers[first] < bound_) {
+        } else if (entry < bound_) {
             ++foundBefore_;
         }
         return bound_ != kNoLine && foundBefore_ == c_.literalsBefore[bound_];
     }
 
   private:
+    uint32_t FirstRequirer(uint32_t id) const {
+        return c_.firstRequirer[id] == c_.firstRequirer[id + 1]
+                   ? kNoLine
+                   : c_.requirers[c_.firstRequirer[id]];
+    }
+
     const ImageContents& c_;
     const std::vector<uint32_t>& found_;
     uint32_t bound_ = kNoLine;
@@ -219,8 +216,9 @@ Verdict RuleList::Decide(std::string_view text) const {
     if (!text.empty()) {
         std::vector<uint32_t>& found = found_;
         std::vector<uint32_t>& candidates = candidates_;
+        // A short text (an address) is scanned whole: ending early would save next to nothing.
         DecidingLineWatch watch(c, found);
-        scanner_.Scan(text, seen_, found, &watch);
+        scanner_.Scan(text, seen_, found, text.size() < kMinVectorText ? nullptr : &watch);
         candidates.assign(c.alwaysChecked.begin(), c.alwaysChecked.end());
         for (const uint32_t id : found) {
             candidates.insert(candidates.end(), c.requirers.begin() + c.firstRequirer[id],

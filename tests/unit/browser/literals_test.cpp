@@ -36,7 +36,8 @@ std::vector<VectorScan> ScansHere() {
 TEST(LiteralScanner, EdgeRunsPastTheTableAreRefusedBeforeAnyEdgeIsRead) {
     const std::vector<uint32_t> rootChildren(256, 0);
     const std::vector<uint32_t> endsHere = {~0u, ~0u, ~0u};
-    const std::vector<uint32_t> starts(MarkTableWords(1), 0);
+    const std::vector<uint8_t> starts(MarkTableSize(1), 0);
+    const std::vector<uint32_t> gathered(GatheredTableWords(1), 0);
     const std::unique_ptr<uint8_t[]> edgeBytes(new uint8_t[4]{1, 2, 3, 4});  // ascending to the end
     const std::vector<uint32_t> edgeTargets = {0, 0, 0, 0};
     const std::vector<uint32_t> firstEdge = {0, 0, 100, 4};  // state 1's run ends at 100 of 4
@@ -49,6 +50,7 @@ TEST(LiteralScanner, EdgeRunsPastTheTableAreRefusedBeforeAnyEdgeIsRead) {
     tables.edgeTargets = edgeTargets;
     tables.endsHere = endsHere;
     tables.starts = starts;
+    tables.gathered = gathered;
     EXPECT_FALSE(ScannerTablesAreSound(tables));
 }
 
@@ -154,8 +156,12 @@ TEST(LiteralScanner, EveryVectorScanFindsWhatAPlainSearchFinds) {
         }
         return text;
     };
-    const size_t lengths[] = {0,  1,  3,  15, 16, 17,  31,  32,  33,  47,  48,  63,
-                              64, 65, 95, 96, 97, 127, 128, 129, 143, 200, 1000};
+    // Short texts are scanned plainly; from kMinVectorText on, every width and round ends.
+    std::vector<size_t> lengths = {0, 1, 3, 17, kMinVectorText - 1, 5000};
+    for (const size_t over : {0,  1,  15, 16, 17,  31,  32,  33,  47,  48,  63, 64,
+                              65, 95, 96, 97, 127, 128, 129, 143, 191, 192, 193}) {
+        lengths.push_back(kMinVectorText + over);
+    }
     const std::pair<size_t, size_t> literalLengths[] = {{1, 3}, {2, 6}, {4, 9}, {5, 12}, {7, 64}};
     const size_t counts[] = {1, 3, 24, 25, 64, 65, 128, 129, 300};
     const std::vector<VectorScan> scans = ScansHere();
