@@ -18,6 +18,14 @@ uint32_t NibbleGroupsFor(size_t count) {
 std::vector<uint8_t> BuildNibbleTables(std::span<const std::string_view> literals,
                                        uint32_t maskedBytes, uint32_t groups) {
     std::vector<uint8_t> tables(kNibbleTableBytes * maskedBytes * groups, 0);
+    // One group of literals all ASCII after their first byte: the high nibbles there say only
+    // "ASCII", which costs the scan least (see HasAsciiTail) and loses little.
+    bool asciiTail = groups == 1 && maskedBytes > 1;
+    for (const std::string_view literal : literals) {
+        for (uint32_t k = 1; k < maskedBytes && k < literal.size(); ++k) {
+            asciiTail = asciiTail && static_cast<uint8_t>(literal[k]) < 0x80;
+        }
+    }
     const size_t buckets = size_t(8) * groups;
     const size_t perBucket = (literals.size() + buckets - 1) / buckets;
     for (size_t l = 0; l < literals.size(); ++l) {
@@ -32,6 +40,11 @@ std::vector<uint8_t> BuildNibbleTables(std::span<const std::string_view> literal
                     table[16 + (c >> 4)] |= bit;
                 }
             }
+        }
+    }
+    for (uint32_t k = 1; asciiTail && k < maskedBytes; ++k) {
+        for (int nibble = 0; nibble < 16; ++nibble) {
+            tables[kNibbleTableBytes * k + 16 + nibble] = nibble < 8 ? 0xFF : 0;
         }
     }
     return tables;
@@ -61,7 +74,7 @@ inline size_t Emit(uint64_t bits, size_t base, size_t* out, size_t count) {
 // `Ops` gives the vector type V and: Wide (a 16-byte table in every lane), Load, And, And3, Nibble
 // and HighNibble (as shuffle indexes), Shuffle, and Nonzero (a bit per byte that is not zero).
 #define LUMBREL_NIBBLE_KERNEL(Name, Target, Ops)                                               \
-    template <uint32_t kBytes, uint32_t kGroups>                                               \
+    template <uint32_t kBytes, uint32_t kGroups, bool kAsciiTail>                              \
     __attribute__((target(Target))) size_t Name(const uint8_t* tables, std::string_view text,  \
                                                 size_t& at, size_t* out) {                     \
         using V = Ops::V;                                                                      \
@@ -86,16 +99,21 @@ inline size_t Emit(uint64_t bits, size_t base, size_t* out, size_t count) {
             V hi[kBytes];                                                                      \
             for (uint32_t k = 0; k < kBytes; ++k) {                                            \
                 const V v = Ops::Load(bytes + i + k);                                          \
-                lo[k] = Ops::Nibble(v);                                                        \
-                hi[k] = Ops::HighNibble(v);                                                    \
+                if (kAsciiTail && k > 0) {                                                     \
+                    lo[k] = v;                                                                 \
+                } else {                                                                       \
+                    lo[k] = Ops::Nibble(v);                                                    \
+                    hi[k] = Ops::HighNibble(v);                                                \
+                }                                                                              \
             }                                                                                  \
             uint64_t passed = 0;                                                               \
             for (uint32_t g = 0; g < kGroups; ++g) {                                           \
                 V buckets =                                                                    \
                     Ops::And(Ops::Shuffle(low[g][0], lo[0]), Ops::Shuffle(high[g][0], hi[0])); \
                 for (uint32_t k = 1; k < kBytes; ++k) {                                        \
-                    buckets = Ops::And3(buckets, Ops::Shuffle(low[g][k], lo[k]),               \
-                                        Ops::Shuffle(high[g][k], hi[k]));                      \
+                    buckets = kAsciiTail ? Ops::And(buckets, Ops::Shuffle(low[g][k], lo[k]))   \
+                                         : Ops::And3(buckets, Ops::Shuffle(low[g][k], lo[k]),  \
+                                                     Ops::Shuffle(high[g][k], hi[k]));         \
                 }                                                                              \
                 passed |= Ops::Nonzero(buckets);                                               \
             }                                                                                  \
@@ -163,15 +181,34 @@ LUMBREL_NIBBLE_KERNEL(FindAvx512, "avx512bw", Avx512Ops)
 
 using Kernel = size_t (*)(const uint8_t*, std::string_view, size_t&, size_t*);
 
-// The kernels of one instruction set by groups (1, 2, 4) and masked bytes (1 to 4).
-#define LUMBREL_ROW(Name, G) \
-    { Name<1, G>, Name<2, G>, Name<3, G>, Name<4, G> }
-#define LUMBREL_KERNELS_OF(Name) \
-    { LUMBREL_ROW(Name, 1), LUMBREL_ROW(Name, 2), LUMBREL_ROW(Name, 4) }
+// The kernels of one instruction set by groups (1, 2, 4; then 1 with an ASCII tail) and masked
+// bytes (1 to 4).
+#define LUMBREL_ROW(Name, G, A) \
+    { Name<1, G, A>, Name<2, G, A>, Name<3, G, A>, Name<4, G, A> }
+#define LUMBREL_KERNELS_OF(Name)                                                               \
+    {                                                                                          \
+        LUMBREL_ROW(Name, 1, false), LUMBREL_ROW(Name, 2, false), LUMBREL_ROW(Name, 4, false), \
+            LUMBREL_ROW(Name, 1, true)                                                         \
+    }
 
-constexpr Kernel kSsse3[3][4] = LUMBREL_KERNELS_OF(FindSsse3);
-constexpr Kernel kAvx2[3][4] = LUMBREL_KERNELS_OF(FindAvx2);
-constexpr Kernel kAvx512[3][4] = LUMBREL_KERNELS_OF(FindAvx512);
+constexpr Kernel kSsse3[4][4] = LUMBREL_KERNELS_OF(FindSsse3);
+constexpr Kernel kAvx2[4][4] = LUMBREL_KERNELS_OF(FindAvx2);
+constexpr Kernel kAvx512[4][4] = LUMBREL_KERNELS_OF(FindAvx512);
+
+// Whether the tables of one group say of every masked byte after the first only that it is
+// ASCII: high nibbles 0 to 7 pass every bucket and 8 to F none. A shuffle by the byte itself
+// then tests its low nibble and that at once (an index over 0x7F looks up 0).
+bool HasAsciiTail(std::span<const uint8_t> tables, uint32_t maskedBytes) {
+    for (uint32_t k = 1; k < maskedBytes; ++k) {
+        const uint8_t* high = tables.data() + kNibbleTableBytes * k + 16;
+        for (int nibble = 0; nibble < 16; ++nibble) {
+            if (high[nibble] != (nibble < 8 ? 0xFF : 0)) {
+                return false;
+            }
+        }
+    }
+    return maskedBytes > 1;
+}
 
 }  // namespace
 #endif
@@ -183,7 +220,10 @@ size_t FindCandidateStarts(VectorScan scan, std::span<const uint8_t> tables, uin
         return 0;
     }
     const size_t groups = tables.size() / (kNibbleTableBytes * maskedBytes);
-    const size_t row = groups == 1 ? 0 : groups == 2 ? 1 : 2;
+    const size_t row = groups == 2                         ? 1
+                       : groups == 4                       ? 2
+                       : HasAsciiTail(tables, maskedBytes) ? 3
+                                                           : 0;
     const auto& kernels = scan == VectorScan::Avx512 ? kAvx512
                           : scan == VectorScan::Avx2 ? kAvx2
                                                      : kSsse3;
