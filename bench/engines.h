@@ -32,6 +32,7 @@ class Ours final : public Engine {
   public:
     explicit Ours(const std::vector<std::string>& lines) : rules_(lines) {}
     bool Allowed(const std::string& text) override { return rules_.Evaluate(text).allowed; }
+    double ImageKilobytes() const { return static_cast<double>(rules_.Image().size()) / 1024; }
 
   private:
     filter::RuleList rules_;

@@ -101,6 +101,9 @@ void WordList(benchmark::State& state) {
         return;
     }
     state.counters["decide_peak_MB"] = PeakMegabytes(beforeDecision);
+    if constexpr (std::is_same_v<E, Ours>) {
+        state.counters["image_KB"] = engine.ImageKilobytes();
+    }
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine.Allowed(page));
     }

@@ -409,7 +409,8 @@ bool LiteralScanner::Pass::Add(uint32_t id) {
     }
     word |= bit;
     ids.push_back(id);
-    return watch != nullptr && watch->Found(id);
+    // Once every literal is found there is nothing left to look for.
+    return ids.size() == count || (watch != nullptr && watch->Found(id));
 }
 
 bool LiteralScanner::VerifyCandidates(std::span<const size_t> candidates, uint32_t reach,
@@ -451,7 +452,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         return;
     }
     seen.assign((tables_.count + 63) / 64, 0);
-    Pass pass{text, seen, ids, watch};
+    Pass pass{text, seen, ids, watch, tables_.count};
     if (const uint32_t id = tables_.endsHere[0]; id != ~0u && pass.Add(id)) {
         return;  // the empty literal: everywhere
     }

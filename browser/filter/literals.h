@@ -142,6 +142,7 @@ class LiteralScanner {
         std::vector<uint64_t>& seen;
         std::vector<uint32_t>& ids;
         ScanWatch* watch;
+        uint32_t count;  // of literals
         bool stopped = false;
         bool Add(uint32_t id);
     };
