@@ -18,65 +18,67 @@ namespace lumbrel::filter {
 namespace {
 
 // A shuffle that makes four 32-bit windows, `stride` bytes apart, of a 16-byte lane.
-constexpr int8_t SpreadByte(uint32_t stride, int byte) {
-    return static_cast<int8_t>(static_cast<int>(stride) * (byte / 4) + byte % 4);
-}
-#define LUMBREL_SPREAD_LANE(s)                                                                    \
-    SpreadByte(s, 0), SpreadByte(s, 1), SpreadByte(s, 2), SpreadByte(s, 3), SpreadByte(s, 4),     \
-        SpreadByte(s, 5), SpreadByte(s, 6), SpreadByte(s, 7), SpreadByte(s, 8), SpreadByte(s, 9), \
-        SpreadByte(s, 10), SpreadByte(s, 11), SpreadByte(s, 12), SpreadByte(s, 13),               \
-        SpreadByte(s, 14), SpreadByte(s, 15)
-
-// Each lane of windows is loaded from `4 * stride` bytes after the one before; each window's
-// mark is hashed (or is the window), looked up by a gather, and its bit moved to the top of its
-// 32-bit place, where a sign test reads it.
-template <uint32_t kStride>
-__attribute__((target("avx2"), always_inline)) inline uint32_t MarkedOf8(const uint8_t* from,
-                                                                         const int* table,
-                                                                         __m256i keep,
-                                                                         bool hashed) {
-    const __m256i spread =
-        _mm256_setr_epi8(LUMBREL_SPREAD_LANE(kStride), LUMBREL_SPREAD_LANE(kStride));
-    const __m256i bitOf = _mm256_set1_epi32(31);
-    const __m256i v = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from))),
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * kStride)), 1);
-    const __m256i window = _mm256_and_si256(
-        _mm256_or_si256(_mm256_shuffle_epi8(v, spread), _mm256_set1_epi32(0x20202020)), keep);
-    const __m256i factor = _mm256_set1_epi32(static_cast<int>(kFirstMarkFactor));
-    const __m256i mark =
-        hashed ? _mm256_srli_epi32(_mm256_mullo_epi32(window, factor), 32 - kGatheredMarkBits)
-               : window;
-    const __m256i words = _mm256_i32gather_epi32(table, _mm256_srli_epi32(mark, 5), 4);
-    const __m256i top =
-        _mm256_sllv_epi32(words, _mm256_sub_epi32(bitOf, _mm256_and_si256(mark, bitOf)));
-    return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(top)));
+__attribute__((target("ssse3"), always_inline)) inline __m128i SpreadLane(uint32_t stride) {
+    alignas(16) int8_t order[16];
+    for (int byte = 0; byte < 16; ++byte) {
+        order[byte] = static_cast<int8_t>(static_cast<int>(stride) * (byte / 4) + byte % 4);
+    }
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(order));
 }
 
-template <uint32_t kStride>
-__attribute__((target("avx512f,avx512bw"), always_inline)) inline uint32_t MarkedOf16(
-    const uint8_t* from, const int* table, __m512i keep, bool hashed) {
-    const __m512i spread =
-        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_setr_epi8(LUMBREL_SPREAD_LANE(kStride)));
-    const __m512i bitOf = _mm512_set1_epi32(31);
-    __m512i v = _mm512_zextsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
-    v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * kStride)),
-                           1);
-    v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * kStride)),
-                           2);
-    v = _mm512_inserti32x4(
-        v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 12 * kStride)), 3);
-    const __m512i window = _mm512_and_si512(
-        _mm512_or_si512(_mm512_shuffle_epi8(v, spread), _mm512_set1_epi32(0x20202020)), keep);
-    const __m512i factor = _mm512_set1_epi32(static_cast<int>(kFirstMarkFactor));
-    const __m512i mark =
-        hashed ? _mm512_srli_epi32(_mm512_mullo_epi32(window, factor), 32 - kGatheredMarkBits)
-               : window;
-    const __m512i words = _mm512_i32gather_epi32(_mm512_srli_epi32(mark, 5), table, 4);
-    const __m512i top =
-        _mm512_sllv_epi32(words, _mm512_sub_epi32(bitOf, _mm512_and_si512(mark, bitOf)));
-    return _mm512_cmplt_epi32_mask(top, _mm512_setzero_si512());
+__attribute__((target("sse2"), always_inline)) inline __m128i Load16(const uint8_t* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
+
+// One kernel per instruction set, alike but for the operations, each compiled for its own set.
+// Each 16-byte lane of windows is loaded from `4 * stride` bytes after the one before and
+// shuffled into four windows; each window's mark is hashed (or is the window), looked up by a
+// gather, and its bit moved to the top of its 32-bit place, where a sign test reads it. `Ops`
+// gives the vector type V, Lanes (the loaded lanes), Spread (the shuffle), and the operations.
+#define LUMBREL_GATHER_KERNEL(Name, Target, Ops)                                                  \
+    template <uint32_t kStride>                                                                   \
+    __attribute__((target(Target), always_inline)) inline uint32_t Name##Marked(                  \
+        const uint8_t* from, const int* table, Ops::V keep, bool hashed) {                        \
+        using V = Ops::V;                                                                         \
+        const V bitOf = Ops::Splat(31);                                                           \
+        const V window =                                                                          \
+            Ops::And(Ops::Or(Ops::Shuffle(Ops::Lanes(from, 4 * kStride), Ops::Spread(kStride)),   \
+                             Ops::Splat(0x20202020)),                                             \
+                     keep);                                                                       \
+        const V factor = Ops::Splat(static_cast<int>(kFirstMarkFactor));                          \
+        const V mark =                                                                            \
+            hashed ? Ops::ShiftRight(Ops::Multiply(window, factor), 32 - kGatheredMarkBits)       \
+                   : window;                                                                      \
+        const V words = Ops::Gather(table, Ops::ShiftRight(mark, 5));                             \
+        return Ops::SignBits(                                                                     \
+            Ops::ShiftLeftBy(words, Ops::Subtract(bitOf, Ops::And(mark, bitOf))));                \
+    }                                                                                             \
+                                                                                                  \
+    template <uint32_t kStride>                                                                   \
+    __attribute__((target(Target))) size_t Name(const int* table, uint32_t width,                 \
+                                                std::string_view text, size_t& at, size_t* out) { \
+        constexpr size_t kLanes = sizeof(typename Ops::V) / 16;                                   \
+        constexpr size_t kRound = 2 * 4 * kLanes * kStride; /* two gathers in flight */           \
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());                        \
+        const size_t n = text.size();                                                             \
+        const auto keep = Ops::Splat(static_cast<int>(WindowMask(width)));                        \
+        const bool hashed = width > 2;                                                            \
+        size_t count = 0;                                                                         \
+        size_t i = at;                                                                            \
+        for (; i + kRound + 16 <= n && count + 32 <= kMarkedRoom &&                               \
+               (count == 0 || i - at < kMarkedLag);                                               \
+             i += kRound) {                                                                       \
+            const uint32_t both =                                                                 \
+                Name##Marked<kStride>(bytes + i, table, keep, hashed) |                           \
+                (Name##Marked<kStride>(bytes + i + kRound / 2, table, keep, hashed)               \
+                 << (4 * kLanes));                                                                \
+            if (both != 0) [[unlikely]] {                                                         \
+                count = EmitMarked(both, i, kStride, out, count);                                 \
+            }                                                                                     \
+        }                                                                                         \
+        at = i;                                                                                   \
+        return count;                                                                             \
+    }
 
 // Positions i, i + stride, ...: a marked one is where a literal's window at offset 0 to
 // stride - 1 lies.
@@ -88,52 +90,64 @@ inline size_t EmitMarked(uint32_t bits, size_t i, uint32_t stride, size_t* out, 
     return count;
 }
 
-template <uint32_t kStride>
-__attribute__((target("avx2"))) size_t FindAvx2(const int* table, uint32_t width,
-                                                std::string_view text, size_t& at, size_t* out) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const size_t n = text.size();
-    const __m256i keep = _mm256_set1_epi32(static_cast<int>(WindowMask(width)));
-    const bool hashed = width > 2;
-    constexpr size_t kRound = 16 * kStride;  // two gathers in flight
-    size_t count = 0;
-    size_t i = at;
-    for (; i + kRound + 16 <= n && count + 32 <= kMarkedRoom && (count == 0 || i - at < kMarkedLag);
-         i += kRound) {
-        const uint32_t both =
-            MarkedOf8<kStride>(bytes + i, table, keep, hashed) |
-            (MarkedOf8<kStride>(bytes + i + 8 * kStride, table, keep, hashed) << 8);
-        if (both != 0) [[unlikely]] {
-            count = EmitMarked(both, i, kStride, out, count);
-        }
-    }
-    at = i;
-    return count;
-}
+#define LUMBREL_OP(Target) static __attribute__((target(Target), always_inline)) inline
 
-template <uint32_t kStride>
-__attribute__((target("avx512f,avx512bw"))) size_t FindAvx512(const int* table, uint32_t width,
-                                                              std::string_view text, size_t& at,
-                                                              size_t* out) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const size_t n = text.size();
-    const __m512i keep = _mm512_set1_epi32(static_cast<int>(WindowMask(width)));
-    const bool hashed = width > 2;
-    constexpr size_t kRound = 32 * kStride;
-    size_t count = 0;
-    size_t i = at;
-    for (; i + kRound + 16 <= n && count + 32 <= kMarkedRoom && (count == 0 || i - at < kMarkedLag);
-         i += kRound) {
-        const uint64_t both =
-            MarkedOf16<kStride>(bytes + i, table, keep, hashed) |
-            (uint64_t(MarkedOf16<kStride>(bytes + i + 16 * kStride, table, keep, hashed)) << 16);
-        if (both != 0) [[unlikely]] {
-            count = EmitMarked(static_cast<uint32_t>(both), i, kStride, out, count);
-        }
+struct Avx2Ops {
+    using V = __m256i;
+    LUMBREL_OP("avx2") V Splat(int value) { return _mm256_set1_epi32(value); }
+    LUMBREL_OP("avx2") V Spread(uint32_t stride) {
+        return _mm256_broadcastsi128_si256(SpreadLane(stride));
     }
-    at = i;
-    return count;
-}
+    LUMBREL_OP("avx2") V Lanes(const uint8_t* from, size_t apart) {
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(Load16(from)), Load16(from + apart),
+                                       1);
+    }
+    LUMBREL_OP("avx2") V Shuffle(V v, V order) { return _mm256_shuffle_epi8(v, order); }
+    LUMBREL_OP("avx2") V And(V a, V b) { return _mm256_and_si256(a, b); }
+    LUMBREL_OP("avx2") V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    LUMBREL_OP("avx2") V Multiply(V a, V b) { return _mm256_mullo_epi32(a, b); }
+    LUMBREL_OP("avx2") V Subtract(V a, V b) { return _mm256_sub_epi32(a, b); }
+    LUMBREL_OP("avx2") V ShiftRight(V v, int bits) { return _mm256_srli_epi32(v, bits); }
+    LUMBREL_OP("avx2") V ShiftLeftBy(V v, V bits) { return _mm256_sllv_epi32(v, bits); }
+    LUMBREL_OP("avx2") V Gather(const int* table, V index) {
+        return _mm256_i32gather_epi32(table, index, 4);
+    }
+    LUMBREL_OP("avx2") uint32_t SignBits(V v) {
+        return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(v)));
+    }
+};
+
+struct Avx512Ops {
+    using V = __m512i;
+    LUMBREL_OP("avx512f,avx512bw") V Splat(int value) { return _mm512_set1_epi32(value); }
+    LUMBREL_OP("avx512f,avx512bw") V Spread(uint32_t stride) {
+        return _mm512_maskz_broadcast_i32x4(0xFFFF, SpreadLane(stride));
+    }
+    LUMBREL_OP("avx512f,avx512bw") V Lanes(const uint8_t* from, size_t apart) {
+        V v = _mm512_zextsi128_si512(Load16(from));
+        v = _mm512_inserti32x4(v, Load16(from + apart), 1);
+        v = _mm512_inserti32x4(v, Load16(from + 2 * apart), 2);
+        return _mm512_inserti32x4(v, Load16(from + 3 * apart), 3);
+    }
+    LUMBREL_OP("avx512f,avx512bw") V Shuffle(V v, V order) { return _mm512_shuffle_epi8(v, order); }
+    LUMBREL_OP("avx512f,avx512bw") V And(V a, V b) { return _mm512_and_si512(a, b); }
+    LUMBREL_OP("avx512f,avx512bw") V Or(V a, V b) { return _mm512_or_si512(a, b); }
+    LUMBREL_OP("avx512f,avx512bw") V Multiply(V a, V b) { return _mm512_mullo_epi32(a, b); }
+    LUMBREL_OP("avx512f,avx512bw") V Subtract(V a, V b) { return _mm512_sub_epi32(a, b); }
+    LUMBREL_OP("avx512f,avx512bw") V ShiftRight(V v, int bits) {
+        return _mm512_srli_epi32(v, static_cast<unsigned>(bits));
+    }
+    LUMBREL_OP("avx512f,avx512bw") V ShiftLeftBy(V v, V bits) { return _mm512_sllv_epi32(v, bits); }
+    LUMBREL_OP("avx512f,avx512bw") V Gather(const int* table, V index) {
+        return _mm512_i32gather_epi32(index, table, 4);
+    }
+    LUMBREL_OP("avx512f,avx512bw") uint32_t SignBits(V v) {
+        return _mm512_cmplt_epi32_mask(v, _mm512_setzero_si512());
+    }
+};
+
+LUMBREL_GATHER_KERNEL(FindAvx2, "avx2", Avx2Ops)
+LUMBREL_GATHER_KERNEL(FindAvx512, "avx512f,avx512bw", Avx512Ops)
 
 using Kernel = size_t (*)(const int*, uint32_t, std::string_view, size_t&, size_t*);
 constexpr Kernel kAvx2[4] = {FindAvx2<1>, FindAvx2<2>, FindAvx2<3>, FindAvx2<4>};
