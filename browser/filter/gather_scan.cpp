@@ -1,5 +1,6 @@
 #include "browser/filter/gather_scan.h"
 
+#include <array>
 #include <bit>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -17,13 +18,20 @@ namespace lumbrel::filter {
 #if LUMBREL_X86
 namespace {
 
-// A shuffle that makes four 32-bit windows, `stride` bytes apart, of a 16-byte lane.
-__attribute__((target("ssse3"), always_inline)) inline __m128i SpreadLane(uint32_t stride) {
-    alignas(16) int8_t order[16];
-    for (int byte = 0; byte < 16; ++byte) {
-        order[byte] = static_cast<int8_t>(static_cast<int>(stride) * (byte / 4) + byte % 4);
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(order));
+// A shuffle that makes four 32-bit windows, `kStride` bytes apart, of a 16-byte lane.
+template <uint32_t kStride>
+struct SpreadOrder {
+    static constexpr auto kBytes = [] {
+        std::array<int8_t, 16> order{};
+        for (int byte = 0; byte < 16; ++byte) {
+            order[byte] = static_cast<int8_t>(static_cast<int>(kStride) * (byte / 4) + byte % 4);
+        }
+        return order;
+    }();
+};
+template <uint32_t kStride>
+__attribute__((target("sse2"), always_inline)) inline __m128i SpreadLane() {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(SpreadOrder<kStride>::kBytes.data()));
 }
 
 __attribute__((target("sse2"), always_inline)) inline __m128i Load16(const uint8_t* at) {
@@ -41,10 +49,10 @@ __attribute__((target("sse2"), always_inline)) inline __m128i Load16(const uint8
         const uint8_t* from, const int* table, Ops::V keep, bool hashed) {                        \
         using V = Ops::V;                                                                         \
         const V bitOf = Ops::Splat(31);                                                           \
-        const V window =                                                                          \
-            Ops::And(Ops::Or(Ops::Shuffle(Ops::Lanes(from, 4 * kStride), Ops::Spread(kStride)),   \
-                             Ops::Splat(0x20202020)),                                             \
-                     keep);                                                                       \
+        const V window = Ops::And(                                                                \
+            Ops::Or(Ops::Shuffle(Ops::Lanes(from, 4 * kStride), Ops::template Spread<kStride>()), \
+                    Ops::Splat(0x20202020)),                                                      \
+            keep);                                                                                \
         const V factor = Ops::Splat(static_cast<int>(kFirstMarkFactor));                          \
         const V mark =                                                                            \
             hashed ? Ops::ShiftRight(Ops::Multiply(window, factor), 32 - kGatheredMarkBits)       \
@@ -95,8 +103,10 @@ inline size_t EmitMarked(uint32_t bits, size_t i, uint32_t stride, size_t* out, 
 struct Avx2Ops {
     using V = __m256i;
     LUMBREL_OP("avx2") V Splat(int value) { return _mm256_set1_epi32(value); }
-    LUMBREL_OP("avx2") V Spread(uint32_t stride) {
-        return _mm256_broadcastsi128_si256(SpreadLane(stride));
+    template <uint32_t kStride>
+    LUMBREL_OP("avx2")
+    V Spread() {
+        return _mm256_broadcastsi128_si256(SpreadLane<kStride>());
     }
     LUMBREL_OP("avx2") V Lanes(const uint8_t* from, size_t apart) {
         return _mm256_inserti128_si256(_mm256_castsi128_si256(Load16(from)), Load16(from + apart),
@@ -120,8 +130,10 @@ struct Avx2Ops {
 struct Avx512Ops {
     using V = __m512i;
     LUMBREL_OP("avx512f,avx512bw") V Splat(int value) { return _mm512_set1_epi32(value); }
-    LUMBREL_OP("avx512f,avx512bw") V Spread(uint32_t stride) {
-        return _mm512_maskz_broadcast_i32x4(0xFFFF, SpreadLane(stride));
+    template <uint32_t kStride>
+    LUMBREL_OP("avx512f,avx512bw")
+    V Spread() {
+        return _mm512_maskz_broadcast_i32x4(0xFFFF, SpreadLane<kStride>());
     }
     LUMBREL_OP("avx512f,avx512bw") V Lanes(const uint8_t* from, size_t apart) {
         V v = _mm512_zextsi128_si512(Load16(from));

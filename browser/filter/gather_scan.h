@@ -9,6 +9,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,8 +26,12 @@ inline uint32_t WindowMask(uint32_t width) {
 
 inline uint32_t Window(const uint8_t* at, uint32_t width) {
     uint32_t word = 0;
-    for (uint32_t k = 0; k < width; ++k) {
-        word |= uint32_t(at[k]) << (8 * k);
+    if (width == 4 && std::endian::native == std::endian::little) {
+        std::memcpy(&word, at, 4);  // one load for the usual width
+    } else {
+        for (uint32_t k = 0; k < width; ++k) {
+            word |= uint32_t(at[k]) << (8 * k);
+        }
     }
     return (word | 0x20202020u) & WindowMask(width);
 }
