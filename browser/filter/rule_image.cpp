@@ -28,11 +28,9 @@ enum Section : uint32_t {
     kGathered,
     kGatheredAgain,
     kNibbles,
-    kLiteralsBefore,
     kSectionCount
 };
-constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1,
-                                                  4, 4, 1, 1, 4, 4, 1, 4};
+constexpr uint64_t kElementSize[kSectionCount] = {1, 4, 8, 4, 4, 4, 4, 4, 1, 4, 4, 1, 1, 4, 4, 1};
 
 constexpr char kMagic[8] = {'L', 'U', 'M', 'B', 'R', 'I', 'M', 'G'};
 
@@ -103,7 +101,7 @@ bool IsSound(const ImageContents& c, uint32_t literalCount) {
         c.scanner.count != literalCount || !ScannerTablesAreSound(c.scanner)) {
         return false;
     }
-    // A scan ends early by these counts: they must be the ones the requirers give.
+    // A scan ends early by each literal's first requirer: it must be its earliest.
     for (uint32_t k = 0; k < literalCount; ++k) {
         if (!Rising(c.requirers.subspan(c.firstRequirer[k],
                                         c.firstRequirer[k + 1] - c.firstRequirer[k]),
@@ -111,26 +109,10 @@ bool IsSound(const ImageContents& c, uint32_t literalCount) {
             return false;
         }
     }
-    return c.literalsBefore.size() == c.entries.size() + 1 &&
-           std::ranges::equal(c.literalsBefore,
-                              CountLiteralsBefore(c.entries.size(), c.firstRequirer, c.requirers));
+    return true;
 }
 
 }  // namespace
-
-std::vector<uint32_t> CountLiteralsBefore(size_t entries, std::span<const uint32_t> firstRequirer,
-                                          std::span<const uint32_t> requirers) {
-    std::vector<uint32_t> before(entries + 1, 0);
-    for (size_t k = 0; k + 1 < firstRequirer.size(); ++k) {
-        if (firstRequirer[k] < firstRequirer[k + 1]) {
-            ++before[requirers[firstRequirer[k]] + 1];
-        }
-    }
-    for (size_t e = 0; e < entries; ++e) {
-        before[e + 1] += before[e];
-    }
-    return before;
-}
 
 const char* DescribeImageProblem(ImageProblem problem) {
     switch (problem) {
@@ -211,7 +193,6 @@ std::optional<ImageContents> ReadImage(std::string_view bytes, ImageProblem& pro
     c.scanner.gathered = View<uint32_t>(bytes, sections[kGathered]);
     c.scanner.gatheredAgain = View<uint32_t>(bytes, sections[kGatheredAgain]);
     c.scanner.nibbles = View<uint8_t>(bytes, sections[kNibbles]);
-    c.literalsBefore = View<uint32_t>(bytes, sections[kLiteralsBefore]);
     if (!AreStarts(c.lineStarts, c.lineText.size()) || !IsSound(c, header.literalCount)) {
         return std::nullopt;
     }
@@ -237,7 +218,6 @@ std::vector<uint64_t> WriteImage(const ImageContents& c) {
         AsBytes(c.scanner.gathered),
         AsBytes(c.scanner.gatheredAgain),
         AsBytes(c.scanner.nibbles),
-        AsBytes(c.literalsBefore),
     };
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);

@@ -44,8 +44,6 @@ struct ImageContents {
     // The entries requiring literal k: requirers[firstRequirer[k] .. firstRequirer[k + 1]).
     std::span<const uint32_t> firstRequirer;
     std::span<const uint32_t> requirers;
-    // Per entry, and one past the last: the literals whose first requirer comes before it.
-    std::span<const uint32_t> literalsBefore;
     uint32_t lastAll = kNoLine;  // the last "all" line
     bool lastAllAllows = false;
     ScannerTables scanner;
@@ -61,10 +59,6 @@ enum class ImageProblem {
     OpenToOthers,  // someone other than an administrator could have written it
 };
 const char* DescribeImageProblem(ImageProblem problem);
-
-// literalsBefore for these requirers (each literal's run of them rising).
-std::vector<uint32_t> CountLiteralsBefore(size_t entries, std::span<const uint32_t> firstRequirer,
-                                          std::span<const uint32_t> requirers);
 
 // The image's contents when all of it is sound: every size agrees, every index is in range,
 // every run in order. The bytes must start on an 8-byte boundary, as a mapping and a

@@ -105,9 +105,6 @@ RuleList::RuleList(const RuleLines& lines, const SourceId& source) {
     c.alwaysChecked = alwaysChecked;
     c.firstRequirer = firstRequirer;
     c.requirers = requirers;
-    const std::vector<uint32_t> literalsBefore =
-        CountLiteralsBefore(entries.size(), firstRequirer, requirers);
-    c.literalsBefore = literalsBefore;
     c.scanner = literals.Tables();
     auto words = std::make_shared<std::vector<uint64_t>>(WriteImage(c));
     const std::string_view image = ImageBytes(*words);
@@ -173,16 +170,14 @@ namespace {
 // Ends a scan once the line that will decide is known: the earliest line that a found literal
 // decides alone (as its first requirer: a literal many lines need is not walked each time),
 // when every literal that an earlier line requires has been found too (the earlier lines it
-// could bring are then all candidates already; lines without literals always are).
+// could bring are then all candidates already; lines without literals always are). Those
+// literals are counted when the line is found, once per line found: a page's scan is long.
 class DecidingLineWatch final : public ScanWatch {
   public:
     DecidingLineWatch(const ImageContents& c, const std::vector<uint32_t>& found)
         : c_(c), found_(found) {}
 
     bool Found(uint32_t id) override {
-        if (c_.firstRequirer[id] == c_.firstRequirer[id + 1]) {
-            return false;
-        }
         const uint32_t entry = FirstRequirer(id);
         if (entry < bound_ && (c_.entries[entry].flags & kEntryNeedsMatcher) == 0) {
             bound_ = entry;
@@ -190,13 +185,18 @@ class DecidingLineWatch final : public ScanWatch {
             for (const uint32_t seen : found_) {  // includes this one
                 foundBefore_ += FirstRequirer(seen) < bound_ ? 1 : 0;
             }
+            literalsBefore_ = 0;
+            for (uint32_t k = 0; bound_ > 0 && k < c_.scanner.count; ++k) {
+                literalsBefore_ += FirstRequirer(k) < bound_ ? 1 : 0;
+            }
         } else if (entry < bound_) {
             ++foundBefore_;
         }
-        return bound_ != kNoLine && foundBefore_ == c_.literalsBefore[bound_];
+        return bound_ != kNoLine && foundBefore_ == literalsBefore_;
     }
 
   private:
+    // The earliest line that requires the literal (its run of requirers rises).
     uint32_t FirstRequirer(uint32_t id) const {
         return c_.firstRequirer[id] == c_.firstRequirer[id + 1]
                    ? kNoLine
@@ -207,6 +207,7 @@ class DecidingLineWatch final : public ScanWatch {
     const std::vector<uint32_t>& found_;
     uint32_t bound_ = kNoLine;
     uint32_t foundBefore_ = 0;
+    uint32_t literalsBefore_ = 0;
 };
 
 }  // namespace
