@@ -130,6 +130,10 @@ size_t OffsetOf(std::span<const T> table, std::string_view image) {
     return static_cast<size_t>(reinterpret_cast<const char*>(table.data()) - image.data());
 }
 
+// The header: its counts from byte 64 (the last all line, whether it allows, the literals, the
+// scanner's width and stride), the table of sections from byte 88.
+constexpr size_t kSections = 88;
+
 TEST(RuleImage, IndexesOutOfRangeAreRefused) {
     const RuleList compiled(kRules);
     const std::string_view image = compiled.Image();
@@ -157,10 +161,11 @@ TEST(RuleImage, IndexesOutOfRangeAreRefused) {
         {"entries out of file order", OffsetOf(sound->entries, image) + 8, 0},
         {"an always-checked entry past the last", OffsetOf(sound->alwaysChecked, image), entries},
         {"a line running past the text", OffsetOf(sound->lineStarts, image) + 4, 1u << 30},
-        {"a section placed past the end", 80 + 16 * 2, 1u << 30},        // the entries' offset
-        {"a section longer than the image", 80 + 16 * 1 + 8, 1u << 28},  // the line starts
+        {"a section placed past the end", kSections + 16 * 2, 1u << 30},  // the entries' offset
+        {"a section longer than the image", kSections + 16 * 1 + 8, 1u << 28},  // line starts
         {"a last all line past the last line", 64, lines + 3},
         {"a width no beginning has", 76, 9},
+        {"a stride past the most", 80, kMaxStride + 1},
     };
     for (const Forgery& forgery : forgeries) {
         Copy copy(image);
@@ -169,6 +174,21 @@ TEST(RuleImage, IndexesOutOfRangeAreRefused) {
         EXPECT_FALSE(AttachCopy(copy, problem)) << forgery.what;
         EXPECT_EQ(problem, ImageProblem::Damaged) << forgery.what;
     }
+}
+
+// A scan ends by each literal's earliest line: a literal whose lines are out of order would end
+// it too soon, and is refused.
+TEST(RuleImage, ALiteralsLinesOutOfOrderAreRefused) {
+    const RuleList compiled({"-abc", "+abc", "+all"});
+    ImageProblem problem;
+    const std::optional<ImageContents> sound = ReadImage(compiled.Image(), problem);
+    ASSERT_TRUE(sound);
+    ASSERT_EQ(sound->requirers.size(), 2u);
+    Copy copy(compiled.Image());
+    const uint32_t swapped[] = {sound->requirers[1], sound->requirers[0]};
+    std::memcpy(copy.data() + OffsetOf(sound->requirers, compiled.Image()), swapped, 8);
+    EXPECT_FALSE(AttachCopy(copy, problem));
+    EXPECT_EQ(problem, ImageProblem::Damaged);
 }
 
 // A byte changed anywhere is either refused or gives a list that decides without reading
