@@ -43,49 +43,49 @@ __attribute__((target("sse2"), always_inline)) inline __m128i Load16(const uint8
 // shuffled into four windows; each window's mark is hashed (or is the window), looked up by a
 // gather, and its bit moved to the top of its 32-bit place, where a sign test reads it. `Ops`
 // gives the vector type V, Lanes (the loaded lanes), Spread (the shuffle), and the operations.
-#define LUMBREL_GATHER_KERNEL(Name, Target, Ops)                                                  \
-    template <uint32_t kStride>                                                                   \
-    __attribute__((target(Target), always_inline)) inline uint32_t Name##Marked(                  \
-        const uint8_t* from, const int* table, Ops::V keep, bool hashed) {                        \
-        using V = Ops::V;                                                                         \
-        const V bitOf = Ops::Splat(31);                                                           \
-        const V window = Ops::And(                                                                \
-            Ops::Or(Ops::Shuffle(Ops::Lanes(from, 4 * kStride), Ops::template Spread<kStride>()), \
-                    Ops::Splat(0x20202020)),                                                      \
-            keep);                                                                                \
-        const V factor = Ops::Splat(static_cast<int>(kFirstMarkFactor));                          \
-        const V mark =                                                                            \
-            hashed ? Ops::ShiftRight(Ops::Multiply(window, factor), 32 - kGatheredMarkBits)       \
-                   : window;                                                                      \
-        const V words = Ops::Gather(table, Ops::ShiftRight(mark, 5));                             \
-        return Ops::SignBits(                                                                     \
-            Ops::ShiftLeftBy(words, Ops::Subtract(bitOf, Ops::And(mark, bitOf))));                \
-    }                                                                                             \
-                                                                                                  \
-    template <uint32_t kStride>                                                                   \
-    __attribute__((target(Target))) size_t Name(const int* table, uint32_t width,                 \
-                                                std::string_view text, size_t& at, size_t* out) { \
-        constexpr size_t kLanes = sizeof(typename Ops::V) / 16;                                   \
-        constexpr size_t kRound = 2 * 4 * kLanes * kStride; /* two gathers in flight */           \
-        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());                        \
-        const size_t n = text.size();                                                             \
-        const auto keep = Ops::Splat(static_cast<int>(WindowMask(width)));                        \
-        const bool hashed = width > 2;                                                            \
-        size_t count = 0;                                                                         \
-        size_t i = at;                                                                            \
-        for (; i + kRound + 16 <= n && count + 32 <= kMarkedRoom &&                               \
-               (count == 0 || i - at < kMarkedLag);                                               \
-             i += kRound) {                                                                       \
-            const uint32_t both =                                                                 \
-                Name##Marked<kStride>(bytes + i, table, keep, hashed) |                           \
-                (Name##Marked<kStride>(bytes + i + kRound / 2, table, keep, hashed)               \
-                 << (4 * kLanes));                                                                \
-            if (both != 0) [[unlikely]] {                                                         \
-                count = EmitMarked(both, i, kStride, out, count);                                 \
-            }                                                                                     \
-        }                                                                                         \
-        at = i;                                                                                   \
-        return count;                                                                             \
+#define LUMBREL_GATHER_KERNEL(Name, Target, Ops)                                                   \
+    template <uint32_t kStride>                                                                    \
+    __attribute__((target(Target), always_inline)) inline uint32_t Name##Marked(                   \
+        const uint8_t* from, const int* table, Ops::V keep, bool hashed) {                         \
+        using V = Ops::V;                                                                          \
+        const V bitOf = Ops::Splat(31);                                                            \
+        const V window = Ops::And(                                                                 \
+            Ops::Or(Ops::Shuffle(Ops::Lanes(from, 4 * kStride), Ops::template Spread<kStride>()),  \
+                    Ops::Splat(0x20202020)),                                                       \
+            keep);                                                                                 \
+        const V factor = Ops::Splat(static_cast<int>(kFirstMarkFactor));                           \
+        const V mark =                                                                             \
+            hashed ? Ops::ShiftRight(Ops::Multiply(window, factor), 32 - GatheredMarks::kHashBits) \
+                   : window;                                                                       \
+        const V words = Ops::Gather(table, Ops::ShiftRight(mark, 5));                              \
+        return Ops::SignBits(                                                                      \
+            Ops::ShiftLeftBy(words, Ops::Subtract(bitOf, Ops::And(mark, bitOf))));                 \
+    }                                                                                              \
+                                                                                                   \
+    template <uint32_t kStride>                                                                    \
+    __attribute__((target(Target))) size_t Name(const int* table, uint32_t width,                  \
+                                                std::string_view text, size_t& at, size_t* out) {  \
+        constexpr size_t kLanes = sizeof(typename Ops::V) / 16;                                    \
+        constexpr size_t kRound = 2 * 4 * kLanes * kStride; /* two gathers in flight */            \
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());                         \
+        const size_t n = text.size();                                                              \
+        const auto keep = Ops::Splat(static_cast<int>(WindowMask(width)));                         \
+        const bool hashed = width > 2;                                                             \
+        size_t count = 0;                                                                          \
+        size_t i = at;                                                                             \
+        for (; i + kRound + 16 <= n && count + 32 <= kMarkedRoom &&                                \
+               (count == 0 || i - at < kMarkedLag);                                                \
+             i += kRound) {                                                                        \
+            const uint32_t both =                                                                  \
+                Name##Marked<kStride>(bytes + i, table, keep, hashed) |                            \
+                (Name##Marked<kStride>(bytes + i + kRound / 2, table, keep, hashed)                \
+                 << (4 * kLanes));                                                                 \
+            if (both != 0) [[unlikely]] {                                                          \
+                count = EmitMarked(both, i, kStride, out, count);                                  \
+            }                                                                                      \
+        }                                                                                          \
+        at = i;                                                                                    \
+        return count;                                                                              \
     }
 
 // Positions i, i + stride, ...: a marked one is where a literal's window at offset 0 to

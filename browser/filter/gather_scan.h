@@ -36,42 +36,28 @@ inline uint32_t Window(const uint8_t* at, uint32_t width) {
     return (word | 0x20202020u) & WindowMask(width);
 }
 
-// A window's mark in a table of 2^bits marks (when the window is wider than two bytes), by
-// the first hash or the second.
+// A window's marks in a table of 2^kBits marks (when the window is wider than two bytes, which
+// are their own mark), by the first hash and by the second.
 inline constexpr uint32_t kFirstMarkFactor = 0x9E3779B1u;
-inline uint32_t MarkIn(uint32_t bits, uint32_t window, uint32_t width) {
-    return width <= 2 ? window : (window * kFirstMarkFactor) >> (32 - bits);
-}
-inline uint32_t SecondMarkIn(uint32_t bits, uint32_t window) {
-    return (window * 0x85EBCA6Bu + 7) >> (32 - bits);
-}
-inline size_t MarksIn(uint32_t bits, uint32_t width) {
-    return width <= 2 ? size_t(1) << (8 * width) : size_t(1) << bits;
-}
+template <uint32_t kBits>
+struct Marks {
+    static constexpr uint32_t kHashBits = kBits;
+    static uint32_t First(uint32_t window, uint32_t width) {
+        return width <= 2 ? window : (window * kFirstMarkFactor) >> (32 - kBits);
+    }
+    static uint32_t Second(uint32_t window) { return (window * 0x85EBCA6Bu + 7) >> (32 - kBits); }
+    static size_t Count(uint32_t width) {
+        return width <= 2 ? size_t(1) << (8 * width) : size_t(1) << kBits;
+    }
+};
 
 // The tables of bytes: a byte load tests a position, the fewest instructions for a short text.
-inline constexpr uint32_t kHashedMarkBits = 15;
-inline uint32_t Mark(uint32_t window, uint32_t width) {
-    return MarkIn(kHashedMarkBits, window, width);
-}
-inline uint32_t SecondMark(uint32_t window) {
-    return SecondMarkIn(kHashedMarkBits, window);
-}
-inline size_t MarkTableSize(uint32_t width) {
-    return MarksIn(kHashedMarkBits, width);
-}
-
+using ByteMarks = Marks<15>;
 // The gathered tables of bits: four times the marks in half the bytes, for the few false marks
 // that a stride's several windows a literal need.
-inline constexpr uint32_t kGatheredMarkBits = 17;
-inline uint32_t GatheredMark(uint32_t window, uint32_t width) {
-    return MarkIn(kGatheredMarkBits, window, width);
-}
-inline uint32_t SecondGatheredMark(uint32_t window) {
-    return SecondMarkIn(kGatheredMarkBits, window);
-}
+using GatheredMarks = Marks<17>;
 inline size_t GatheredTableWords(uint32_t width) {
-    return MarksIn(kGatheredMarkBits, width) / 32;
+    return GatheredMarks::Count(width) / 32;
 }
 inline bool IsGathered(std::span<const uint32_t> table, uint32_t mark) {
     return (table[mark >> 5] >> (mark & 31)) & 1u;

@@ -279,8 +279,8 @@ void LiteralScannerBuilder::Build() {
 
     // The beginnings: every literal's first `width_` bytes.
     width_ = static_cast<uint32_t>(std::clamp<size_t>(shortest, 1, 4));
-    starts_.assign(MarkTableSize(width_), 0);
-    startsAgain_.assign(width_ <= 2 ? 0 : MarkTableSize(width_), 0);
+    starts_.assign(ByteMarks::Count(width_), 0);
+    startsAgain_.assign(width_ <= 2 ? 0 : ByteMarks::Count(width_), 0);
     stride_ = StrideFor(shortest, width_);
     gathered_.assign(GatheredTableWords(width_), 0);
     gatheredAgain_.assign(width_ <= 2 ? 0 : GatheredTableWords(width_), 0);
@@ -290,13 +290,13 @@ void LiteralScannerBuilder::Build() {
     for (uint32_t id = 0; id < count_; ++id) {
         const auto* literal = reinterpret_cast<const uint8_t*>(Literal(id).data());
         const uint32_t window = Window(literal, width_);
-        starts_[Mark(window, width_)] = 1;
+        starts_[ByteMarks::First(window, width_)] = 1;
         if (width_ > 2) {
-            startsAgain_[SecondMark(window)] = 1;
-            gather(gatheredAgain_, SecondGatheredMark(window));
+            startsAgain_[ByteMarks::Second(window)] = 1;
+            gather(gatheredAgain_, GatheredMarks::Second(window));
         }
         for (uint32_t offset = 0; offset < stride_; ++offset) {
-            gather(gathered_, GatheredMark(Window(literal + offset, width_), width_));
+            gather(gathered_, GatheredMarks::First(Window(literal + offset, width_), width_));
         }
     }
     if (count_ <= kMaxNibbleScanLiterals && shortest >= 1) {
@@ -329,8 +329,8 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     if (t.width < 1 || t.width > 4 || t.stride < 1 || t.stride > kMaxStride ||
         (t.stride > 1 && t.width < 4) || states == 0 || t.rootChildren.size() != 256 ||
         t.firstEdge.size() != states + 1 || t.edgeTargets.size() != edges ||
-        t.starts.size() != MarkTableSize(t.width) ||
-        t.startsAgain.size() != (t.width <= 2 ? 0 : MarkTableSize(t.width)) ||
+        t.starts.size() != ByteMarks::Count(t.width) ||
+        t.startsAgain.size() != (t.width <= 2 ? 0 : ByteMarks::Count(t.width)) ||
         t.gathered.size() != GatheredTableWords(t.width) ||
         t.gatheredAgain.size() != (t.width <= 2 ? 0 : GatheredTableWords(t.width)) ||
         (!t.nibbles.empty() && !NibbleTablesFit(t.nibbles.size(), t.width))) {
@@ -488,7 +488,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     const uint8_t* starts = tables_.starts.data();
     const uint8_t* startsAgain = tables_.startsAgain.data();
     const auto verify = [&](size_t at, uint32_t window) {
-        return (width <= 2 || startsAgain[SecondMark(window)] != 0) && VerifyFrom(at, pass);
+        return (width <= 2 || startsAgain[ByteMarks::Second(window)] != 0) && VerifyFrom(at, pass);
     };
     // Four positions from one load of eight bytes, tested together.
     for (; i + 8 <= n; i += 4) {
@@ -501,7 +501,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
         uint32_t marks = 0;
         for (int p = 0; p < 4; ++p) {
             windows[p] = (static_cast<uint32_t>(word >> (8 * p)) | 0x20202020u) & mask;
-            marks |= uint32_t(starts[Mark(windows[p], width)]) << p;
+            marks |= uint32_t(starts[ByteMarks::First(windows[p], width)]) << p;
         }
         if (marks != 0) [[unlikely]] {
             for (int p = 0; p < 4; ++p) {
@@ -513,7 +513,7 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     }
     for (; i + width <= n; ++i) {
         const uint32_t window = Window(bytes + i, width);
-        if (starts[Mark(window, width)] != 0 && verify(i, window)) {
+        if (starts[ByteMarks::First(window, width)] != 0 && verify(i, window)) {
             return;
         }
     }

@@ -157,9 +157,9 @@ class LiteralScanner {
     // Whether a vector scan's candidate window is marked in both tables of bits, where it is
     // wide enough to have two.
     bool Gathered(uint32_t window) const {
-        return IsGathered(tables_.gathered, GatheredMark(window, tables_.width)) &&
+        return IsGathered(tables_.gathered, GatheredMarks::First(window, tables_.width)) &&
                (tables_.width <= 2 ||
-                IsGathered(tables_.gatheredAgain, SecondGatheredMark(window)));
+                IsGathered(tables_.gatheredAgain, GatheredMarks::Second(window)));
     }
 
     ScannerTables tables_;

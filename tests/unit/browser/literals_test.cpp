@@ -36,7 +36,7 @@ std::vector<VectorScan> ScansHere() {
 TEST(LiteralScanner, EdgeRunsPastTheTableAreRefusedBeforeAnyEdgeIsRead) {
     const std::vector<uint32_t> rootChildren(256, 0);
     const std::vector<uint32_t> endsHere = {~0u, ~0u, ~0u};
-    const std::vector<uint8_t> starts(MarkTableSize(1), 0);
+    const std::vector<uint8_t> starts(ByteMarks::Count(1), 0);
     const std::vector<uint32_t> gathered(GatheredTableWords(1), 0);
     const std::unique_ptr<uint8_t[]> edgeBytes(new uint8_t[4]{1, 2, 3, 4});  // ascending to the end
     const std::vector<uint32_t> edgeTargets = {0, 0, 0, 0};
