@@ -63,8 +63,9 @@ __attribute__((target("sse2"), always_inline)) inline __m128i Load16(const uint8
     }                                                                                              \
                                                                                                    \
     template <uint32_t kStride>                                                                    \
-    __attribute__((target(Target))) size_t Name(const int* table, uint32_t width,                  \
+    __attribute__((target(Target))) size_t Name(const uint32_t* gathered, uint32_t width,          \
                                                 std::string_view text, size_t& at, size_t* out) {  \
+        const auto* table = reinterpret_cast<const int*>(gathered);                                \
         constexpr size_t kLanes = sizeof(typename Ops::V) / 16;                                    \
         constexpr size_t kRound = 2 * 4 * kLanes * kStride; /* two gathers in flight */            \
         const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());                         \
@@ -161,29 +162,27 @@ struct Avx512Ops {
 LUMBREL_GATHER_KERNEL(FindAvx2, "avx2", Avx2Ops)
 LUMBREL_GATHER_KERNEL(FindAvx512, "avx512f,avx512bw", Avx512Ops)
 
-using Kernel = size_t (*)(const int*, uint32_t, std::string_view, size_t&, size_t*);
-constexpr Kernel kAvx2[4] = {FindAvx2<1>, FindAvx2<2>, FindAvx2<3>, FindAvx2<4>};
-constexpr Kernel kAvx512[4] = {FindAvx512<1>, FindAvx512<2>, FindAvx512<3>, FindAvx512<4>};
+constexpr MarkedKernel kAvx2[4] = {FindAvx2<1>, FindAvx2<2>, FindAvx2<3>, FindAvx2<4>};
+constexpr MarkedKernel kAvx512[4] = {FindAvx512<1>, FindAvx512<2>, FindAvx512<3>, FindAvx512<4>};
 
 }  // namespace
 #endif
 
-size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
-                        uint32_t stride, std::string_view text, size_t& at, size_t* out) {
+MarkedKernel MarkedKernelFor(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
+                             uint32_t stride) {
 #if LUMBREL_X86
     if (width >= 1 && width <= 4 && stride >= 1 && stride <= kMaxStride &&
         gathered.size() == GatheredTableWords(width)) {
-        const auto* table = reinterpret_cast<const int*>(gathered.data());
         if (scan == VectorScan::Avx512) {
-            return kAvx512[stride - 1](table, width, text, at, out);
+            return kAvx512[stride - 1];
         }
         if (scan == VectorScan::Avx2) {
-            return kAvx2[stride - 1](table, width, text, at, out);
+            return kAvx2[stride - 1];
         }
     }
 #endif
-    (void)scan, (void)gathered, (void)width, (void)stride, (void)text, (void)at, (void)out;
-    return 0;
+    (void)scan, (void)gathered, (void)width, (void)stride;
+    return nullptr;
 }
 
 }  // namespace lumbrel::filter

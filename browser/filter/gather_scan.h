@@ -73,14 +73,18 @@ inline uint32_t StrideFor(size_t shortestLiteral, uint32_t width) {
                : static_cast<uint32_t>(std::min<size_t>(shortestLiteral - 3, kMaxStride));
 }
 
-// Of positions at, at + stride, ..., those whose window is marked in `gathered`, in rising order,
-// into `out` (room for kMarkedRoom), until a round of vectors no longer fits before the end,
-// the room runs short, or the first is kMarkedLag bytes behind; `at` is moved past what was
-// tested (a multiple of `stride` on). Returns 0 without moving `at` where the processor has no
-// gathers.
+// A gathered scan of one stride: of positions at, at + stride, ..., those whose window is
+// marked in `gathered`, in rising order, into `out` (room for kMarkedRoom), until a round of
+// vectors no longer fits before the end, the room runs short, or the first is kMarkedLag bytes
+// behind; `at` is moved past what was tested (a multiple of `stride` on).
 inline constexpr size_t kMarkedRoom = 128;
 inline constexpr size_t kMarkedLag = 4096;
-size_t FindMarkedStarts(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
-                        uint32_t stride, std::string_view text, size_t& at, size_t* out);
+using MarkedKernel = size_t (*)(const uint32_t* gathered, uint32_t width, std::string_view text,
+                                size_t& at, size_t* out);
+
+// The kernel for this stride and processor, chosen once; null where the processor has no
+// gathers or the tables do not fit the width and stride.
+MarkedKernel MarkedKernelFor(VectorScan scan, std::span<const uint32_t> gathered, uint32_t width,
+                             uint32_t stride);
 
 }  // namespace lumbrel::filter

@@ -366,8 +366,15 @@ bool ScannerTablesAreSound(const ScannerTables& t) {
     return true;
 }
 
-LiteralScanner::LiteralScanner(const ScannerTables& tables, VectorScan vectors)
-    : tables_(tables), vectors_(vectors) {
+LiteralScanner::LiteralScanner(const ScannerTables& tables, VectorScan vectors) : tables_(tables) {
+    if (!tables.nibbles.empty() &&
+        (vectors == VectorScan::Ssse3 ||
+         (tables.count <= kNibblesBeforeGathers && tables.stride <= 2))) {
+        nibbleKernel_ = NibbleKernelFor(vectors, tables.nibbles, tables.width);
+    }
+    if (nibbleKernel_ == nullptr && tables.count > 0) {
+        markedKernel_ = MarkedKernelFor(vectors, tables.gathered, tables.width, tables.stride);
+    }
     for (int b = 0; b < 256; ++b) {
         fold_[static_cast<size_t>(b)] = FoldCase(static_cast<uint8_t>(b));
     }
@@ -459,19 +466,16 @@ void LiteralScanner::Scan(std::string_view text, std::vector<uint64_t>& seen,
     size_t i = 0;
     if (text.size() < kMinVectorText) {
         // the plain scan below
-    } else if (!tables_.nibbles.empty() && vectors_ != VectorScan::None &&
-               (vectors_ == VectorScan::Ssse3 ||
-                (tables_.count <= kNibblesBeforeGathers && tables_.stride <= 2))) {
+    } else if (nibbleKernel_ != nullptr) {
         i = ScanByVectors(
             [&](size_t& at, size_t* out) {
-                return FindCandidateStarts(vectors_, tables_.nibbles, tables_.width, text, at, out);
+                return nibbleKernel_(tables_.nibbles.data(), text, at, out);
             },
             1, pass);
-    } else if (vectors_ >= VectorScan::Avx2) {
+    } else if (markedKernel_ != nullptr) {
         i = ScanByVectors(
             [&](size_t& at, size_t* out) {
-                return FindMarkedStarts(vectors_, tables_.gathered, tables_.width, tables_.stride,
-                                        text, at, out);
+                return markedKernel_(tables_.gathered.data(), tables_.width, text, at, out);
             },
             tables_.stride, pass);
         // A literal that starts just before the vectors ended has its tested position after.

@@ -163,7 +163,10 @@ class LiteralScanner {
     }
 
     ScannerTables tables_;
-    VectorScan vectors_ = VectorScan::None;
+    // The vector scan chosen for these tables and this processor, if any: by nibble tables for a
+    // small set, else by gathers.
+    NibbleKernel nibbleKernel_ = nullptr;
+    MarkedKernel markedKernel_ = nullptr;
     std::array<uint8_t, 256> fold_{};
 };
 

@@ -179,8 +179,6 @@ LUMBREL_NIBBLE_KERNEL(FindSsse3, "ssse3", Ssse3Ops)
 LUMBREL_NIBBLE_KERNEL(FindAvx2, "avx2", Avx2Ops)
 LUMBREL_NIBBLE_KERNEL(FindAvx512, "avx512bw", Avx512Ops)
 
-using Kernel = size_t (*)(const uint8_t*, std::string_view, size_t&, size_t*);
-
 // The kernels of one instruction set by groups (1, 2, 4; then 1 with an ASCII tail) and masked
 // bytes (1 to 4).
 #define LUMBREL_ROW(Name, G, A) \
@@ -191,9 +189,9 @@ using Kernel = size_t (*)(const uint8_t*, std::string_view, size_t&, size_t*);
             LUMBREL_ROW(Name, 1, true)                                                         \
     }
 
-constexpr Kernel kSsse3[4][4] = LUMBREL_KERNELS_OF(FindSsse3);
-constexpr Kernel kAvx2[4][4] = LUMBREL_KERNELS_OF(FindAvx2);
-constexpr Kernel kAvx512[4][4] = LUMBREL_KERNELS_OF(FindAvx512);
+constexpr NibbleKernel kSsse3[4][4] = LUMBREL_KERNELS_OF(FindSsse3);
+constexpr NibbleKernel kAvx2[4][4] = LUMBREL_KERNELS_OF(FindAvx2);
+constexpr NibbleKernel kAvx512[4][4] = LUMBREL_KERNELS_OF(FindAvx512);
 
 // Whether the tables of one group say of every masked byte after the first only that it is
 // ASCII: high nibbles 0 to 7 pass every bucket and 8 to F none. A shuffle by the byte itself
@@ -213,11 +211,11 @@ bool HasAsciiTail(std::span<const uint8_t> tables, uint32_t maskedBytes) {
 }  // namespace
 #endif
 
-size_t FindCandidateStarts(VectorScan scan, std::span<const uint8_t> tables, uint32_t maskedBytes,
-                           std::string_view text, size_t& at, size_t* out) {
+NibbleKernel NibbleKernelFor(VectorScan scan, std::span<const uint8_t> tables,
+                             uint32_t maskedBytes) {
 #if LUMBREL_X86
     if (scan == VectorScan::None || !NibbleTablesFit(tables.size(), maskedBytes)) {
-        return 0;
+        return nullptr;
     }
     const size_t groups = tables.size() / (kNibbleTableBytes * maskedBytes);
     const size_t row = groups == 2                         ? 1
@@ -227,10 +225,10 @@ size_t FindCandidateStarts(VectorScan scan, std::span<const uint8_t> tables, uin
     const auto& kernels = scan == VectorScan::Avx512 ? kAvx512
                           : scan == VectorScan::Avx2 ? kAvx2
                                                      : kSsse3;
-    return kernels[row][maskedBytes - 1](tables.data(), text, at, out);
+    return kernels[row][maskedBytes - 1];
 #else
-    (void)scan, (void)tables, (void)maskedBytes, (void)text, (void)at, (void)out;
-    return 0;
+    (void)scan, (void)tables, (void)maskedBytes;
+    return nullptr;
 #endif
 }
 

@@ -38,13 +38,19 @@ std::vector<uint8_t> BuildNibbleTables(std::span<const std::string_view> literal
 // groups.
 bool NibbleTablesFit(size_t size, uint32_t maskedBytes);
 
-// Candidates from `at` on, in rising order, into `out`, until no vector fits before the end,
-// the room runs short, or the first candidate is kCandidateLag bytes behind (so that a page
-// decided early is decided soon); `at` is moved past what was tested. Positions from `at` on
-// are the caller's once no vector fits. `out` has room for kCandidateRoom positions.
+// A scan by one set of nibble tables: candidates from `at` on, in rising order, into `out`,
+// until no vector fits before the end, the room runs short, or the first candidate is
+// kCandidateLag bytes behind (so that a page decided early is decided soon); `at` is moved past
+// what was tested. Positions from `at` on are the caller's once no vector fits. `out` has room
+// for kCandidateRoom positions.
 inline constexpr size_t kCandidateRoom = 128;
 inline constexpr size_t kCandidateLag = 4096;
-size_t FindCandidateStarts(VectorScan scan, std::span<const uint8_t> tables, uint32_t maskedBytes,
-                           std::string_view text, size_t& at, size_t* out);
+using NibbleKernel = size_t (*)(const uint8_t* tables, std::string_view text, size_t& at,
+                                size_t* out);
+
+// The kernel for these tables and this processor, chosen once; null when the tables do not fit
+// or the processor has no byte shuffle.
+NibbleKernel NibbleKernelFor(VectorScan scan, std::span<const uint8_t> tables,
+                             uint32_t maskedBytes);
 
 }  // namespace lumbrel::filter

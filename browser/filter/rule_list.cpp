@@ -171,7 +171,8 @@ namespace {
 // decides alone (as its first requirer: a literal many lines need is not walked each time),
 // when every literal that an earlier line requires has been found too (the earlier lines it
 // could bring are then all candidates already; lines without literals always are). Those
-// literals are counted when the line is found, once per line found: a page's scan is long.
+// literals are counted when the line is found, a pass over the literals each time: a page that
+// finds ever earlier lines gets a few such passes, then is simply scanned to its end.
 class DecidingLineWatch final : public ScanWatch {
   public:
     DecidingLineWatch(const ImageContents& c, const std::vector<uint32_t>& found)
@@ -180,6 +181,9 @@ class DecidingLineWatch final : public ScanWatch {
     bool Found(uint32_t id) override {
         const uint32_t entry = FirstRequirer(id);
         if (entry < bound_ && (c_.entries[entry].flags & kEntryNeedsMatcher) == 0) {
+            if (++bounds_ > kMostBounds) {
+                return false;
+            }
             bound_ = entry;
             foundBefore_ = 0;
             for (const uint32_t seen : found_) {  // includes this one
@@ -203,8 +207,11 @@ class DecidingLineWatch final : public ScanWatch {
                    : c_.requirers[c_.firstRequirer[id]];
     }
 
+    static constexpr int kMostBounds = 8;
+
     const ImageContents& c_;
     const std::vector<uint32_t>& found_;
+    int bounds_ = 0;
     uint32_t bound_ = kNoLine;
     uint32_t foundBefore_ = 0;
     uint32_t literalsBefore_ = 0;
