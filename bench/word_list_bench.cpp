@@ -26,17 +26,21 @@ namespace lumbrel::bench {
 namespace {
 
 // Words of 5 to 10 letters, as a list of forbidden words looks to the matcher.
+std::string RandomWord(std::mt19937& random, int shortest, int longest) {
+    std::uniform_int_distribution<int> length(shortest, longest);
+    std::uniform_int_distribution<int> letter(0, 25);
+    std::string word;
+    for (int n = length(random); n > 0; --n) {
+        word += static_cast<char>('a' + letter(random));
+    }
+    return word;
+}
+
 std::vector<std::string> Words(int count, uint32_t seed) {
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> length(5, 10);
-    std::uniform_int_distribution<int> letter(0, 25);
     std::vector<std::string> words;
     while (static_cast<int>(words.size()) < count) {
-        std::string word;
-        for (int n = length(random); n > 0; --n) {
-            word += static_cast<char>('a' + letter(random));
-        }
-        words.push_back(word);
+        words.push_back(RandomWord(random, 5, 10));
     }
     return words;
 }
@@ -140,14 +144,9 @@ std::vector<std::string> ShortWords(int count) {
         onPage.insert(gram);
     }
     std::mt19937 random(4321);
-    std::uniform_int_distribution<int> length(4, 6);
-    std::uniform_int_distribution<int> letter(0, 25);
     std::vector<std::string> words;
     while (static_cast<int>(words.size()) < count) {
-        std::string word;
-        for (int n = length(random); n > 0; --n) {
-            word += static_cast<char>('a' + letter(random));
-        }
+        const std::string word = RandomWord(random, 4, 6);
         uint32_t gram;
         std::memcpy(&gram, word.data(), 4);
         if (!onPage.contains(gram)) {
